@@ -1,0 +1,15 @@
+#pragma once
+// Code page 936 at the file, ini and device boundaries. The program's own texts are UTF-8.
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+// Decodes code page 936 bytes. Bytes that do not decode become U+FFFD.
+std::string Cp936ToUtf8(std::string_view cp936);
+// Encodes UTF-8 text; characters the code page cannot hold become '?'.
+std::string Utf8ToCp936(std::string_view utf8);
+// True when every character of the UTF-8 text has a code page 936 form.
+bool EncodableInCp936(std::string_view utf8);
+// Byte length of the text once encoded.
+std::size_t Cp936Length(std::string_view utf8);

@@ -1,0 +1,35 @@
+#pragma once
+// Errors raised by the station and the viewer. An error that escapes an event handler is shown
+// in the application's error box with its text (UTF-8) and ends only that handler.
+
+#include <stdexcept>
+#include <string>
+
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& message) : std::runtime_error(message) {}
+};
+
+// A text that is not a number given to a strict conversion.
+class EConvertError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A file that cannot be opened ("Cannot open file %s").
+class EFOpenError : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A picture file that cannot be decoded or whose kind is unknown.
+class EInvalidGraphic : public Exception {
+ public:
+  using Exception::Exception;
+};
+
+// A client socket that cannot connect.
+class ESocketError : public Exception {
+ public:
+  using Exception::Exception;
+};

@@ -1,0 +1,48 @@
+#pragma once
+// A blocking TCP client socket with the semantics the Ethernet polling thread relies on.
+//
+// Address is dotted IPv4 text only (no name lookup). Open connects (at most kConnectTimeoutMs)
+// and runs OnConnect on the calling thread; a failed connect raises ESocketError and leaves the
+// socket inactive. A failed send or receive calls OnError with the error code: when the handler
+// sets the code to 0 no exception is raised and the call returns a short count (the station's
+// handler then closes the connection, so later receives return 0); otherwise ESocketError is
+// raised. Sends never raise SIGPIPE.
+//
+// Thread-safety: one thread uses the socket at a time (the Ethernet polling thread while polling
+// runs, the GUI thread otherwise).
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class TClientSocket {
+ public:
+  static constexpr int kConnectTimeoutMs = 3000;
+
+  TClientSocket() = default;
+  ~TClientSocket();
+  TClientSocket(const TClientSocket&) = delete;
+  TClientSocket& operator=(const TClientSocket&) = delete;
+
+  std::string Address;  // dotted IPv4 text
+  std::int32_t Port = 0;
+
+  std::function<void(TClientSocket& socket)> OnConnect;
+  std::function<void(TClientSocket& socket, int& errorCode)> OnError;
+
+  bool Active() const;
+  void Open();
+  void Close();
+  // Returns the count sent, or a short count after an error that OnError cleared.
+  int SendBuf(const void* data, int count);
+  // One receive of at most `count` bytes; returns what arrived, 0 on a closed connection or
+  // after an error that OnError cleared.
+  int ReceiveBuf(void* buffer, int count);
+  // SO_SNDTIMEO / SO_RCVTIMEO of the connected socket.
+  void SetTimeouts(int sendMs, int receiveMs);
+
+ private:
+  void ReportError(int errorCode);
+
+  int fd_ = -1;
+};

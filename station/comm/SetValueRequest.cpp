@@ -1,0 +1,3 @@
+#include "station/comm/SetValueRequest.h"
+
+TSetValueRequest SetValueRequest;
