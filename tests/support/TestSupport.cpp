@@ -1,0 +1,80 @@
+#include "tests/support/TestSupport.h"
+
+#include <stdlib.h>
+
+#include <chrono>
+#include <filesystem>
+#include <stdexcept>
+#include <thread>
+
+#include "platform/Clock.h"
+
+namespace {
+
+std::atomic<int> g_divisor{100};
+std::atomic<long long> g_requestedMs{0};
+std::atomic<long long> g_calls{0};
+std::atomic<int> g_lastMs{0};
+
+void FastSleep(int ms) {
+  g_requestedMs.fetch_add(ms, std::memory_order_relaxed);
+  g_calls.fetch_add(1, std::memory_order_relaxed);
+  g_lastMs.store(ms, std::memory_order_relaxed);
+  if (ms <= 0) return;
+  const int real = std::max(1, ms / g_divisor.load(std::memory_order_relaxed));
+  RealSleepMs(real);
+}
+
+std::atomic<long long> g_fakeNowMs{0};
+
+TDateTime FakeNow() { return MsToDateTime(g_fakeNowMs.load(std::memory_order_relaxed)); }
+
+}  // namespace
+
+TempDir::TempDir() {
+  char pattern[] = "/tmp/tavrin-test-XXXXXX";
+  const char* made = mkdtemp(pattern);
+  if (made == nullptr) throw std::runtime_error("mkdtemp failed");
+  path_ = made;
+}
+
+TempDir::~TempDir() {
+  std::error_code ec;
+  std::filesystem::remove_all(path_, ec);
+}
+
+ScopedFastSleep::ScopedFastSleep(int divisor) {
+  g_divisor.store(divisor < 1 ? 1 : divisor);
+  g_requestedMs.store(0);
+  g_calls.store(0);
+  g_lastMs.store(0);
+  SetSleepHook(&FastSleep);
+}
+
+ScopedFastSleep::~ScopedFastSleep() { SetSleepHook(nullptr); }
+
+long long ScopedFastSleep::RequestedMs() { return g_requestedMs.load(); }
+long long ScopedFastSleep::Calls() { return g_calls.load(); }
+int ScopedFastSleep::LastRequestedMs() { return g_lastMs.load(); }
+
+ScopedFakeClock::ScopedFakeClock(TDateTime start) {
+  Set(start);
+  SetClockHook(&FakeNow);
+}
+
+ScopedFakeClock::~ScopedFakeClock() { SetClockHook(nullptr); }
+
+void ScopedFakeClock::Set(TDateTime now) { g_fakeNowMs.store(DateTimeToMs(now)); }
+
+void ScopedFakeClock::AdvanceSeconds(double seconds) {
+  g_fakeNowMs.fetch_add(static_cast<long long>(seconds * 1000.0));
+}
+
+TDateTime ScopedFakeClock::Get() const { return FakeNow(); }
+
+void TestSleepBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }
+
+long long TestMonotonicMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}

@@ -1,0 +1,68 @@
+#pragma once
+// Shared helpers for the test suites: a temporary directory, and scoped seams for sleeping and
+// for the clock.
+
+#include <atomic>
+#include <string>
+
+#include "common/DateTime.h"
+
+// A fresh directory under /tmp, removed with its contents when the object goes.
+class TempDir {
+ public:
+  TempDir();
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& Path() const { return path_; }
+  // Path + "/" + relative (forward slashes).
+  std::string File(const std::string& relative) const { return path_ + "/" + relative; }
+
+ private:
+  std::string path_;
+};
+
+// While it lives, SleepMs(ms) sleeps ms / divisor for real (at least 1 ms for a positive ms) and
+// counts the requested milliseconds, so the product's 300 ms / 2000 ms pauses stay what they are
+// while the suite runs fast.
+class ScopedFastSleep {
+ public:
+  explicit ScopedFastSleep(int divisor = 100);
+  ~ScopedFastSleep();
+  ScopedFastSleep(const ScopedFastSleep&) = delete;
+  ScopedFastSleep& operator=(const ScopedFastSleep&) = delete;
+  // Sum and number of the pauses requested through SleepMs since construction.
+  static long long RequestedMs();
+  static long long Calls();
+  // The last pause requested.
+  static int LastRequestedMs();
+};
+
+// While it lives, Now() returns the time set here.
+class ScopedFakeClock {
+ public:
+  explicit ScopedFakeClock(TDateTime start);
+  ~ScopedFakeClock();
+  ScopedFakeClock(const ScopedFakeClock&) = delete;
+  ScopedFakeClock& operator=(const ScopedFakeClock&) = delete;
+  void Set(TDateTime now);
+  void AdvanceSeconds(double seconds);
+  TDateTime Get() const;
+};
+
+// Polls `condition` every few ms until it holds or `timeoutMs` passes; returns its last value.
+template <class Condition>
+bool WaitUntil(Condition condition, int timeoutMs = 5000);
+
+// ---- implementation of the template ----
+void TestSleepBriefly();
+long long TestMonotonicMs();
+template <class Condition>
+bool WaitUntil(Condition condition, int timeoutMs) {
+  const long long deadline = TestMonotonicMs() + timeoutMs;
+  while (!condition()) {
+    if (TestMonotonicMs() > deadline) return condition();
+    TestSleepBriefly();
+  }
+  return true;
+}
