@@ -8,11 +8,15 @@
 #include <string>
 #include <string_view>
 
-// An optionally signed decimal number, or hexadecimal digits after '$' (or "0x"), within 32 bits;
-// blanks around it are not allowed; the empty text fails.
+// Pure functions, safe from any thread; locale-independent ('.' is always the separator).
+
+// An optionally signed decimal number (-2147483648..2147483647), or an optional sign and
+// hexadecimal digits after '$' (or "0x") spelling at most 32 bits, taken as the 32-bit pattern
+// ($FFFFFFFF = -1); blanks around it are not allowed; the empty text fails.
 std::int32_t StrToInt(std::string_view text);
 std::optional<std::int32_t> TryStrToInt(std::string_view text);
-// A decimal number with optional fraction and exponent (extended precision), leading and trailing
-// blanks allowed; the empty text fails.
+// A decimal number: optional sign, digits with an optional '.' fraction (at least one digit in
+// all), optional exponent E[sign]digits; read in extended precision. Leading and trailing blanks
+// are allowed; the empty text, "INF", "NAN" and a value beyond the extended range fail.
 long double StrToFloat(std::string_view text);
 std::optional<long double> TryStrToFloat(std::string_view text);

@@ -1,0 +1,78 @@
+#include "common/AppPaths.h"
+
+#include <errno.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <forward_list>
+#include <mutex>
+#include <vector>
+
+#include "common/Errors.h"
+
+namespace {
+
+// Every directory ever set stays alive until the process ends, so a reference that AppDir()
+// handed out never dangles, even when a later SetAppDir publishes a new one.
+std::mutex g_appDirMutex;
+std::forward_list<std::string> g_appDirs;  // guarded by g_appDirMutex
+const std::string g_noAppDir;
+std::atomic<const std::string*> g_appDir{&g_noAppDir};
+
+bool IsSeparator(char c) { return c == '/' || c == '\\'; }
+
+// "C:" and the like: absolute in the Windows world the names come from.
+bool HasDrivePrefix(std::string_view name) {
+  return name.size() >= 2 && name[1] == ':' &&
+         ((name[0] >= 'A' && name[0] <= 'Z') || (name[0] >= 'a' && name[0] <= 'z'));
+}
+
+}  // namespace
+
+const std::string& AppDir() { return *g_appDir.load(std::memory_order_acquire); }
+
+void SetAppDir(std::string dir) {
+  std::lock_guard<std::mutex> lock(g_appDirMutex);
+  g_appDirs.push_front(std::move(dir));
+  g_appDir.store(&g_appDirs.front(), std::memory_order_release);
+}
+
+std::string CurrentDirectory() {
+  std::vector<char> buffer(256);
+  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+    if (errno != ERANGE) {
+      throw Exception(std::string("Cannot get the current directory: ") + std::strerror(errno));
+    }
+    buffer.resize(buffer.size() * 2);
+  }
+  return std::string(buffer.data());
+}
+
+std::string AppPath(std::string_view relativeName) { return JoinPath(AppDir(), relativeName); }
+
+std::string JoinPath(std::string_view dir, std::string_view relativeName) {
+  std::size_t start = 0;
+  while (start < relativeName.size() && IsSeparator(relativeName[start])) ++start;
+  // Without a directory the name stays relative (to the current directory) instead of turning
+  // into a name at the root of the file system.
+  std::string path(dir);
+  if (!path.empty() && path.back() != '/') path.push_back('/');
+  for (std::size_t i = start; i < relativeName.size(); ++i) {
+    path.push_back(relativeName[i] == '\\' ? '/' : relativeName[i]);
+  }
+  return path;
+}
+
+bool IsPlainRelativeName(std::string_view name) {
+  if (name.empty() || IsSeparator(name[0]) || HasDrivePrefix(name)) return false;
+  if (name.find('\0') != std::string_view::npos) return false;
+  std::size_t partStart = 0;
+  for (std::size_t i = 0; i <= name.size(); ++i) {
+    if (i < name.size() && !IsSeparator(name[i])) continue;
+    const std::string_view part = name.substr(partStart, i - partStart);
+    if (part.empty() || part == "..") return false;
+    partStart = i + 1;
+  }
+  return true;
+}
