@@ -1,0 +1,298 @@
+#include "platform/IniFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+
+#include "common/Cp936.h"
+#include "common/Errors.h"
+#include "common/FixedText.h"
+#include "common/StrConv.h"
+
+namespace {
+
+using Line = TIniFile::Line;
+
+constexpr std::string_view kBlanks = " \t";
+constexpr std::string_view kCrLf = "\r\n";
+constexpr mode_t kNewFileMode = 0644;
+constexpr std::size_t kReadChunk = 4096;
+
+std::string_view Trim(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return {};
+  const std::size_t last = text.find_last_not_of(kBlanks);
+  return text.substr(first, last - first + 1);
+}
+
+char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+bool SameName(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (FoldAscii(a[i]) != FoldAscii(b[i])) return false;
+  }
+  return true;
+}
+
+// The section a line opens ("[name]", blanks allowed around the line and the name).
+std::optional<std::string_view> SectionName(std::string_view text) {
+  const std::string_view line = Trim(text);
+  if (line.empty() || line.front() != '[') return std::nullopt;
+  const std::string_view inner = line.substr(1);
+  return Trim(inner.substr(0, inner.find(']')));
+}
+
+struct KeyLine {
+  std::string_view Key;
+  std::string_view Value;
+};
+
+// A "key=value" line; section lines and lines without '=' are not keys.
+std::optional<KeyLine> SplitKeyLine(std::string_view text) {
+  if (SectionName(text)) return std::nullopt;
+  const std::size_t equals = text.find('=');
+  if (equals == std::string_view::npos) return std::nullopt;
+  return KeyLine{Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
+}
+
+std::string_view Unquote(std::string_view value) {
+  if (value.size() >= 2 && value.front() == '"' && value.back() == '"') {
+    return value.substr(1, value.size() - 2);
+  }
+  return value;
+}
+
+std::vector<Line> SplitLines(std::string_view content) {
+  std::vector<Line> lines;
+  std::size_t start = 0;
+  while (start < content.size()) {
+    const std::size_t lf = content.find('\n', start);
+    if (lf == std::string_view::npos) {
+      lines.push_back({std::string(content.substr(start)), ""});
+      break;
+    }
+    std::string_view text = content.substr(start, lf - start);
+    const bool crlf = !text.empty() && text.back() == '\r';
+    if (crlf) text.remove_suffix(1);
+    lines.push_back({std::string(text), crlf ? std::string(kCrLf) : std::string("\n")});
+    start = lf + 1;
+  }
+  return lines;
+}
+
+std::string JoinLines(const std::vector<Line>& lines) {
+  std::string content;
+  for (const Line& line : lines) content += line.Text + line.End;
+  return content;
+}
+
+// Lines [First, End) are the body of the first section of that name; Header is its "[...]" line.
+struct SectionSpan {
+  std::size_t Header;
+  std::size_t First;
+  std::size_t End;
+};
+
+std::optional<SectionSpan> FindSection(const std::vector<Line>& lines, std::string_view name) {
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const auto section = SectionName(lines[i].Text);
+    if (!section || !SameName(*section, name)) continue;
+    std::size_t end = i + 1;
+    while (end < lines.size() && !SectionName(lines[end].Text)) ++end;
+    return SectionSpan{i, i + 1, end};
+  }
+  return std::nullopt;
+}
+
+std::optional<std::size_t> FindKey(const std::vector<Line>& lines, const SectionSpan& span,
+                                   std::string_view key) {
+  for (std::size_t i = span.First; i < span.End; ++i) {
+    const auto keyLine = SplitKeyLine(lines[i].Text);
+    if (keyLine && SameName(keyLine->Key, key)) return i;
+  }
+  return std::nullopt;
+}
+
+// The line end that added lines take: that of the file's first line, CR LF when it has none.
+std::string LineEndOf(const std::vector<Line>& lines) {
+  if (!lines.empty() && !lines.front().End.empty()) return lines.front().End;
+  return std::string(kCrLf);
+}
+
+// Inserts a line before `position`, first ending the line in front of it when that was the
+// unterminated last line of the file.
+void InsertLine(std::vector<Line>& lines, std::size_t position, std::string text,
+                const std::string& end) {
+  if (position > 0 && lines[position - 1].End.empty()) lines[position - 1].End = end;
+  lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(position), Line{std::move(text), end});
+}
+
+SectionSpan AppendSection(std::vector<Line>& lines, std::string_view section,
+                          const std::string& end) {
+  if (!lines.empty() && !Trim(lines.back().Text).empty()) InsertLine(lines, lines.size(), "", end);
+  InsertLine(lines, lines.size(), "[" + std::string(section) + "]", end);
+  return SectionSpan{lines.size() - 1, lines.size(), lines.size()};
+}
+
+// Sets the key in the first section of that name: the line of an existing key is rewritten
+// (its own spelling of the name kept); a new key goes after the section's last non-blank line.
+void SetKey(std::vector<Line>& lines, std::string_view section, std::string_view key,
+            std::string_view value) {
+  const std::string end = LineEndOf(lines);
+  const auto found = FindSection(lines, section);
+  const SectionSpan span = found ? *found : AppendSection(lines, section, end);
+  if (const auto at = FindKey(lines, span, key)) {
+    const std::string_view fileKey = SplitKeyLine(lines[*at].Text)->Key;
+    lines[*at].Text = std::string(fileKey) + "=" + std::string(value);
+    return;
+  }
+  std::size_t position = span.End;
+  while (position > span.First && Trim(lines[position - 1].Text).empty()) --position;
+  InsertLine(lines, position, std::string(key) + "=" + std::string(value), end);
+}
+
+std::string_view FirstLineOf(std::string_view value) {
+  return value.substr(0, value.find_first_of("\r\n"));
+}
+
+[[noreturn]] void RaiseFileError(const std::string& what, const std::string& fileName,
+                                 int error) {
+  throw Exception(what + " \"" + fileName + "\": " + std::strerror(error));
+}
+
+enum class ReadOutcome { Read, Missing, Failed };
+
+ReadOutcome ReadWholeFile(const std::string& fileName, std::string& content, int& error) {
+  content.clear();
+  int fd;
+  do {
+    fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) {
+    error = errno;
+    return error == ENOENT ? ReadOutcome::Missing : ReadOutcome::Failed;
+  }
+  char buffer[kReadChunk];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got > 0) {
+      content.append(buffer, static_cast<std::size_t>(got));
+    } else if (got == 0) {
+      break;
+    } else if (errno != EINTR) {
+      error = errno;
+      ::close(fd);
+      return ReadOutcome::Failed;
+    }
+  }
+  ::close(fd);
+  return ReadOutcome::Read;
+}
+
+// The file as a write must start from: a missing file is empty; one that exists but cannot be
+// read is not overwritten.
+std::vector<Line> LoadForWrite(const std::string& fileName) {
+  std::string content;
+  int error = 0;
+  if (ReadWholeFile(fileName, content, error) == ReadOutcome::Failed) {
+    RaiseFileError("Cannot read ini file", fileName, error);
+  }
+  return SplitLines(content);
+}
+
+bool WriteAll(int fd, std::string_view data) {
+  while (!data.empty()) {
+    const ssize_t put = ::write(fd, data.data(), data.size());
+    if (put < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    data.remove_prefix(static_cast<std::size_t>(put));
+  }
+  return true;
+}
+
+// The file that a write replaces: the target of a symbolic link, else the name itself.
+std::string ResolvedTarget(const std::string& fileName) {
+  char* resolved = ::realpath(fileName.c_str(), nullptr);
+  if (resolved == nullptr) return fileName;
+  std::string target(resolved);
+  std::free(resolved);
+  return target;
+}
+
+// Writes the content to a new file beside the target, makes it durable, then renames it over
+// the target, so the target is either the old file or the whole new one.
+void ReplaceFile(const std::string& fileName, std::string_view content) {
+  const std::string target = ResolvedTarget(fileName);
+  struct stat existing {};
+  const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
+                                                             : kNewFileMode;
+  std::string temporary = target + ".XXXXXX";
+  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
+  if (fd < 0) RaiseFileError("Cannot write ini file", fileName, errno);
+  const bool written =
+      ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
+  const int writeError = errno;
+  const bool closed = ::close(fd) == 0;
+  const int closeError = errno;
+  if (!written || !closed) {
+    ::unlink(temporary.c_str());
+    RaiseFileError("Cannot write ini file", fileName, written ? closeError : writeError);
+  }
+  if (::rename(temporary.c_str(), target.c_str()) != 0) {
+    const int renameError = errno;
+    ::unlink(temporary.c_str());
+    RaiseFileError("Cannot write ini file", fileName, renameError);
+  }
+}
+
+}  // namespace
+
+TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
+  std::string content;
+  int error = 0;
+  if (ReadWholeFile(fileName_, content, error) == ReadOutcome::Read) lines_ = SplitLines(content);
+}
+
+std::string TIniFile::ReadString(std::string_view section, std::string_view key,
+                                 std::string_view defaultValue) const {
+  const auto span = FindSection(lines_, Utf8ToCp936(section));
+  if (!span) return std::string(defaultValue);
+  const auto at = FindKey(lines_, *span, Utf8ToCp936(key));
+  if (!at) return std::string(defaultValue);
+  const std::string_view value = Unquote(SplitKeyLine(lines_[*at].Text)->Value);
+  return Cp936ToUtf8(CutCp936(value, kMaxValueBytes));
+}
+
+std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
+                                   std::int32_t defaultValue) const {
+  return TryStrToInt(ReadString(section, key, "")).value_or(defaultValue);
+}
+
+bool TIniFile::ReadBool(std::string_view section, std::string_view key,
+                        bool defaultValue) const {
+  return ReadInteger(section, key, defaultValue ? 1 : 0) != 0;
+}
+
+void TIniFile::WriteString(std::string_view section, std::string_view key,
+                           std::string_view value) {
+  std::vector<Line> lines = LoadForWrite(fileName_);
+  SetKey(lines, Utf8ToCp936(section), Utf8ToCp936(key), Utf8ToCp936(FirstLineOf(value)));
+  ReplaceFile(fileName_, JoinLines(lines));
+  lines_ = std::move(lines);
+}
+
+void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {
+  WriteString(section, key, std::to_string(value));
+}
+
+void TIniFile::WriteBool(std::string_view section, std::string_view key, bool value) {
+  WriteString(section, key, value ? "1" : "0");
+}

@@ -1,0 +1,269 @@
+#include "station/app/ConfigFile.h"
+
+#include <algorithm>
+#include <array>
+#include <bit>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "common/Cp936.h"
+#include "common/Errors.h"
+#include "common/FixedText.h"
+#include "station/comm/MeterComm.h"
+
+// The fields are copied between the file and memory as they lie: int32 and float32 little-endian.
+static_assert(std::endian::native == std::endian::little);
+
+namespace {
+
+constexpr long kCurveRangeSize = 2 * sizeof(float);
+
+// errno of a failed stdio call; EIO when the library did not say.
+int LastError() { return errno != 0 ? errno : EIO; }
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
+
+std::string FileProblem(const char* what, const std::string& path, int error) {
+  return std::string(what) + " " + Quoted(path) + ": " + std::strerror(error);
+}
+
+[[noreturn]] void RaiseFileError(const char* what, const std::string& path, int error) {
+  throw Exception(FileProblem(what, path, error));
+}
+
+std::string ShortFileProblem(const std::string& path, const std::string& notLoaded) {
+  return Quoted(path) + " is shorter than " + std::to_string(kConfigFileSize) + " bytes: " +
+         notLoaded + " not loaded";
+}
+
+std::string JoinProblems(const std::vector<std::string>& problems) {
+  std::string joined;
+  for (const std::string& problem : problems) {
+    if (problem.empty()) continue;
+    if (!joined.empty()) joined += '\n';
+    joined += problem;
+  }
+  return joined;
+}
+
+// Writes `size` bytes at `offset` of the existing file ("r+b": a save never creates the file).
+void WriteAt(const std::string& path, long offset, const void* data, std::size_t size) {
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "r+b");
+  if (file == nullptr) RaiseFileError("Cannot open", path, LastError());
+  errno = 0;
+  const bool written = std::fseek(file, offset, SEEK_SET) == 0 &&
+                       std::fwrite(data, 1, size, file) == size && std::fflush(file) == 0;
+  int error = LastError();
+  errno = 0;
+  const bool closed = std::fclose(file) == 0;
+  if (written && !closed) error = LastError();
+  if (!written || !closed) RaiseFileError("Cannot write", path, error);
+}
+
+struct ReadOutcome {
+  std::size_t Count = 0;  // bytes read; fewer than asked when the file ends before
+  std::string Problem;    // the file could not be opened, positioned or read
+};
+
+ReadOutcome ReadAt(const std::string& path, long offset, void* data, std::size_t size) {
+  ReadOutcome outcome;
+  errno = 0;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) {
+    outcome.Problem = FileProblem("Cannot open", path, LastError());
+    return outcome;
+  }
+  errno = 0;
+  if (std::fseek(file, offset, SEEK_SET) != 0) {
+    outcome.Problem = FileProblem("Cannot read", path, LastError());
+  } else {
+    outcome.Count = std::fread(data, 1, size, file);
+    if (outcome.Count < size && std::ferror(file)) {
+      outcome.Problem = FileProblem("Cannot read", path, LastError());
+    }
+  }
+  std::fclose(file);
+  return outcome;
+}
+
+long MeterBlockOffset(const std::string& path, int index) {
+  if (index < 0 || index >= kMaxMeters) {
+    throw Exception("Meter block " + std::to_string(index) + " lies outside the table of " +
+                    Quoted(path));
+  }
+  return kFirstMeterBlockOffset + kMeterBlockSize * index;
+}
+
+// Brings a loaded channel count into 1..48; returns the problem text when it had to.
+std::string KeepChannelCountInRange(const std::string& path, TMeterStored& meter, int index) {
+  const int stored = meter.ChannelCount;
+  const int kept = std::clamp(stored, 1, kMaxChannels);
+  if (kept == stored) return {};
+  meter.ChannelCount = static_cast<std::uint8_t>(kept);
+  return Quoted(path) + ": meter " + std::to_string(index) + " has " + std::to_string(stored) +
+         " channels, taken as " + std::to_string(kept);
+}
+
+}  // namespace
+
+bool CreateConfigFileIfMissing(const std::string& path) {
+  errno = 0;
+  if (std::FILE* existing = std::fopen(path.c_str(), "rb")) {
+    std::fclose(existing);
+    return false;
+  }
+  const int readError = LastError();
+  errno = 0;
+  // "x": exclusive creation, so a file that exists but could not be read is never truncated.
+  std::FILE* file = std::fopen(path.c_str(), "wbx");
+  if (file == nullptr) {
+    if (errno == EEXIST) RaiseFileError("Cannot read", path, readError);
+    RaiseFileError("Cannot create", path, LastError());
+  }
+  std::vector<char> image(static_cast<std::size_t>(kConfigFileSize), '\0');
+  std::copy(kDefaultPassword.begin(), kDefaultPassword.end(), image.begin() + kPasswordOffset);
+  errno = 0;
+  const bool written =
+      std::fwrite(image.data(), 1, image.size(), file) == image.size() && std::fflush(file) == 0;
+  int error = LastError();
+  errno = 0;
+  const bool closed = std::fclose(file) == 0;
+  if (written && !closed) error = LastError();
+  if (!written || !closed) {
+    std::remove(path.c_str());  // a short file would later pass for a damaged configuration
+    RaiseFileError("Cannot create", path, error);
+  }
+  return true;
+}
+
+void SaveMeterTable(const std::string& path, const MeterTable& table) {
+  const std::int32_t count = table.MeterCount;
+  if (count < 0 || count > kMaxMeters) {
+    throw Exception("Meter count " + std::to_string(count) + " lies outside 0.." +
+                    std::to_string(kMaxMeters) + "; nothing saved to " + Quoted(path));
+  }
+  for (int i = 0; i < count; ++i) WriteMeterBlock(path, table.Meters[i], i);
+  WriteAt(path, kMeterCountOffset, &count, sizeof count);
+}
+
+std::string LoadMeterTable(const std::string& path, MeterTable& table) {
+  std::int32_t stored = 0;
+  const ReadOutcome read = ReadAt(path, kMeterCountOffset, &stored, sizeof stored);
+  if (!read.Problem.empty()) return read.Problem;
+  if (read.Count < sizeof stored) return ShortFileProblem(path, "the meter table was");
+
+  std::vector<std::string> problems;
+  const int count = std::clamp(stored, 0, kMaxMeters);
+  if (count != stored) {
+    problems.push_back(Quoted(path) + ": meter count " + std::to_string(stored) +
+                       " lies outside 0.." + std::to_string(kMaxMeters));
+  }
+  int loaded = 0;
+  for (; loaded < count; ++loaded) {
+    const std::string problem = ReadMeterBlock(path, table.Meters[loaded], loaded);
+    if (!problem.empty()) {
+      problems.push_back(problem);
+      break;
+    }
+    problems.push_back(KeepChannelCountInRange(path, table.Meters[loaded], loaded));
+  }
+  table.MeterCount = loaded;
+  if (loaded != stored) {
+    problems.push_back(Quoted(path) + ": " + std::to_string(loaded) + " meters loaded");
+  }
+  return JoinProblems(problems);
+}
+
+void WriteMeterBlock(const std::string& path, const TMeterRecord& record, int index) {
+  WriteAt(path, MeterBlockOffset(path, index), &record.Stored(), sizeof(TMeterStored));
+}
+
+std::string ReadMeterBlock(const std::string& path, TMeterRecord& record, int index) {
+  std::array<char, sizeof(TMeterStored)> block;
+  const ReadOutcome read = ReadAt(path, MeterBlockOffset(path, index), block.data(), block.size());
+  if (!read.Problem.empty()) return read.Problem;
+  if (read.Count < block.size()) {
+    return ShortFileProblem(path, "meter block " + std::to_string(index) + " was");
+  }
+  std::memcpy(&record.Stored(), block.data(), block.size());
+  return {};
+}
+
+void SaveChartBackColor(const std::string& path, std::int32_t color) {
+  WriteAt(path, kChartBackColorOffset, &color, sizeof color);
+}
+
+std::string LoadChartBackColor(const std::string& path, std::int32_t& color) {
+  std::int32_t stored = 0;
+  const ReadOutcome read = ReadAt(path, kChartBackColorOffset, &stored, sizeof stored);
+  if (!read.Problem.empty()) return read.Problem;
+  if (read.Count < sizeof stored) return ShortFileProblem(path, "the trend back colour was");
+  color = stored;
+  return {};
+}
+
+void SaveCurveRange(const std::string& path, float low, float high) {
+  const std::array<float, 2> range{low, high};
+  WriteAt(path, kCurveRangeOffset, range.data(), kCurveRangeSize);
+}
+
+std::string LoadCurveRange(const std::string& path, float& low, float& high) {
+  std::array<float, 2> range{};
+  const ReadOutcome read = ReadAt(path, kCurveRangeOffset, range.data(), kCurveRangeSize);
+  if (!read.Problem.empty()) return read.Problem;
+  if (read.Count < kCurveRangeSize) return ShortFileProblem(path, "the trend axis range was");
+  low = range[0];
+  high = range[1];
+  return {};
+}
+
+void SaveBaudTable(const std::string& path, const PortBaudIndexTable& table) {
+  WriteAt(path, kBaudTableOffset, table.data(), sizeof table);
+}
+
+std::string LoadBaudTable(const std::string& path, PortBaudIndexTable& table) {
+  PortBaudIndexTable stored{};
+  const ReadOutcome read = ReadAt(path, kBaudTableOffset, stored.data(), sizeof stored);
+  if (!read.Problem.empty()) return read.Problem;
+  std::vector<std::string> problems;
+  const std::size_t whole = read.Count / sizeof(std::int32_t);
+  if (whole < stored.size()) {
+    problems.push_back(ShortFileProblem(
+        path, "the baud indexes of COM" + std::to_string(whole + 1) + " to COM" +
+                  std::to_string(kComPortCount) + " were"));
+  }
+  for (std::size_t port = 0; port < whole; ++port) {
+    const std::int32_t index = stored[port];
+    const bool valid = index >= 0 && index < kBaudRateCount;
+    table[port] = valid ? index : 0;
+    if (!valid) {
+      problems.push_back(Quoted(path) + ": baud index " + std::to_string(index) + " of COM" +
+                         std::to_string(port + 1) + " lies outside 0.." +
+                         std::to_string(kBaudRateCount - 1) + ", taken as 0");
+    }
+  }
+  return JoinProblems(problems);
+}
+
+void SavePassword(const std::string& path, std::string_view password) {
+  const std::string bytes = Utf8ToCp936(password);
+  if (!EncodableInCp936(password) || bytes.size() > kPasswordFieldSize) {
+    throw Exception("The password does not fit the " + std::to_string(kPasswordFieldSize) +
+                    "-byte field of " + Quoted(path) + "; nothing saved");
+  }
+  std::array<char, kPasswordFieldSize> field{};
+  std::copy(bytes.begin(), bytes.end(), field.begin());
+  WriteAt(path, kPasswordOffset, field.data(), field.size());
+}
+
+std::string LoadPassword(const std::string& path, std::string& password) {
+  std::array<char, kPasswordFieldSize> field{};
+  const ReadOutcome read = ReadAt(path, kPasswordOffset, field.data(), field.size());
+  if (!read.Problem.empty()) return read.Problem;
+  if (read.Count < field.size()) return ShortFileProblem(path, "the password was");
+  password = Cp936ToUtf8(FixedBytes(field.data(), field.size()));
+  return {};
+}

@@ -1,0 +1,420 @@
+#include "station/app/ConfigFile.h"
+
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+
+#include <csignal>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <sstream>
+#include <memory>
+
+#include "common/Errors.h"
+#include "common/FixedText.h"
+#include "tests/support/TestSupport.h"
+
+namespace {
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+template <class T>
+void PutAt(std::string& image, std::size_t offset, const T& value) {
+  std::memcpy(image.data() + offset, &value, sizeof value);
+}
+
+std::size_t BlockOffset(int index) {
+  return static_cast<std::size_t>(kFirstMeterBlockOffset + kMeterBlockSize * index);
+}
+
+// A recognisable stored part: every byte derived from the meter index, channel count in range.
+void FillMeter(TMeterRecord& meter, int index, int channels = kMaxChannels) {
+  auto* bytes = reinterpret_cast<unsigned char*>(&meter.Stored());
+  for (std::size_t i = 0; i < sizeof(TMeterStored); ++i) {
+    bytes[i] = static_cast<unsigned char>(i * 7 + index * 13 + 1);
+  }
+  meter.ChannelCount = static_cast<std::uint8_t>(channels);
+  WriteFixedText(meter.Name, "Meter " + std::to_string(index));
+}
+
+bool SameStored(const TMeterRecord& a, const TMeterRecord& b) {
+  return std::memcmp(&a.Stored(), &b.Stored(), sizeof(TMeterStored)) == 0;
+}
+
+std::string ExpectRaisesNaming(const std::function<void()>& call, const std::string& path) {
+  try {
+    call();
+  } catch (const Exception& e) {
+    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
+    return e.what();
+  }
+  ADD_FAILURE() << "no exception";
+  return {};
+}
+
+// While it lives, writes at or past `bytes` fail with EFBIG (as a full disk fails them part-way)
+// instead of raising SIGXFSZ.
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &saved_);
+    previousHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{bytes, saved_.rlim_max};
+    EXPECT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  }
+  ~ScopedFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &saved_);
+    std::signal(SIGXFSZ, previousHandler_);
+  }
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+ private:
+  rlimit saved_{};
+  void (*previousHandler_)(int) = SIG_DFL;
+};
+
+class ConfigFileTest : public ::testing::Test {
+ protected:
+  // A freshly created Config.dat.
+  void Create() { ASSERT_TRUE(CreateConfigFileIfMissing(path_)); }
+
+  // The file's bytes, changed by `edit`, written back.
+  template <class Edit>
+  void EditFile(Edit edit) {
+    std::string image = ReadBytes(path_);
+    edit(image);
+    WriteBytes(path_, image);
+  }
+
+  TempDir dir_;
+  std::string path_ = dir_.File("Config.dat");
+  // The meter table is large; the heap keeps it off the test's stack.
+  std::unique_ptr<MeterTable> table_ = std::make_unique<MeterTable>();
+};
+
+TEST_F(ConfigFileTest, AMissingFileIsCreatedZeroFilledWithTheDefaultPassword) {
+  Create();
+  std::string expected(static_cast<std::size_t>(kConfigFileSize), '\0');
+  expected.replace(4, 6, "583106");
+  EXPECT_EQ(ReadBytes(path_), expected);
+
+  std::string password;
+  EXPECT_EQ(LoadPassword(path_, password), "");
+  EXPECT_EQ(password, "583106");
+  EXPECT_EQ(LoadMeterTable(path_, *table_), "");
+  EXPECT_EQ(table_->MeterCount, 0);
+}
+
+TEST_F(ConfigFileTest, AnExistingFileIsNeverWrittenByCreationOrLoading) {
+  std::string content = "not a configuration at all";
+  PutAt(content, 0, std::int32_t{2});
+  WriteBytes(path_, content);
+
+  EXPECT_FALSE(CreateConfigFileIfMissing(path_));
+  std::string password;
+  std::int32_t color = 0;
+  float low = 0, high = 0;
+  PortBaudIndexTable bauds{};
+  (void)LoadMeterTable(path_, *table_);
+  (void)LoadChartBackColor(path_, color);
+  (void)LoadPassword(path_, password);
+  (void)LoadBaudTable(path_, bauds);
+  (void)LoadCurveRange(path_, low, high);
+  EXPECT_EQ(ReadBytes(path_), content);
+}
+
+TEST_F(ConfigFileTest, CreationFailuresAreRaisedAndNothingIsLeftBehind) {
+  const std::string inMissingDir = dir_.File("gone/Config.dat");
+  ExpectRaisesNaming([&] { CreateConfigFileIfMissing(inMissingDir); }, inMissingDir);
+
+  // A dangling link: the existence test fails, but the exclusive creation neither follows the
+  // link nor replaces it.
+  const std::string target = dir_.File("elsewhere.dat");
+  std::filesystem::create_symlink(target, path_);
+  ExpectRaisesNaming([&] { CreateConfigFileIfMissing(path_); }, path_);
+  EXPECT_FALSE(std::filesystem::exists(target));
+  EXPECT_TRUE(std::filesystem::is_symlink(path_));
+}
+
+TEST_F(ConfigFileTest, PasswordsFillTheEightByteField) {
+  Create();
+  SavePassword(path_, "12345678");
+  EXPECT_EQ(ReadBytes(path_).substr(4, 10), std::string("12345678\0\0", 10));
+  std::string password;
+  EXPECT_EQ(LoadPassword(path_, password), "");
+  EXPECT_EQ(password, "12345678");
+
+  SavePassword(path_, "abc");
+  EXPECT_EQ(ReadBytes(path_).substr(4, 8), std::string("abc\0\0\0\0\0", 8));
+  EXPECT_EQ(LoadPassword(path_, password), "");
+  EXPECT_EQ(password, "abc");
+
+  SavePassword(path_, "密码");
+  EXPECT_EQ(ReadBytes(path_).substr(4, 8), std::string("\xC3\xDC\xC2\xEB\0\0\0\0", 8));
+  EXPECT_EQ(LoadPassword(path_, password), "");
+  EXPECT_EQ(password, "密码");
+
+  SavePassword(path_, "");
+  EXPECT_EQ(ReadBytes(path_).substr(4, 8), std::string(8, '\0'));
+}
+
+TEST_F(ConfigFileTest, APasswordThatDoesNotFitIsRefusedBeforeAnythingIsWritten) {
+  Create();
+  const std::string before = ReadBytes(path_);
+  EXPECT_THROW(SavePassword(path_, "123456789"), Exception);
+  EXPECT_THROW(SavePassword(path_, "五个汉字啊"), Exception);  // 10 bytes
+  EXPECT_THROW(SavePassword(path_, "pw\xF0\x9F\x98\x80"), Exception);  // not in the code page
+  EXPECT_EQ(ReadBytes(path_), before);
+}
+
+TEST_F(ConfigFileTest, SavingAnEmptyTableWritesTheCountOnly) {
+  Create();
+  FillMeter(table_->Meters[0], 0);
+  table_->MeterCount = 1;
+  SaveMeterTable(path_, *table_);
+  const std::string before = ReadBytes(path_);
+
+  table_->MeterCount = 0;
+  SaveMeterTable(path_, *table_);
+  std::string expected = before;
+  PutAt(expected, 0, std::int32_t{0});
+  EXPECT_EQ(ReadBytes(path_), expected);
+}
+
+TEST_F(ConfigFileTest, ASmallerSaveLeavesOldBlocksThatLoadingDoesNotRead) {
+  Create();
+  for (int i = 0; i < 5; ++i) FillMeter(table_->Meters[i], i, i + 1);
+  table_->MeterCount = 5;
+  SaveMeterTable(path_, *table_);
+  const std::string fiveMeters = ReadBytes(path_);
+  for (int i = 0; i < 3; ++i) FillMeter(table_->Meters[i], i + 50);
+  table_->MeterCount = 3;
+  SaveMeterTable(path_, *table_);
+
+  const std::string threeMeters = ReadBytes(path_);
+  EXPECT_EQ(threeMeters.substr(BlockOffset(3), 2 * kMeterBlockSize),
+            fiveMeters.substr(BlockOffset(3), 2 * kMeterBlockSize));
+
+  auto loaded = std::make_unique<MeterTable>();
+  FillMeter(loaded->Meters[3], 99);
+  const TMeterRecord untouched = loaded->Meters[3];
+  EXPECT_EQ(LoadMeterTable(path_, *loaded), "");
+  EXPECT_EQ(loaded->MeterCount, 3);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(SameStored(loaded->Meters[i], table_->Meters[i])) << i;
+  EXPECT_TRUE(SameStored(loaded->Meters[3], untouched));
+}
+
+TEST_F(ConfigFileTest, AFullTableRoundTripsByteForByte) {
+  Create();
+  for (int i = 0; i < kMaxMeters; ++i) FillMeter(table_->Meters[i], i);
+  table_->Meters[7].Reserved[0] = 0xA5;  // never interpreted, but carried along
+  table_->Meters[7].Reserved[3] = 0x5A;
+  table_->MeterCount = kMaxMeters;
+  SaveMeterTable(path_, *table_);
+
+  const std::string image = ReadBytes(path_);
+  ASSERT_EQ(image.size(), static_cast<std::size_t>(kConfigFileSize));
+  for (int i = 0; i < kMaxMeters; ++i) {
+    ASSERT_EQ(std::memcmp(image.data() + BlockOffset(i), &table_->Meters[i].Stored(),
+                          kMeterBlockSize),
+              0)
+        << "block " << i;
+  }
+  auto loaded = std::make_unique<MeterTable>();
+  EXPECT_EQ(LoadMeterTable(path_, *loaded), "");
+  EXPECT_EQ(loaded->MeterCount, kMaxMeters);
+  for (int i = 0; i < kMaxMeters; ++i) {
+    ASSERT_TRUE(SameStored(loaded->Meters[i], table_->Meters[i])) << "meter " << i;
+  }
+}
+
+TEST_F(ConfigFileTest, AStoredCountOutsideTheTableIsClampedAndReported) {
+  Create();
+  for (int i = 0; i < kMaxMeters; ++i) FillMeter(table_->Meters[i], i);
+  table_->MeterCount = kMaxMeters;
+  SaveMeterTable(path_, *table_);
+
+  EditFile([](std::string& image) { PutAt(image, 0, std::int32_t{200}); });
+  const std::string stored = ReadBytes(path_);
+  auto loaded = std::make_unique<MeterTable>();
+  const std::string problem = LoadMeterTable(path_, *loaded);
+  EXPECT_NE(problem.find("200"), std::string::npos) << problem;
+  EXPECT_NE(problem.find(path_), std::string::npos) << problem;
+  EXPECT_EQ(loaded->MeterCount, kMaxMeters);
+  EXPECT_TRUE(SameStored(loaded->Meters[kMaxMeters - 1], table_->Meters[kMaxMeters - 1]));
+
+  EditFile([](std::string& image) { PutAt(image, 0, std::int32_t{-1}); });
+  auto none = std::make_unique<MeterTable>();
+  EXPECT_NE(LoadMeterTable(path_, *none), "");
+  EXPECT_EQ(none->MeterCount, 0);
+  EXPECT_EQ(ReadBytes(path_).substr(4), stored.substr(4));
+}
+
+TEST_F(ConfigFileTest, ATruncatedFileLoadsTheWholeBlocksItHolds) {
+  Create();
+  for (int i = 0; i < 5; ++i) FillMeter(table_->Meters[i], i);
+  table_->MeterCount = 5;
+  SaveMeterTable(path_, *table_);
+  std::filesystem::resize_file(path_, BlockOffset(2) + kMeterBlockSize + 100);
+
+  auto loaded = std::make_unique<MeterTable>();
+  const std::string problem = LoadMeterTable(path_, *loaded);
+  EXPECT_NE(problem.find("shorter"), std::string::npos) << problem;
+  EXPECT_EQ(loaded->MeterCount, 3);
+  EXPECT_TRUE(SameStored(loaded->Meters[2], table_->Meters[2]));
+  EXPECT_EQ(loaded->Meters[3].ChannelCount, 0);  // the partial block was not copied in
+
+  std::filesystem::resize_file(path_, 2);
+  std::int32_t color = 77;
+  std::string password = "kept";
+  EXPECT_NE(LoadChartBackColor(path_, color), "");
+  EXPECT_NE(LoadPassword(path_, password), "");
+  EXPECT_NE(LoadMeterTable(path_, *loaded), "");
+  EXPECT_EQ(color, 77);
+  EXPECT_EQ(password, "kept");
+  EXPECT_EQ(loaded->MeterCount, 3);
+}
+
+TEST_F(ConfigFileTest, ChannelCountsOutsideOneTo48AreBroughtIntoRange) {
+  Create();
+  FillMeter(table_->Meters[0], 0, 0);
+  FillMeter(table_->Meters[1], 1, 200);
+  FillMeter(table_->Meters[2], 2, 48);
+  table_->MeterCount = 3;
+  SaveMeterTable(path_, *table_);
+
+  auto loaded = std::make_unique<MeterTable>();
+  const std::string problem = LoadMeterTable(path_, *loaded);
+  EXPECT_NE(problem.find("200"), std::string::npos) << problem;
+  EXPECT_EQ(loaded->MeterCount, 3);
+  EXPECT_EQ(loaded->Meters[0].ChannelCount, 1);
+  EXPECT_EQ(loaded->Meters[1].ChannelCount, kMaxChannels);
+  EXPECT_EQ(loaded->Meters[2].ChannelCount, kMaxChannels);
+}
+
+TEST_F(ConfigFileTest, SettingsRoundTripAtTheirOffsetsAndTouchNothingElse) {
+  Create();
+  const std::string fresh = ReadBytes(path_);
+  PortBaudIndexTable bauds{};
+  for (int p = 0; p < kComPortCount; ++p) bauds[p] = p % 8;
+  SaveChartBackColor(path_, 0x00112233);
+  SaveCurveRange(path_, -10.0f, 500.0f);
+  SaveBaudTable(path_, bauds);
+
+  std::string expected = fresh;
+  PutAt(expected, 14, std::int32_t{0x00112233});
+  PutAt(expected, 178, -10.0f);
+  PutAt(expected, 182, 500.0f);
+  std::memcpy(expected.data() + 18, bauds.data(), sizeof bauds);
+  EXPECT_EQ(ReadBytes(path_), expected);
+
+  std::int32_t color = 0;
+  float low = 0, high = 0;
+  PortBaudIndexTable loaded{};
+  EXPECT_EQ(LoadChartBackColor(path_, color), "");
+  EXPECT_EQ(LoadCurveRange(path_, low, high), "");
+  EXPECT_EQ(LoadBaudTable(path_, loaded), "");
+  EXPECT_EQ(color, 0x00112233);
+  EXPECT_EQ(low, -10.0f);
+  EXPECT_EQ(high, 500.0f);
+  EXPECT_EQ(loaded, bauds);
+}
+
+TEST_F(ConfigFileTest, BaudIndexesOutsideTheTableAreTakenAsZeroAndReported) {
+  Create();
+  EditFile([](std::string& image) {
+    PutAt(image, 18 + 4 * 0, std::int32_t{7});
+    PutAt(image, 18 + 4 * 1, std::int32_t{8});
+    PutAt(image, 18 + 4 * 39, std::int32_t{-1});
+  });
+  const std::string stored = ReadBytes(path_);
+  PortBaudIndexTable bauds{};
+  bauds.fill(5);
+  const std::string problem = LoadBaudTable(path_, bauds);
+  EXPECT_NE(problem.find("COM2"), std::string::npos) << problem;
+  EXPECT_NE(problem.find("COM40"), std::string::npos) << problem;
+  EXPECT_EQ(bauds[0], 7);
+  EXPECT_EQ(bauds[1], 0);
+  EXPECT_EQ(bauds[2], 0);
+  EXPECT_EQ(bauds[39], 0);
+  EXPECT_EQ(ReadBytes(path_), stored);
+}
+
+TEST_F(ConfigFileTest, FailedSavesRaiseNamingTheFileAndNeverCreateIt) {
+  table_->MeterCount = 1;
+  PortBaudIndexTable bauds{};
+  const std::string missing = dir_.File("gone/Config.dat");
+  for (const std::string& path : {missing, path_}) {
+    ExpectRaisesNaming([&] { SaveMeterTable(path, *table_); }, path);
+    ExpectRaisesNaming([&] { SaveChartBackColor(path, 1); }, path);
+    ExpectRaisesNaming([&] { SaveCurveRange(path, 0, 1); }, path);
+    ExpectRaisesNaming([&] { SaveBaudTable(path, bauds); }, path);
+    ExpectRaisesNaming([&] { SavePassword(path, "x"); }, path);
+  }
+  EXPECT_FALSE(std::filesystem::exists(path_));
+
+  std::filesystem::create_directory(path_);  // a directory in place of the file
+  const std::string text = ExpectRaisesNaming([&] { SaveChartBackColor(path_, 1); }, path_);
+  EXPECT_NE(text.find(std::strerror(EISDIR)), std::string::npos) << text;
+}
+
+TEST_F(ConfigFileTest, AnInterruptedTableSaveKeepsTheOldCountAndRaises) {
+  Create();
+  for (int i = 0; i < 2; ++i) FillMeter(table_->Meters[i], i);
+  table_->MeterCount = 2;
+  SaveMeterTable(path_, *table_);
+  for (int i = 0; i < 5; ++i) FillMeter(table_->Meters[i], i + 20);
+  table_->MeterCount = 5;
+  {
+    const ScopedFileSizeLimit limit(BlockOffset(3));  // block 3 cannot be written
+    ExpectRaisesNaming([&] { SaveMeterTable(path_, *table_); }, path_);
+  }
+  auto loaded = std::make_unique<MeterTable>();
+  EXPECT_EQ(LoadMeterTable(path_, *loaded), "");
+  EXPECT_EQ(loaded->MeterCount, 2);
+}
+
+TEST_F(ConfigFileTest, AFailedCreationRemovesThePartlyWrittenFile) {
+  {
+    const ScopedFileSizeLimit limit(1000);
+    ExpectRaisesNaming([&] { CreateConfigFileIfMissing(path_); }, path_);
+  }
+  EXPECT_FALSE(std::filesystem::exists(path_));
+}
+
+TEST_F(ConfigFileTest, LoadsFromAMissingFileReportItAndChangeNothing) {
+  std::int32_t color = 5;
+  PortBaudIndexTable bauds{};
+  bauds.fill(3);
+  table_->MeterCount = 4;
+  EXPECT_NE(LoadChartBackColor(path_, color).find(path_), std::string::npos);
+  EXPECT_NE(LoadBaudTable(path_, bauds), "");
+  EXPECT_NE(LoadMeterTable(path_, *table_), "");
+  EXPECT_EQ(color, 5);
+  EXPECT_EQ(bauds[0], 3);
+  EXPECT_EQ(table_->MeterCount, 4);
+}
+
+TEST_F(ConfigFileTest, NothingIsReadOrWrittenPastTheTable) {
+  Create();
+  table_->MeterCount = kMaxMeters + 1;
+  EXPECT_THROW(SaveMeterTable(path_, *table_), Exception);
+  EXPECT_THROW(WriteMeterBlock(path_, table_->Meters[0], kMaxMeters), Exception);
+  EXPECT_THROW(WriteMeterBlock(path_, table_->Meters[0], -1), Exception);
+  EXPECT_THROW((void)ReadMeterBlock(path_, table_->Meters[0], kMaxMeters), Exception);
+  EXPECT_EQ(std::filesystem::file_size(path_), static_cast<std::uintmax_t>(kConfigFileSize));
+}
+
+}  // namespace
