@@ -1,0 +1,42 @@
+// Opening and closing the station's COM ports into handle slots.
+
+#include <exception>
+
+#include "platform/ComPort.h"
+#include "platform/SerialPort.h"
+#include "station/comm/MeterComm.h"
+
+namespace {
+
+bool InTables(int portIndex, int baudIndex) {
+  return portIndex >= 0 && portIndex < kComPortCount && baudIndex >= 0 &&
+         baudIndex < kBaudRateCount;
+}
+
+}  // namespace
+
+bool OpenComPort(ComHandle& slot, int portIndex, int baudIndex) {
+  if (slot != kComNeverOpened) {
+    CloseComHandle(slot);
+    slot = kComInvalid;
+  }
+  // Indexes from a damaged Config.dat fail the open like a missing port.
+  if (!InTables(portIndex, baudIndex)) {
+    slot = kComInvalid;
+    return false;
+  }
+  try {
+    slot = OpenSerialPort(ComDevicePath(portIndex + 1), BaudRateTable[baudIndex]);
+  } catch (const std::exception&) {
+    // An open that raises (out of memory) leaves the slot as never opened.
+    slot = kComNeverOpened;
+    return false;
+  }
+  return slot != kComInvalid;
+}
+
+void CloseComPort(ComHandle& slot) {
+  if (slot == kComNeverOpened) return;
+  CloseComHandle(slot);
+  slot = kComInvalid;
+}
