@@ -1,9 +1,10 @@
 #pragma once
 // A blocking TCP client socket with the semantics the Ethernet polling thread relies on.
 //
-// Address is dotted IPv4 text only (no name lookup). Open connects (at most kConnectTimeoutMs)
-// and runs OnConnect on the calling thread; a failed connect raises ESocketError and leaves the
-// socket inactive. A failed send or receive calls OnError with the error code: when the handler
+// Address is dotted IPv4 text only (no name lookup); Port must lie in 1..65535. Open connects
+// (at most kConnectTimeoutMs) and runs OnConnect on the calling thread; a failed connect raises
+// ESocketError naming the address and leaves the socket inactive. Open on an active socket keeps
+// its connection. Close is idempotent; on an inactive socket SendBuf and ReceiveBuf return 0. A failed send or receive calls OnError with the error code: when the handler
 // sets the code to 0 no exception is raised and the call returns a short count (the station's
 // handler then closes the connection, so later receives return 0); otherwise ESocketError is
 // raised. Sends never raise SIGPIPE.

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cassert>
+#include <cerrno>
 
 namespace {
 
@@ -32,7 +33,11 @@ void TThread::Resume() {
 
 void TThread::Run() {
   if (priority_ == ThreadPriority::Higher) RaiseOneStep();
-  Execute();
+  try {
+    Execute();
+  } catch (...) {
+    fatalException_ = std::current_exception();
+  }
   finished_.store(true, std::memory_order_release);
 }
 

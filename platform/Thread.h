@@ -7,6 +7,7 @@
 // start of every turn.
 
 #include <atomic>
+#include <exception>
 #include <memory>
 #include <thread>
 
@@ -23,8 +24,11 @@ class TThread {
   void Resume();
   void Terminate() { terminated_.store(true, std::memory_order_relaxed); }
   bool Terminated() const { return terminated_.load(std::memory_order_relaxed); }
-  // True once Execute has returned.
+  // True once Execute has ended (returned or raised).
   bool Finished() const { return finished_.load(std::memory_order_acquire); }
+  // An exception that escaped Execute ends the thread (not the program) and is kept here.
+  // REQUIRES: Finished().
+  std::exception_ptr FatalException() const { return fatalException_; }
   // Waits until Execute has returned. A thread that was never resumed returns at once.
   void WaitFor();
   // Higher raises the thread one step above normal where the system allows it; where it does
@@ -40,6 +44,7 @@ class TThread {
 
   std::atomic<bool> terminated_{false};
   std::atomic<bool> finished_{false};
+  std::exception_ptr fatalException_;  // written by the thread before finished_
   bool started_ = false;
   ThreadPriority priority_ = ThreadPriority::Normal;
   std::thread thread_;

@@ -1,6 +1,15 @@
 #pragma once
 // The serial polling thread of one COM port: polls the port's meters one after the other, and
-// between two polls answers a set-value request addressed to its port.
+// between two polls answers a set-value request addressed to its port (SetValueRequest).
+//
+// Each turn, until Terminated: a port handle that resolves to no open port (0, -1, closed) sets
+// every meter of the list offline and ends the thread without sending anything; else a pending
+// request for PortIndex is answered; a pending request for another port makes the turn a short
+// pause (no poll); with no request, PollDelay becomes 2000 ms and the next meter of the list is
+// polled, in list order, wrapping. A missing list or a MeterCount below 1 ends the thread at once.
+//
+// Thread-safety: the thread is the only user of its port and the only writer of its meters'
+// run-time fields. The list and the meters' stored parts must stay unchanged while it runs.
 
 #include <cstdint>
 
@@ -22,4 +31,7 @@ class TCommSrvTh : public TThread {
 
  protected:
   void Execute() override;
+
+ private:
+  void SetMetersOffline();
 };

@@ -1,6 +1,17 @@
 #pragma once
 // The Ethernet polling thread: polls every Ethernet meter in turn over a connection of its own
 // and reports each connection attempt in status panel 4.
+//
+// Each turn, until Terminated: an open connection from the previous turn is closed, followed by
+// a 50 ms pause; the socket is pointed at the meter's IP text and TCP port and opened. A failed
+// open reports the address followed by " Connect Fail!" through StatusBar; a good one runs the
+// socket's OnConnect (whose owner reports " Connect Success"). Then one PollMeterTcp, whatever
+// the outcome; next meter, in list order, wrapping. The thread never writes PollDelay. A missing
+// list or socket, or a MeterCount below 1, ends the thread at once.
+//
+// Thread-safety: while the thread runs it is the only user of ClientSocket, and the only writer
+// of its meters' run-time fields; status texts leave it only through StatusBar. The last
+// connection stays open when the thread ends.
 
 #include <cstdint>
 #include <string>
@@ -35,4 +46,8 @@ class TIPCommSrvTh : public TThread {
 
  protected:
   void Execute() override;
+
+ private:
+  void ConnectTo(const TMeterRecord& meter);
+  void ReportStatus(const std::string& text);
 };

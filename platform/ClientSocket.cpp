@@ -1,0 +1,163 @@
+#include "platform/ClientSocket.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/socket.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+
+#include "common/Errors.h"
+
+namespace {
+
+constexpr int kMinPort = 1;
+constexpr int kMaxPort = 65535;
+
+std::string Endpoint(const std::string& address, std::int32_t port) {
+  return "'" + address + "' port " + std::to_string(port);
+}
+
+[[noreturn]] void RaiseConnectError(const std::string& address, std::int32_t port,
+                                    const std::string& reason) {
+  throw ESocketError("Cannot connect to " + Endpoint(address, port) + ": " + reason);
+}
+
+// Dotted IPv4 text only: no name lookup, so a connect never waits on a resolver.
+bool ParseIpv4(const std::string& address, in_addr& out) {
+  if (address.find('\0') != std::string::npos) return false;
+  return inet_pton(AF_INET, address.c_str(), &out) == 1;
+}
+
+bool SetBlocking(int fd, bool blocking) {
+  const int flags = fcntl(fd, F_GETFL);
+  if (flags < 0) return false;
+  const int wanted = blocking ? (flags & ~O_NONBLOCK) : (flags | O_NONBLOCK);
+  return fcntl(fd, F_SETFL, wanted) == 0;
+}
+
+long long MonotonicMs() {
+  using namespace std::chrono;
+  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+// Waits until a non-blocking connect has finished or the deadline passes. Returns 0 on a
+// connection, else the errno value that describes the failure (ETIMEDOUT at the deadline).
+int AwaitConnect(int fd, long long deadlineMs) {
+  for (;;) {
+    const long long left = deadlineMs - MonotonicMs();
+    if (left <= 0) return ETIMEDOUT;
+    pollfd p{fd, POLLOUT, 0};
+    const int ready = poll(&p, 1, static_cast<int>(left));
+    if (ready < 0 && errno == EINTR) continue;
+    if (ready < 0) return errno;
+    if (ready == 0) return ETIMEDOUT;
+    int error = 0;
+    socklen_t length = sizeof(error);
+    if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0) return errno;
+    return error;
+  }
+}
+
+// Connects a new socket to the endpoint within kConnectTimeoutMs. Returns the connected,
+// blocking descriptor, or -1 with `error` set; the descriptor is closed on every failure path.
+int ConnectWithin(const sockaddr_in& peer, int timeoutMs, int& error) {
+  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+  if (fd < 0) {
+    error = errno;
+    return -1;
+  }
+  const long long deadline = MonotonicMs() + timeoutMs;
+  error = 0;
+  if (connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof(peer)) != 0) {
+    // EINTR leaves the connect running in the background, as EINPROGRESS does.
+    error = (errno == EINPROGRESS || errno == EINTR) ? AwaitConnect(fd, deadline) : errno;
+  }
+  if (error == 0 && !SetBlocking(fd, true)) error = errno;
+  if (error != 0) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+timeval ToTimeval(int milliseconds) {
+  if (milliseconds < 0) milliseconds = 0;
+  timeval tv{};
+  tv.tv_sec = milliseconds / 1000;
+  tv.tv_usec = static_cast<suseconds_t>((milliseconds % 1000) * 1000);
+  return tv;
+}
+
+}  // namespace
+
+TClientSocket::~TClientSocket() { Close(); }
+
+bool TClientSocket::Active() const { return fd_ >= 0; }
+
+void TClientSocket::Open() {
+  if (Active()) return;  // an open connection stays as it is
+  if (Port < kMinPort || Port > kMaxPort) RaiseConnectError(Address, Port, "port out of range");
+  sockaddr_in peer{};
+  peer.sin_family = AF_INET;
+  peer.sin_port = htons(static_cast<std::uint16_t>(Port));
+  if (!ParseIpv4(Address, peer.sin_addr)) {
+    RaiseConnectError(Address, Port, "not a dotted IPv4 address");
+  }
+  int error = 0;
+  const int fd = ConnectWithin(peer, kConnectTimeoutMs, error);
+  if (fd < 0) RaiseConnectError(Address, Port, std::strerror(error));
+  fd_ = fd;
+  if (OnConnect) OnConnect(*this);
+}
+
+void TClientSocket::Close() {
+  if (fd_ < 0) return;
+  // close is not retried on EINTR: on Linux the descriptor is released whatever it reports.
+  close(fd_);
+  fd_ = -1;
+}
+
+int TClientSocket::SendBuf(const void* data, int count) {
+  if (!Active() || count <= 0) return 0;
+  ssize_t sent;
+  do {
+    sent = send(fd_, data, static_cast<size_t>(count), MSG_NOSIGNAL);
+  } while (sent < 0 && errno == EINTR);
+  if (sent >= 0) return static_cast<int>(sent);
+  ReportError(errno);
+  return 0;
+}
+
+int TClientSocket::ReceiveBuf(void* buffer, int count) {
+  if (!Active() || count <= 0) return 0;
+  ssize_t received;
+  do {
+    received = recv(fd_, buffer, static_cast<size_t>(count), 0);
+  } while (received < 0 && errno == EINTR);
+  if (received >= 0) return static_cast<int>(received);  // 0: the peer closed the connection
+  // EAGAIN / EWOULDBLOCK: the receive time-out ran out.
+  ReportError(errno);
+  return 0;
+}
+
+void TClientSocket::SetTimeouts(int sendMs, int receiveMs) {
+  if (!Active()) return;
+  const timeval sendTimeout = ToTimeval(sendMs);
+  const timeval receiveTimeout = ToTimeval(receiveMs);
+  setsockopt(fd_, SOL_SOCKET, SO_SNDTIMEO, &sendTimeout, sizeof(sendTimeout));
+  setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &receiveTimeout, sizeof(receiveTimeout));
+}
+
+void TClientSocket::ReportError(int errorCode) {
+  const int original = errorCode;
+  if (OnError) OnError(*this, errorCode);
+  if (errorCode == 0) return;
+  throw ESocketError("Socket error on " + Endpoint(Address, Port) + ": " +
+                     std::strerror(original));
+}

@@ -1,0 +1,44 @@
+#include "station/comm/IPCommSrvTh.h"
+
+#include <exception>
+
+#include "common/FixedText.h"
+#include "platform/ClientSocket.h"
+#include "platform/Clock.h"
+#include "station/comm/MeterComm.h"
+
+TIPCommSrvTh::TIPCommSrvTh(bool CreateSuspended) {
+  if (!CreateSuspended) Resume();
+}
+
+void TIPCommSrvTh::Execute() {
+  if (MeterList == nullptr || MeterCount < 1 || ClientSocket == nullptr) return;
+  std::int32_t next = 0;
+  while (!Terminated()) {
+    TMeterRecord& meter = *MeterList[next];
+    ConnectTo(meter);
+    // A failed connect leaves the socket inactive: the poll then fails at once and counts.
+    PollMeterTcp(*ClientSocket, meter);
+    next = (next + 1) % MeterCount;
+  }
+}
+
+void TIPCommSrvTh::ConnectTo(const TMeterRecord& meter) {
+  TClientSocket& socket = *ClientSocket;
+  if (socket.Active()) {
+    socket.Close();
+    SleepMs(kCloseToConnectPauseMs);
+  }
+  // The field may lack its NUL: never read past its 16 bytes.
+  socket.Address = ReadFixedText(meter.IpAddress);
+  socket.Port = meter.TcpPort;
+  try {
+    socket.Open();  // on success the socket's OnConnect reports " Connect Success"
+  } catch (const std::exception&) {
+    ReportStatus(socket.Address + kConnectFailText);
+  }
+}
+
+void TIPCommSrvTh::ReportStatus(const std::string& text) {
+  if (StatusBar != nullptr) StatusBar->SetPanelText(kEthernetStatusPanel, text);
+}
