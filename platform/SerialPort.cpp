@@ -113,7 +113,7 @@ int SetRawLine(int fd) {
 
 class SerialPort final : public ComPort {
  public:
-  explicit SerialPort(int fd) : fd_(fd) {}
+  SerialPort(int fd, std::int32_t baud) : fd_(fd), readPerByteMs_(ReadTimeoutPerByteMs(baud)) {}
   ~SerialPort() override {
     ::ioctl(fd_, TIOCNXCL);  // the flag lives on the device, not on this descriptor
     ::close(fd_);            // also releases the lock
@@ -130,6 +130,7 @@ class SerialPort final : public ComPort {
   void WaitUntilSent(SteadyClock::time_point deadline) const;
 
   const int fd_;
+  const int readPerByteMs_;
 };
 
 int SerialPort::Write(const std::uint8_t* data, int length) {
@@ -163,7 +164,7 @@ void SerialPort::WaitUntilSent(SteadyClock::time_point deadline) const {
 int SerialPort::Read(std::uint8_t* buffer, int length) {
   if (length <= 0) return 0;
   const auto total = SteadyClock::now() + Milliseconds(kReadTimeoutConstantMs +
-                                                       kReadTimeoutPerByteMs * length);
+                                                       readPerByteMs_ * length);
   auto deadline = total;
   int got = 0;
   while (got < length) {
@@ -207,6 +208,12 @@ struct FdCloser {
 
 }  // namespace
 
+int ReadTimeoutPerByteMs(std::int32_t baud) {
+  if (baud <= 0) return kReadTimeoutPerByteMs;
+  const int characterMs = (kBitsPerCharacter * 1000 + baud - 1) / baud;  // rounded up
+  return std::max(kReadTimeoutPerByteMs, characterMs);
+}
+
 std::string ComDevicePath(int comNumber) {
   if (comNumber < kFirstComNumber || comNumber > kLastComNumber) return {};
   const std::string link = AppDir() + "/dev/com" + std::to_string(comNumber);
@@ -239,7 +246,7 @@ ComHandle OpenSerialPort(const std::string& devicePath, std::int32_t baud, Seria
            "line settings at " + std::to_string(baud) + " baud", e);
     return kComInvalid;
   }
-  auto port = std::make_unique<SerialPort>(fd);  // owns fd from here on
+  auto port = std::make_unique<SerialPort>(fd, baud);  // owns fd from here on
   closer.release();
   return RegisterComPort(std::move(port));
 }

@@ -18,6 +18,14 @@ inline constexpr int kWriteTimeoutPerByteMs = 20;
 inline constexpr int kReadTimeoutConstantMs = 80;
 inline constexpr int kReadTimeoutPerByteMs = 3;
 inline constexpr int kReadIntervalTimeoutMs = 100;
+// One character on the line is 11 bits (start, 8 data, 2 stop).
+inline constexpr int kBitsPerCharacter = 11;
+
+// The per-byte part of a read's total time-out: 3 ms, or the time one character takes on the
+// line when that is longer. At 2,400 baud a character takes 4.6 ms, so a 48-channel reply
+// (101 bytes, 463 ms on the wire) could never arrive within 80 + 3 x 101 = 383 ms and such a
+// meter would never answer; every faster rate keeps the 3 ms.
+int ReadTimeoutPerByteMs(std::int32_t baud);
 
 // The device of the station's COM comNumber (1..40): AppDir/dev/com<N> when that path exists
 // (a link made by the operator or a test, e.g. to /dev/ttyUSB0 or a pty), else /dev/ttyS<N-1>.

@@ -174,6 +174,20 @@ TEST_F(SerialPortTest, ReadFromASilentPeerEndsAtTheTotalTimeOut) {
   EXPECT_LT(elapsed, 5000);  // it does end
 }
 
+TEST_F(SerialPortTest, AtTheSlowestRateTheTotalTimeOutCoversAWholeReplyOnTheLine) {
+  // 101 bytes at 2,400 baud take 463 ms on the wire: 3 ms per byte would cut every such reply.
+  EXPECT_EQ(ReadTimeoutPerByteMs(2400), 5);
+  for (std::int32_t baud : {4800, 9600, 14400, 19200, 38400, 57600, 115200}) {
+    EXPECT_EQ(ReadTimeoutPerByteMs(baud), kReadTimeoutPerByteMs) << baud;
+  }
+  const ComHandle h = Open(2400);
+  ASSERT_NE(h, kComInvalid);
+  std::uint8_t buffer[101];
+  const auto start = std::chrono::steady_clock::now();
+  EXPECT_EQ(ComPortFromHandle(h)->Read(buffer, 101), 0);
+  EXPECT_GE(ElapsedMs(start), kReadTimeoutConstantMs + 5 * 101 - 1);
+}
+
 TEST_F(SerialPortTest, PauseLongerThanTheIntervalEndsTheReadEarly) {
   // 48 registers: 101 bytes, total time-out 383 ms; the rest would come at 250 ms.
   slave_.QueueReply(SlaveReply::Split(3, 250));
