@@ -1,0 +1,319 @@
+#include "common/HistoryFile.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "common/FixedText.h"
+
+// Positions go through the C library's long offsets, which must hold files beyond 4 GiB.
+static_assert(sizeof(long) >= 8, "64-bit file offsets are needed");
+
+namespace {
+
+// The runtime's date range: 0001-01-01 to 9999-12-31 as TDateTime.
+constexpr double kMinDateTime = -693593.0;
+constexpr double kMaxDateTime = 2958466.0;
+constexpr std::int64_t kMsPerSecond = 1000;
+
+std::string SystemText(int error) { return std::generic_category().message(error); }
+
+std::string Describe(std::string_view what, const std::string& path, int error) {
+  std::string text(what);
+  text += " ";
+  text += path;
+  text += ": ";
+  text += SystemText(error);
+  return text;
+}
+
+FileStatus FailFromErrno(std::string_view what, const std::string& path, int error) {
+  FileError kind = FileError::Io;
+  if (error == EEXIST) kind = FileError::NameTaken;
+  if (error == ENOENT || error == ENOTDIR) kind = FileError::Missing;
+  return FileStatus::Fail(kind, Describe(what, path, error));
+}
+
+struct FileCloser {
+  void operator()(std::FILE* file) const { std::fclose(file); }
+};
+using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
+
+// Opens without a stream buffer, so that every write is one write of the system and a short one
+// shows in the count that comes back.
+FilePtr OpenUnbuffered(const std::string& path, const char* mode) {
+  FilePtr file(std::fopen(path.c_str(), mode));
+  if (file) std::setvbuf(file.get(), nullptr, _IONBF, 0);
+  return file;
+}
+
+// Writes all bytes unless the system refuses; an interrupted write goes on where it stopped.
+// Returns the number of bytes written; errno holds the reason when that is less than size.
+std::size_t WriteAll(std::FILE* file, const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const unsigned char*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    errno = 0;
+    const std::size_t n = std::fwrite(bytes + done, 1, size - done, file);
+    done += n;
+    if (done == size) break;
+    if (errno != EINTR) return done;
+    std::clearerr(file);
+  }
+  return done;
+}
+
+// Reads up to size bytes, going on after interruptions; returns the number of bytes read.
+std::size_t ReadAll(std::FILE* file, void* data, std::size_t size) {
+  auto* bytes = static_cast<unsigned char*>(data);
+  std::size_t done = 0;
+  while (done < size) {
+    errno = 0;
+    const std::size_t n = std::fread(bytes + done, 1, size - done, file);
+    done += n;
+    if (done == size || std::feof(file) || errno != EINTR) break;
+    std::clearerr(file);
+  }
+  return done;
+}
+
+bool SeekTo(std::FILE* file, std::int64_t offset) {
+  return std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
+}
+
+std::int64_t SizeOf(std::FILE* file) {
+  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
+  return std::ftell(file);
+}
+
+// Closes explicitly, so that a failure of the close itself is seen.
+int CloseChecked(FilePtr& file) {
+  errno = 0;
+  const int result = std::fclose(file.release());
+  return result == 0 ? 0 : (errno != 0 ? errno : EIO);
+}
+
+// Offset from record 0 to record k in milliseconds, kept within the 64-bit range.
+std::int64_t RecordOffsetMs(std::int64_t k, std::int32_t intervalSeconds) {
+  const __int128 ms = static_cast<__int128>(k) * intervalSeconds * kMsPerSecond;
+  constexpr __int128 kLimit = std::numeric_limits<std::int64_t>::max() / 2;
+  return static_cast<std::int64_t>(std::clamp<__int128>(ms, -kLimit, kLimit));
+}
+
+}  // namespace
+
+std::unique_ptr<THistoryFileHeader> NewHistoryHeader() {
+  return std::make_unique<THistoryFileHeader>();  // value-initialised: all zero
+}
+
+int ChannelsInUse(const TMeterStored& meter) {
+  return std::min<int>(meter.ChannelCount, kMaxChannels);
+}
+
+int MetersInUse(const MeterTable& table) {
+  return std::clamp<int>(table.MeterCount, 0, kMaxMeters);
+}
+
+void SetHistoryNameSlot(THistoryFileHeader& header, int slot, std::string_view meterNameCp936,
+                        std::string_view channelNameCp936) {
+  if (slot < 0 || slot >= kHistoryNameSlots) return;
+  char* text = header.ChannelNames[slot];
+  std::memset(text, 0, kHistoryNameSlotSize);
+  const auto upToNul = [](std::string_view bytes) { return bytes.substr(0, bytes.find('\0')); };
+  const std::string_view meter = CutCp936(upToNul(meterNameCp936), kHistoryNamePartMax);
+  const std::string_view channel = CutCp936(upToNul(channelNameCp936), kHistoryNamePartMax);
+  std::memcpy(text, meter.data(), meter.size());
+  std::memcpy(text + meter.size(), channel.data(), channel.size());
+}
+
+std::int64_t HistoryRecordCount(std::int64_t fileSize, int channelCount) {
+  if (channelCount <= 0 || fileSize <= kHistoryHeaderSize) return 0;
+  const std::int64_t recordBytes = static_cast<std::int64_t>(channelCount) * sizeof(float);
+  return (fileSize - kHistoryHeaderSize) / recordBytes;
+}
+
+// ---- Shared file operations ------------------------------------------------------------------
+
+FileStatus CreateNewFile(const std::string& path, const void* data, std::size_t size) {
+  // "x": the open fails when the name exists, so an earlier period's file is never emptied.
+  FilePtr file = OpenUnbuffered(path, "wbx");
+  if (!file) return FailFromErrno("Cannot create", path, errno);
+  const std::size_t written = WriteAll(file.get(), data, size);
+  const int writeError = written == size ? 0 : (errno != 0 ? errno : EIO);
+  const int closeError = CloseChecked(file);
+  if (writeError == 0 && closeError == 0) return FileStatus::Ok();
+  std::error_code ignored;
+  std::filesystem::remove(path, ignored);
+  return FailFromErrno("Cannot write", path, writeError != 0 ? writeError : closeError);
+}
+
+FileStatus WriteExistingFileAt(const std::string& path, std::int64_t offset, const void* data,
+                               std::size_t size) {
+  FilePtr file = OpenUnbuffered(path, "r+b");  // never creates the file
+  if (!file) return FailFromErrno("Cannot open", path, errno);
+  if (!SeekTo(file.get(), offset)) return FailFromErrno("Cannot seek in", path, errno);
+  const std::size_t written = WriteAll(file.get(), data, size);
+  const int writeError = written == size ? 0 : (errno != 0 ? errno : EIO);
+  const int closeError = CloseChecked(file);
+  if (writeError != 0 || closeError != 0) {
+    return FailFromErrno("Cannot write", path, writeError != 0 ? writeError : closeError);
+  }
+  return FileStatus::Ok();
+}
+
+// ---- Writer ----------------------------------------------------------------------------------
+
+FileStatus CreateHistoryFile(const std::string& path, const THistoryFileHeader& header) {
+  return CreateNewFile(path, &header, sizeof header);
+}
+
+HistoryFileWriter::HistoryFileWriter(std::string path, int channelCount)
+    : path_(std::move(path)), channelCount_(std::clamp(channelCount, 0, kHistoryNameSlots)) {}
+
+WriteOutcome HistoryFileWriter::Append(const float* values, int count) {
+  if (path_.empty() || vanished_) return {};
+  if (count != channelCount_) {
+    return Failed(FileStatus::Fail(
+        FileError::BadContent, "History file " + path_ + ": a record of " + std::to_string(count) +
+                                   " values does not fit its " + std::to_string(channelCount_) +
+                                   " channels"));
+  }
+  if (channelCount_ == 0) return {true, {}};  // records are empty: the file keeps its header
+  const FileStatus status = AppendRecord(values);
+  if (!status.ok()) return Failed(status);
+  failing_ = false;
+  return {true, {}};
+}
+
+WriteOutcome HistoryFileWriter::Failed(const FileStatus& status) {
+  if (status.Error == FileError::Missing) {
+    vanished_ = true;
+    return {false, status.Message + "; no more records are written to it"};
+  }
+  if (failing_) return {};
+  failing_ = true;
+  return {false, status.Message};
+}
+
+FileStatus HistoryFileWriter::AppendRecord(const float* values) {
+  FilePtr file = OpenUnbuffered(path_, "r+b");  // a vanished file is not created again
+  if (!file) return FailFromErrno("Cannot open history file", path_, errno);
+  const std::int64_t size = SizeOf(file.get());
+  if (size < 0) return FailFromErrno("Cannot read the size of history file", path_, errno);
+  if (size < kHistoryHeaderSize) {
+    return FileStatus::Fail(FileError::BadContent,
+                            "History file " + path_ + " is shorter than its header");
+  }
+  // Records go after the last whole record: a stray partial record is overwritten, not extended.
+  const std::size_t recordBytes = static_cast<std::size_t>(channelCount_) * sizeof(float);
+  const std::int64_t end =
+      kHistoryHeaderSize + HistoryRecordCount(size, channelCount_) * std::int64_t(recordBytes);
+  if (!SeekTo(file.get(), end)) return FailFromErrno("Cannot seek in history file", path_, errno);
+  const std::size_t written = WriteAll(file.get(), values, recordBytes);
+  const int writeError = written == recordBytes ? 0 : (errno != 0 ? errno : ENOSPC);
+  const int closeError = CloseChecked(file);
+  if (writeError == 0 && closeError == 0) return FileStatus::Ok();
+  std::error_code ignored;
+  std::filesystem::resize_file(path_, static_cast<std::uintmax_t>(end), ignored);
+  return FailFromErrno("Record dropped, cannot write history file", path_,
+                       writeError != 0 ? writeError : closeError);
+}
+
+// ---- Reader ----------------------------------------------------------------------------------
+
+HistoryFileReader::HistoryFileReader() : header_(NewHistoryHeader()) {}
+HistoryFileReader::~HistoryFileReader() = default;
+
+FileStatus HistoryFileReader::Open(const std::string& path) {
+  path_ = path;
+  fileSize_ = 0;
+  recordCount_ = 0;
+  std::memset(header_.get(), 0, sizeof *header_);
+  FilePtr file(std::fopen(path.c_str(), "rb"));
+  if (!file) return FailFromErrno("Cannot open", path, errno);
+  fileSize_ = SizeOf(file.get());
+  if (fileSize_ < 0) return FailFromErrno("Cannot read the size of", path, errno);
+  if (fileSize_ < kHistoryHeaderSize) {
+    return FileStatus::Fail(FileError::BadContent,
+                            path + " is not a history data file: " + std::to_string(fileSize_) +
+                                " bytes, shorter than the " + std::to_string(kHistoryHeaderSize) +
+                                "-byte header");
+  }
+  if (!SeekTo(file.get(), 0) ||
+      ReadAll(file.get(), header_.get(), sizeof *header_) != sizeof *header_) {
+    return FailFromErrno("Cannot read the header of", path, errno != 0 ? errno : EIO);
+  }
+  FileStatus status = CheckHeader();
+  if (!status.ok()) return status;
+  recordCount_ = HistoryRecordCount(fileSize_, header_->ChannelCount);
+  return FileStatus::Ok();
+}
+
+FileStatus HistoryFileReader::CheckHeader() const {
+  const auto bad = [this](const std::string& what) {
+    return FileStatus::Fail(FileError::BadContent, path_ + " is not a history data file: " + what);
+  };
+  const THistoryFileHeader& h = *header_;
+  if (h.ChannelCount < 0 || h.ChannelCount > kHistoryNameSlots) {
+    return bad("channel count " + std::to_string(h.ChannelCount) + " is outside 0.." +
+               std::to_string(kHistoryNameSlots));
+  }
+  if (h.IntervalSeconds < 0) {
+    return bad("record interval " + std::to_string(h.IntervalSeconds) + " s is negative");
+  }
+  if (!std::isfinite(h.StartTime) || h.StartTime < kMinDateTime || h.StartTime >= kMaxDateTime) {
+    return bad("the start time is not a date");
+  }
+  return FileStatus::Ok();
+}
+
+std::string_view HistoryFileReader::ChannelNameBytes(int i) const {
+  if (i < 0 || i >= kHistoryNameSlots) return {};
+  return FixedBytes(header_->ChannelNames[i]);
+}
+
+TDateTime HistoryFileReader::RecordTime(std::int64_t k) const {
+  const std::int64_t startMs = DateTimeToMs(header_->StartTime);
+  return MsToDateTime(startMs + RecordOffsetMs(k, header_->IntervalSeconds));
+}
+
+FileStatus HistoryFileReader::ReadRecords(std::int64_t first, std::int64_t count, float* out,
+                                          std::int64_t* recordsRead) const {
+  if (recordsRead != nullptr) *recordsRead = 0;
+  if (first < 0 || first > recordCount_ || count < 0) {
+    return FileStatus::Fail(FileError::BadContent, path_ + ": no record " + std::to_string(first) +
+                                                       " (the file holds " +
+                                                       std::to_string(recordCount_) + ")");
+  }
+  const std::int64_t wanted = std::min(count, recordCount_ - first);
+  if (wanted == 0) return FileStatus::Ok();
+  const std::int64_t recordBytes = std::int64_t(header_->ChannelCount) * sizeof(float);
+  FilePtr file(std::fopen(path_.c_str(), "rb"));
+  if (!file) return FailFromErrno("Cannot open", path_, errno);
+  if (!SeekTo(file.get(), kHistoryHeaderSize + first * recordBytes)) {
+    return FailFromErrno("Cannot seek in", path_, errno);
+  }
+  const std::size_t bytes =
+      ReadAll(file.get(), out, static_cast<std::size_t>(wanted * recordBytes));
+  const std::int64_t whole = static_cast<std::int64_t>(bytes) / recordBytes;
+  if (recordsRead != nullptr) *recordsRead = whole;
+  if (whole < wanted) {
+    return FileStatus::Fail(FileError::BadContent,
+                            path_ + " has become shorter: " + std::to_string(whole) + " of " +
+                                std::to_string(wanted) + " records read");
+  }
+  return FileStatus::Ok();
+}
+
+FileStatus HistoryFileReader::ReadRecord(std::int64_t k, float* out) const {
+  if (k >= recordCount_) {
+    return FileStatus::Fail(FileError::BadContent, path_ + ": no record " + std::to_string(k) +
+                                                       " (the file holds " +
+                                                       std::to_string(recordCount_) + ")");
+  }
+  return ReadRecords(k, 1, out);
+}

@@ -1,0 +1,199 @@
+#pragma once
+// The binary history data file (".vq"): one per recording period, written by the station and read
+// by the viewer. No Qt here.
+//
+// Layout, little-endian, no gaps:
+//   header  THistoryFileHeader, 460,824 bytes
+//   records record k at 460,824 + 4·n·k: n float32 values, one per channel in channel order,
+//           no time stamp, separator or count; the file has no trailer.
+// The number of records is not stored: it is floor((size - 460,824) / (4·n)), so a trailing
+// partial record is ignored. Record k belongs to StartTime + k × IntervalSeconds seconds.
+//
+// Channel order: every channel in use of every configured meter, meters in table order, within a
+// meter its channels in order; channel i is name slot i and value i of every record (and the
+// overview tile and trend series with the same index). At most 120 × 48 = 5,760 channels.
+//
+// Files are opened, written or read, and closed for each operation; nothing stays open between
+// calls. Offsets and sizes are 64-bit: at one record a second a file passes 4 GiB within days.
+// Failures are returned as values that name the file; nothing here throws.
+
+#include <bit>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "common/DateTime.h"
+#include "common/MeterRecord.h"
+
+inline constexpr int kHistoryNameSlots = kMaxMeters * kMaxChannels;  // 5,760
+inline constexpr int kHistoryNameSlotSize = 80;
+// A slot holds the meter name and the channel name, each at most a 40-byte field minus its NUL.
+inline constexpr int kHistoryNamePartMax = 39;
+
+#pragma pack(push, 1)
+struct THistoryFileHeader {
+  double StartTime;              // TDateTime the period opened: the time of record 0
+  std::int32_t IntervalSeconds;  // seconds between records; 0 = no records follow
+  std::int32_t ChannelCount;     // n, values per record, 0..5,760
+  std::uint8_t Reserved1[4];     // zero
+  char ChannelNames[kHistoryNameSlots][kHistoryNameSlotSize];  // code page 936, NUL-terminated
+  std::uint8_t Reserved2[4];                                   // zero
+};
+#pragma pack(pop)
+
+static_assert(sizeof(THistoryFileHeader) == 460824);
+static_assert(offsetof(THistoryFileHeader, StartTime) == 0);
+static_assert(offsetof(THistoryFileHeader, IntervalSeconds) == 8);
+static_assert(offsetof(THistoryFileHeader, ChannelCount) == 12);
+static_assert(offsetof(THistoryFileHeader, Reserved1) == 16);
+static_assert(offsetof(THistoryFileHeader, ChannelNames) == 20);
+static_assert(offsetof(THistoryFileHeader, Reserved2) == 460820);
+// The header and the records are written and read as memory images.
+static_assert(std::endian::native == std::endian::little);
+static_assert(std::numeric_limits<double>::is_iec559 && std::numeric_limits<float>::is_iec559);
+
+inline constexpr std::int64_t kHistoryHeaderSize = sizeof(THistoryFileHeader);
+
+// The header is too large for a thread's stack; this returns one with every byte zero.
+std::unique_ptr<THistoryFileHeader> NewHistoryHeader();
+
+// Channels of a meter that belong to the channel order: its channel count, never more than the
+// 48 channels a record holds (a damaged Config.dat must not make anyone index past them).
+int ChannelsInUse(const TMeterStored& meter);
+// Configured meters: the table's count, within 0..120.
+int MetersInUse(const MeterTable& table);
+
+// Fills name slot `slot` (0..5,759) with the meter name immediately followed by the channel name,
+// both code page 936 bytes as stored, each up to its first NUL and cut to 39 bytes on a character
+// boundary; then one NUL; the rest of the slot zero.
+void SetHistoryNameSlot(THistoryFileHeader& header, int slot, std::string_view meterNameCp936,
+                        std::string_view channelNameCp936);
+
+// ---- Status values -------------------------------------------------------------------------
+
+enum class FileError {
+  None,
+  NameTaken,   // an exclusive create found the name in use
+  Missing,     // the file (or its folder) does not exist
+  BadContent,  // the file exists but its content cannot be what it should be
+  Io,          // any other failure of the system
+};
+
+struct FileStatus {
+  FileError Error = FileError::None;
+  std::string Message;  // UTF-8, names the file; empty when ok
+
+  bool ok() const { return Error == FileError::None; }
+  static FileStatus Ok() { return {}; }
+  static FileStatus Fail(FileError error, std::string message) {
+    return {error, std::move(message)};
+  }
+};
+
+// The result of one write by a writer that keeps going after failures (a history record, an
+// alarm list line): the caller shows Report, which is filled only the first time a problem is
+// met, not at every tick that meets it again.
+struct WriteOutcome {
+  bool Written = false;
+  std::string Report;  // UTF-8, names the file; empty when there is nothing new to report
+};
+
+// ---- Shared file operations of the recording files ------------------------------------------
+
+// Creates `path` only when no file of that name exists (never empties an existing one), writes
+// `size` bytes in one write and closes it. NameTaken when the name is in use. When the write
+// fails the half-written file is removed again.
+FileStatus CreateNewFile(const std::string& path, const void* data, std::size_t size);
+
+// Writes `size` bytes at `offset` of an existing file ("r+b": open, seek, one write, close).
+// A file that has vanished is not created again: Missing.
+FileStatus WriteExistingFileAt(const std::string& path, std::int64_t offset, const void* data,
+                               std::size_t size);
+
+// ---- Writer --------------------------------------------------------------------------------
+
+// Creates the history file of a period: exclusively, the whole header in one write.
+FileStatus CreateHistoryFile(const std::string& path, const THistoryFileHeader& header);
+
+// Appends records to a history file that CreateHistoryFile made. One object per recording
+// period; not thread-safe (the station's main thread owns it).
+class HistoryFileWriter {
+ public:
+  // A writer with no file: every append is skipped.
+  HistoryFileWriter() = default;
+  // REQUIRES: 0 <= channelCount <= 5,760, the ChannelCount of the file's header.
+  HistoryFileWriter(std::string path, int channelCount);
+
+  // Appends values[0..count-1] as one record: open without creating, write after the last whole
+  // record, close. `count` must equal the channel count, or the record would shift every later
+  // one; such a call writes nothing. A file that has vanished is not created again: it is
+  // reported once and every later append is skipped. A write that stops short (disk full) is cut
+  // back to the last whole record, so later records stay aligned, and reported once until an
+  // append succeeds again.
+  WriteOutcome Append(const float* values, int count);
+
+  const std::string& Path() const { return path_; }
+  int ChannelCount() const { return channelCount_; }
+
+ private:
+  FileStatus AppendRecord(const float* values);
+  WriteOutcome Failed(const FileStatus& status);
+
+  std::string path_;
+  int channelCount_ = 0;
+  bool vanished_ = false;  // the file was gone once: appends stop for the period
+  bool failing_ = false;   // the last append failed and was reported
+};
+
+// ---- Reader --------------------------------------------------------------------------------
+
+// Reads a history file for the viewer (and the station's tests). Open validates the header and
+// takes the record count from the file size at that moment; the reads open and close the file
+// each time and never go past what the file held when it was opened. Not thread-safe.
+class HistoryFileReader {
+ public:
+  HistoryFileReader();
+  ~HistoryFileReader();
+
+  // Reads and checks the header: the file is at least a header long, the channel count is within
+  // 0..5,760, the interval is not negative, the start time is a date. BadContent says which.
+  FileStatus Open(const std::string& path);
+
+  // REQUIRES for the accessors below: Open succeeded.
+  const THistoryFileHeader& Header() const { return *header_; }
+  const std::string& Path() const { return path_; }
+  int ChannelCount() const { return header_->ChannelCount; }
+  std::int32_t IntervalSeconds() const { return header_->IntervalSeconds; }
+  TDateTime StartTime() const { return header_->StartTime; }
+  std::int64_t FileSize() const { return fileSize_; }
+  // floor((size - 460,824) / (4·n)); 0 when n is 0.
+  std::int64_t RecordCount() const { return recordCount_; }
+  // Name slot i (REQUIRES 0 <= i < 5,760) as code page 936 bytes up to its NUL.
+  std::string_view ChannelNameBytes(int i) const;
+
+  // StartTime + k × IntervalSeconds seconds, computed in whole milliseconds from k (a running sum
+  // of interval / 86,400 drifts over thousands of records). REQUIRES k >= 0.
+  TDateTime RecordTime(std::int64_t k) const;
+
+  // Reads records first .. first + count - 1 into out (count·n floats) in one read. Records past
+  // RecordCount are not read: *recordsRead (may be null) says how many whole records arrived.
+  // Fails when first is outside 0..RecordCount or the file can no longer be read.
+  FileStatus ReadRecords(std::int64_t first, std::int64_t count, float* out,
+                         std::int64_t* recordsRead = nullptr) const;
+  FileStatus ReadRecord(std::int64_t k, float* out) const;
+
+ private:
+  FileStatus CheckHeader() const;
+
+  std::string path_;
+  std::unique_ptr<THistoryFileHeader> header_;
+  std::int64_t fileSize_ = 0;
+  std::int64_t recordCount_ = 0;
+};
+
+// floor((fileSize - 460,824) / (4·channelCount)) in 64-bit; 0 when the file holds no whole record
+// or channelCount is not positive.
+std::int64_t HistoryRecordCount(std::int64_t fileSize, int channelCount);

@@ -1,0 +1,142 @@
+#include "station/app/RecordingFiles.h"
+
+#include <algorithm>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+#include "common/AppPaths.h"
+#include "common/FixedText.h"
+#include "platform/Clock.h"
+#include "station/app/AlarmListFile.h"
+
+namespace {
+
+constexpr std::int64_t kMsPerSecond = 1000;
+// How far the stem may move past a taken name: an hour of seconds is far more than quick mode
+// switches can use up, and bounds the search when a folder cannot be used at all.
+constexpr int kMaxStemSeconds = 3600;
+
+void ClearAlarmFlags(MeterTable& table) {
+  constexpr auto kRelaxed = std::memory_order_relaxed;
+  for (int m = 0; m < MetersInUse(table); ++m) {
+    TMeterRecord& meter = table.Meters[m];
+    for (int ch = 0; ch < ChannelsInUse(meter); ++ch) {
+      meter.LLAFlags[ch].store(0, kRelaxed);
+      meter.LAFlags[ch].store(0, kRelaxed);
+      meter.HAFlags[ch].store(0, kRelaxed);
+      meter.HHAFlags[ch].store(0, kRelaxed);
+    }
+  }
+}
+
+std::string Relative(std::string_view pattern, TDateTime when) {
+  return "\\" + FormatDateTime(pattern, when);
+}
+
+// Creates the month folder (one level) unless it exists.
+FileStatus EnsureFolder(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::create_directory(folder, ec);
+  if (!ec || std::filesystem::is_directory(folder)) return FileStatus::Ok();
+  return FileStatus::Fail(FileError::Io, "Cannot create folder " + folder + ": " + ec.message());
+}
+
+enum class StemResult { Created, Taken, Failed };
+
+// Creates both files of one stem. When the alarm list name turns out taken, the history file
+// just made for the stem is removed again, so that both files of a period share their stem.
+StemResult CreateFilesOfStem(const std::string& stemPath, const THistoryFileHeader& header,
+                             RecordingPeriod& period) {
+  const std::string historyPath = stemPath + std::string(kHistoryDataExtension);
+  const std::string alarmPath = stemPath + std::string(kAlarmListExtension);
+  std::error_code ec;
+  if (std::filesystem::exists(alarmPath, ec)) return StemResult::Taken;
+  FileStatus status = CreateHistoryFile(historyPath, header);
+  if (status.Error == FileError::NameTaken) return StemResult::Taken;
+  if (!status.ok()) {
+    period.Problem = status.Message;
+    return StemResult::Failed;
+  }
+  status = CreateAlarmListFile(alarmPath);
+  if (status.Error == FileError::NameTaken) {
+    std::filesystem::remove(historyPath, ec);
+    return StemResult::Taken;
+  }
+  period.HistoryDataPath = historyPath;
+  if (!status.ok()) {
+    period.Problem = status.Message;
+    return StemResult::Failed;
+  }
+  period.AlarmListPath = alarmPath;
+  period.Problem = AlarmListWriter(alarmPath).WriteRow(0, kAlarmHeaderTexts).Report;
+  return StemResult::Created;
+}
+
+// Names the files after `when`, moving on a second at a time while a name is taken.
+void CreatePeriodFiles(const std::string& appDir, TDateTime when, const THistoryFileHeader& header,
+                       RecordingPeriod& period) {
+  const std::int64_t whenMs = DateTimeToMs(when);
+  for (int second = 0; second < kMaxStemSeconds; ++second) {
+    const TDateTime stemTime = MsToDateTime(whenMs + second * kMsPerSecond);
+    const std::string folder = JoinPath(appDir, Relative(kMonthFolderPattern, stemTime));
+    const FileStatus status = EnsureFolder(folder);
+    if (!status.ok()) {
+      period.Problem = status.Message;
+      return;
+    }
+    const std::string stemPath = JoinPath(folder, Relative(kRecordingStemPattern, stemTime));
+    if (CreateFilesOfStem(stemPath, header, period) != StemResult::Taken) return;
+  }
+  period.Problem = "No free name for the recording files in " + appDir;
+}
+
+}  // namespace
+
+std::int32_t HistoryIntervalOf(const MeterTable& table) {
+  return std::max<std::int32_t>(table.Meters[0].RecordInterval, 0);
+}
+
+int BuildHistoryHeader(const MeterTable& table, TDateTime startTime, THistoryFileHeader& header) {
+  std::memset(&header, 0, sizeof header);
+  header.StartTime = startTime;
+  header.IntervalSeconds = HistoryIntervalOf(table);
+  int n = 0;
+  for (int m = 0; m < MetersInUse(table); ++m) {
+    const TMeterRecord& meter = table.Meters[m];
+    for (int ch = 0; ch < ChannelsInUse(meter); ++ch) {
+      SetHistoryNameSlot(header, n++, FixedBytes(meter.Name), FixedBytes(meter.Channels[ch].Name));
+    }
+  }
+  header.ChannelCount = n;
+  return n;
+}
+
+RecordingPeriod OpenRecordingFiles(const std::string& appDir, MeterTable& table) {
+  RecordingPeriod period;
+  const TDateTime startTime = Now();
+  ClearAlarmFlags(table);
+  const std::unique_ptr<THistoryFileHeader> header = NewHistoryHeader();
+  period.ChannelCount = BuildHistoryHeader(table, startTime, *header);
+  period.HistoryInterval = header->IntervalSeconds;
+  period.NextRecordTime = startTime;
+  // The names come from a second reading of the clock, after the header has been built.
+  CreatePeriodFiles(appDir, Now(), *header, period);
+  return period;
+}
+
+HistorySchedule::HistorySchedule(std::int32_t intervalSeconds, TDateTime startTime)
+    : intervalSeconds_(std::max<std::int32_t>(intervalSeconds, 0)),
+      nextMs_(DateTimeToMs(startTime)) {}
+
+bool HistorySchedule::RecordDue(TDateTime tick) {
+  if (intervalSeconds_ == 0 || !(nextMs_ < DateTimeToMs(tick))) return false;
+  nextMs_ += std::int64_t{intervalSeconds_} * kMsPerSecond;
+  return true;
+}
+
+WriteOutcome RunHistoryStep(HistorySchedule& schedule, HistoryFileWriter& writer, TDateTime tick,
+                            const float* values, int count) {
+  if (!schedule.RecordDue(tick)) return {};
+  return writer.Append(values, count);
+}
