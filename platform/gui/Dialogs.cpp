@@ -1,0 +1,103 @@
+#include "platform/gui/Dialogs.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+
+namespace {
+
+ErrorBoxHook& ErrorHook() {
+  static ErrorBoxHook hook;
+  return hook;
+}
+
+MessageBoxHook& MessageHook() {
+  static MessageBoxHook hook;
+  return hook;
+}
+
+ModalHook& DialogHook() {
+  static ModalHook hook;
+  return hook;
+}
+
+QString BoxOwnerCaption() { return QCoreApplication::applicationName(); }
+
+int RealMessageBox(const QString& text, const QString& caption, TMsgButtons buttons) {
+  QMessageBox box(QMessageBox::NoIcon, caption, text, QMessageBox::NoButton,
+                  QApplication::activeWindow());
+  switch (buttons) {
+    case TMsgButtons::Ok:
+      box.setStandardButtons(QMessageBox::Ok);
+      break;
+    case TMsgButtons::OkCancel:
+      box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
+      break;
+    case TMsgButtons::YesNo:
+      box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+      break;
+  }
+  switch (box.exec()) {
+    case QMessageBox::Ok:
+      return mrOk;
+    case QMessageBox::Yes:
+      return mrYes;
+    case QMessageBox::No:
+      return mrNo;
+    default:
+      // Closing the box with Escape or its close button answers Cancel (or No for Yes/No).
+      return buttons == TMsgButtons::YesNo ? mrNo : mrCancel;
+  }
+}
+
+}  // namespace
+
+void ShowErrorBox(const QString& text) {
+  if (ErrorHook()) {
+    ErrorHook()(text);
+    return;
+  }
+  QMessageBox::critical(QApplication::activeWindow(), BoxOwnerCaption(), text);
+}
+
+int ShowMessageBox(const QString& text, const QString& caption, TMsgButtons buttons) {
+  if (MessageHook()) return MessageHook()(text, caption, buttons);
+  return RealMessageBox(text, caption, buttons);
+}
+
+int RunModal(QDialog& dialog) {
+  if (DialogHook()) return DialogHook()(dialog);
+  return dialog.exec();
+}
+
+ErrorBoxHook SetErrorBoxHook(ErrorBoxHook hook) { return std::exchange(ErrorHook(), std::move(hook)); }
+
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
+  return std::exchange(MessageHook(), std::move(hook));
+}
+
+ModalHook SetModalHook(ModalHook hook) { return std::exchange(DialogHook(), std::move(hook)); }
+
+QString ExceptionText(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return QString::fromUtf8(e.what());
+  } catch (...) {
+    return QString();
+  }
+}
+
+bool RunGuarded(const std::function<void()>& body) {
+  std::exception_ptr error;
+  try {
+    body();
+    return true;
+  } catch (...) {
+    error = std::current_exception();
+  }
+  // The box runs its own event loop: show it outside the catch block so that a handler which
+  // throws again while the box is up starts from a clean state.
+  ShowErrorBox(ExceptionText(error));
+  return false;
+}

@@ -1,0 +1,128 @@
+#include "platform/gui/Cp936Edit.h"
+
+#include <gtest/gtest.h>
+
+#include <QInputMethodEvent>
+#include <QKeyEvent>
+#include <QtTest/QTest>
+
+#include "common/Cp936.h"
+#include "tests/platform/gui/GuiTestApp.h"
+
+namespace {
+
+class Cp936EditTest : public GuiTest {
+ protected:
+  // Types `text` one character at a time, as key presses carrying the character.
+  void Type(TCp936Edit& edit, const QString& text) {
+    for (const QString& character : Characters(text)) {
+      QKeyEvent press(QEvent::KeyPress, Qt::Key_unknown, Qt::NoModifier, character);
+      QCoreApplication::sendEvent(&edit, &press);
+    }
+  }
+
+  // Commits `text` the way an input method commits a composed Chinese word.
+  void Compose(TCp936Edit& edit, const QString& text) {
+    QInputMethodEvent commit;
+    commit.setCommitString(text);
+    QCoreApplication::sendEvent(&edit, &commit);
+  }
+
+  static QStringList Characters(const QString& text) {
+    QStringList characters;
+    for (int i = 0; i < text.size(); ++i) {
+      const int length = text.at(i).isHighSurrogate() ? 2 : 1;
+      characters << text.mid(i, length);
+      i += length - 1;
+    }
+    return characters;
+  }
+};
+
+const QString kFourChinese = QString::fromUtf8("设备名称");  // 8 bytes in code page 936
+
+TEST_F(Cp936EditTest, FourChineseCharactersFillAnEightByteField) {
+  TCp936Edit edit;
+  edit.SetMaxBytes(8);
+  Type(edit, kFourChinese);
+  EXPECT_EQ(edit.text(), kFourChinese);
+  Type(edit, "a");
+  Type(edit, QString::fromUtf8("一"));
+  EXPECT_EQ(edit.text(), kFourChinese);
+
+  TCp936Edit composed;
+  composed.SetMaxBytes(8);
+  Compose(composed, QString::fromUtf8("设备"));
+  Compose(composed, QString::fromUtf8("名称"));
+  Compose(composed, QString::fromUtf8("一"));
+  EXPECT_EQ(composed.text(), kFourChinese);
+}
+
+TEST_F(Cp936EditTest, TheNinthByteIsRefusedWhateverItsCharacter) {
+  TCp936Edit edit;
+  edit.SetMaxBytes(8);
+  Type(edit, "abcdefgh");
+  Type(edit, "i");
+  EXPECT_EQ(edit.text(), "abcdefgh");
+
+  TCp936Edit mixed;
+  mixed.SetMaxBytes(8);
+  Type(mixed, QString::fromUtf8("设备1") + "ab");  // 7 bytes
+  Type(mixed, QString::fromUtf8("号"));            // would make 9
+  EXPECT_EQ(mixed.text(), QString::fromUtf8("设备1ab"));
+  Type(mixed, "c");  // exactly 8
+  EXPECT_EQ(mixed.text(), QString::fromUtf8("设备1abc"));
+}
+
+TEST_F(Cp936EditTest, CharactersTheCodePageCannotHoldAreRefused) {
+  const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
+  const QString thai = QString::fromUtf8("ก");
+  ASSERT_FALSE(EncodableInCp936(emoji.toStdString()));
+  ASSERT_FALSE(EncodableInCp936(thai.toStdString()));
+  TCp936Edit edit;  // no length limit
+  Type(edit, "T1");
+  edit.insert(emoji);
+  Type(edit, thai);
+  Compose(edit, QString::fromUtf8("温度") + emoji);
+  Type(edit, QString::fromUtf8("℃"));
+  EXPECT_EQ(edit.text(), QString::fromUtf8("T1℃"));
+}
+
+TEST_F(Cp936EditTest, PasteThatWouldPassTheLimitIsRefusedWhole) {
+  TCp936Edit edit;
+  edit.SetMaxBytes(5);
+  Type(edit, "12");
+  edit.insert("3456");
+  EXPECT_EQ(edit.text(), "12");
+  edit.insert("345");
+  EXPECT_EQ(edit.text(), "12345");
+}
+
+TEST_F(Cp936EditTest, TextsSetFromCodeAreTakenAsGiven) {
+  TCp936Edit edit;
+  edit.SetMaxBytes(4);
+  edit.setText("192.168.0.101");
+  EXPECT_EQ(edit.text(), "192.168.0.101");
+}
+
+TEST_F(Cp936EditTest, LabeledEditKeepsItsLabelAboveAndFollowsVisibility) {
+  QWidget panel;
+  panel.resize(240, 136);
+  auto* edit = new TLabeledEdit(&panel);
+  edit->SetLabelCaption(QString::fromUtf8("给定值"));
+  edit->setGeometry(8, 40, 120, 30);
+  panel.show();
+  QLabel* label = edit->EditLabel();
+  ASSERT_NE(label, nullptr);
+  EXPECT_EQ(label->parentWidget(), &panel);
+  EXPECT_EQ(label->x(), 8);
+  EXPECT_LT(label->geometry().bottom(), edit->y());
+  edit->move(20, 80);
+  EXPECT_EQ(label->x(), 20);
+  EXPECT_LT(label->geometry().bottom(), 80);
+  EXPECT_TRUE(label->isVisible());
+  edit->hide();
+  EXPECT_FALSE(label->isVisible());
+}
+
+}  // namespace
