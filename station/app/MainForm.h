@@ -15,7 +15,22 @@
 
 #include <QWidget>
 
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/DateTime.h"
+#include "common/HistoryFile.h"
+#include "common/MeterRecord.h"
 #include "platform/ClientSocket.h"
+#include "platform/Thread.h"
+#include "station/app/AlarmListFile.h"
+#include "station/app/OverviewTiles.h"
+#include "station/app/RecordingFiles.h"
+#include "station/comm/CommSrvTh.h"
+#include "station/comm/IPCommSrvTh.h"
 
 class QCheckBox;
 class QComboBox;
@@ -25,6 +40,8 @@ class QPlainTextEdit;
 class QPushButton;
 class QSpinBox;
 class QTimer;
+class OverviewCanvas;
+class TIniFile;
 class TChart;
 class TColorBox;
 class TCp936Edit;
@@ -220,7 +237,120 @@ class Tfm_MainForm : public QWidget {
   // The Ethernet polling thread's connection (blocking client, inactive, port 0).
   TClientSocket clientSocket_MeterComm;
 
+  // ======================================================================================
+  // Behaviour. Everything below runs on the GUI thread unless said otherwise.
+  // ======================================================================================
+
+  // ---- Meter table and stored settings ----
+  MeterTable Table;                  // the 120 meter records, count, poll lists, bauds, handles
+  std::string ConfigPassword;        // UTF-8; at most 8 code page 936 bytes
+  std::int32_t ChartBackColor = 0;   // TColor of the trend chart, kept in Config.dat
+  float CurveRangeLow = 0.0f;        // trend value axis, kept in Config.dat
+  float CurveRangeHigh = 0.0f;
+  std::string AlarmSoundPath;        // AppDir + "\Alarm.wav"
+  std::int32_t FlowChartPointCount = 0;
+
+  // ---- Start-up and shutdown (MainFormStartup.cpp) ----
+  // The start-up sequence; runs once, after construction. An error raised by a step is shown in
+  // the error box and ends the sequence at that step; the window still opens.
+  void FormCreate();
+  void InitConfigFiles();
+  // Called by the program entry once the alarm window exists: from then on timer ticks run.
+  void StartupFinished();
+  bool IsStartupFinished() const { return startupFinished_; }
+
+  // ---- Config.dat on the window (MainFormConfig.cpp): path AppDir + "\Config.dat" ----
+  // Loads apply their results to the controls; a damaged file is reported in the error box and
+  // loads what is valid. Saves raise on failure (the handler's error box shows it).
+  void LoadMeterTable();
+  void LoadChartBackColor();
+  void LoadPassword();
+  void LoadBaudTable();
+  void LoadCurveRange();
+  void SaveMeterTable();
+  void SaveChartBackColor();
+  void SaveCurveRange();
+  void SaveBaudTable();
+  void SavePassword();
+
+  // ---- Polling control (MainFormPolling.cpp) ----
+  void BuildPollLists();
+  void StartPolling();
+  // Ends every polling thread and waits for each; keeps queued status updates flowing and shows
+  // a busy cursor meanwhile.
+  void StopPolling();
+  bool PollingRunning() const { return !SerialThreads.empty() || EthernetThread != nullptr; }
+  // Handlers of clientSocket_MeterComm; they run on the Ethernet polling thread.
+  void clientSocket_MeterCommConnect(TClientSocket& socket);
+  void clientSocket_MeterCommError(TClientSocket& socket, int& errorCode);
+  std::vector<ThreadPtr<TCommSrvTh>> SerialThreads;  // in port order; empty when stopped
+  ThreadPtr<TIPCommSrvTh> EthernetThread;
+
+  // ---- Run mode and configuration mode (MainFormModes.cpp) ----
+  void EnterRunMode();
+  void EnterConfigMode();
+  void btn_LoginClick();
+  void btn_SignOutClick();
+  void btn_ModifyPasswordClick();
+  bool InRunMode() const { return runMode_; }
+
+  // Steps of the mode switches whose operations belong to the editors and the trend chart;
+  // their own steps fill them in.
+  void FillMeterList();
+  void strgGrid_MeterListClick();
+  void BuildCurveSelectList();
+  void RebuildTrendSeries();
+  void chkBox_SelectAllCurvesClick();
+
+  // ---- Supervision cycle (MainFormCycle.cpp) ----
+  void timer_PerSecondTimer();
+  // One trend point per channel per tick (the trend chart's step fills it in).
+  void Animate(int series, const std::string& label, double value);
+  // Opens and closes alarm rows (the alarm records' step fills it in).
+  void UpdateAlarmRecords(int m, int j, TDateTime tick);
+  // Writes meter m's text row into its half-day file (the text files' step fills it in).
+  void AppendMeterHistoryRow(const std::string& path, const TMeterRecord& meter, TDateTime tick);
+  // The alarm step: the alarm branch followed by the SMS step, or the reset branch.
+  void AlarmStep();
+  void AlarmBranch();
+  void SmsStep();
+  void ResetBranch();
+  std::uint8_t AlarmActive = 0;
+  std::int32_t AlarmDelayCountdown = 0;
+  std::int32_t SoundCountdown = 0;
+  std::int32_t SmsCounter = 0;
+  std::int32_t PhoneRowIndex = 0;
+  std::array<std::int32_t, kMaxMeters> MeterRowSeconds{};
+
+  // ---- Recording (MainFormRecording.cpp) ----
+  // A new recording period: alarm grid reset, history data file and alarm list file.
+  void OpenRecordingFiles();
+  void AppendHistoryRecord(const float* values, int count);
+  // Writes grid row r of the alarm grid as line r of the alarm list file.
+  void WriteAlarmRow(int row);
+  std::string HistoryDataPath;
+  std::string AlarmListPath;
+  std::int32_t HistoryInterval = 0;
+  TDateTime NextRecordTime = 0;
+
+  // ---- Overview tiles (MainFormTiles.cpp) ----
+  void BuildOverviewTiles();
+  void UpdateOverviewTile(int m, int j, int t);
+  OverviewTiles OverviewTileList;      // one tile per channel, in channel order
+  OverviewCanvas* overviewCanvas = nullptr;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override;  // FormResize
+  void closeEvent(QCloseEvent* event) override;    // FormCloseQuery, FormClose
+
  private:
+  bool startupFinished_ = false;
+  bool runMode_ = false;
+  HistorySchedule historySchedule_;
+  HistoryFileWriter historyWriter_;
+  AlarmListWriter alarmListWriter_;
+  std::unique_ptr<StatusPanelSink> statusSink_;
+
   void BuildTopPanel();
   void BuildMainPages();
   void BuildConfigurationPage();
