@@ -21,6 +21,7 @@
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
+#include "platform/gui/Dialogs.h"
 #include "platform/gui/StatusBar.h"
 #include "platform/gui/StringGrid.h"
 #include "station/comm/MeterComm.h"
@@ -180,9 +181,26 @@ Tfm_MainForm::Tfm_MainForm(QWidget* parent) : QWidget(parent) {
   timer_PerSecond = Named(new QTimer(this), "timer_PerSecond");
   timer_PerSecond->setTimerType(Qt::PreciseTimer);
   timer_PerSecond->setInterval(kTimerIntervalMs);
+  connect(timer_PerSecond, &QTimer::timeout, this, Guarded([this] { timer_PerSecondTimer(); }));
+
+  // Mode buttons and the Ethernet thread's socket events.
+  connect(btn_Login, &QPushButton::clicked, this, Guarded([this] { btn_LoginClick(); }));
+  connect(btn_SignOut, &QPushButton::clicked, this, Guarded([this] { btn_SignOutClick(); }));
+  connect(btn_ModifyPassword, &QPushButton::clicked, this,
+          Guarded([this] { btn_ModifyPasswordClick(); }));
+  clientSocket_MeterComm.OnConnect = [this](TClientSocket& socket) {
+    clientSocket_MeterCommConnect(socket);
+  };
+  clientSocket_MeterComm.OnError = [this](TClientSocket& socket, int& errorCode) {
+    clientSocket_MeterCommError(socket, errorCode);
+  };
 }
 
 Tfm_MainForm::~Tfm_MainForm() {
+  // The polling threads use the meter table, the socket and the status bar: they end before
+  // any of these goes.
+  timer_PerSecond->stop();
+  StopPolling();
   if (fm_MainForm == this) fm_MainForm = nullptr;
 }
 

@@ -4,8 +4,9 @@
 // The constructor builds the window's design: every control under its design name (objectName
 // and public member alike), its containment, docking and design size, its initial enabled,
 // visible and selected state and its design text (Chinese). It starts nothing: the start-up
-// sequence, which runs after construction, sets the English texts (SetEnglishTexts), hides the
-// pages and controls the station never shows, and starts timer_PerSecond once it has finished.
+// sequence (FormCreate), which runs after construction, starts timer_PerSecond (its ticks wait
+// for StartupFinished), sets the English texts (SetEnglishTexts) and hides the pages and
+// controls the station never shows.
 //
 // Containment, from the top: the quick-button panel (81 pixels), the main page control with its
 // seven tab sheets (the Overview sheet active), and the status bar with five panels.
@@ -17,6 +18,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -27,6 +29,7 @@
 #include "platform/ClientSocket.h"
 #include "platform/Thread.h"
 #include "station/app/AlarmListFile.h"
+#include "station/app/MeterTextFiles.h"
 #include "station/app/OverviewTiles.h"
 #include "station/app/RecordingFiles.h"
 #include "station/comm/CommSrvTh.h"
@@ -321,6 +324,14 @@ class Tfm_MainForm : public QWidget {
   std::int32_t SmsCounter = 0;
   std::int32_t PhoneRowIndex = 0;
   std::array<std::int32_t, kMaxMeters> MeterRowSeconds{};
+  // The tick value list: each channel's value as read in this tick, in series order; the history
+  // step records the first (number of channels) entries.
+  std::array<float, kMaxMeters * kMaxChannels> TickValues{};
+  // Test seam: when set, called as each step of a tick begins, with the series index (Trend,
+  // Tile, AlarmRecords), the meter index (MeterRow) or 0; it may raise to stand for a failing
+  // step. Empty in the program.
+  enum class CycleStep { Trend, Tile, AlarmRecords, MeterRow, Alarm, History };
+  std::function<void(CycleStep step, int index)> CycleProbe;
 
   // ---- Recording (MainFormRecording.cpp) ----
   // A new recording period: alarm grid reset, history data file and alarm list file.
@@ -332,6 +343,10 @@ class Tfm_MainForm : public QWidget {
   std::string AlarmListPath;
   std::int32_t HistoryInterval = 0;
   TDateTime NextRecordTime = 0;
+  // Grid row of the open alarm row of each meter, kind (0 LLA, 1 LA, 2 HA, 3 HHA) and channel;
+  // 0 when none is open (row 0 is the header).
+  static constexpr int kAlarmKinds = 4;
+  std::int32_t AlarmRowTable[kMaxMeters][kAlarmKinds][kMaxChannels] = {};
 
   // ---- Overview tiles (MainFormTiles.cpp) ----
   void BuildOverviewTiles();
@@ -346,9 +361,37 @@ class Tfm_MainForm : public QWidget {
  private:
   bool startupFinished_ = false;
   bool runMode_ = false;
+
+  // ---- Start-up and polling control (MainFormConfig.cpp, MainFormPolling.cpp) ----
+  // Problem texts of the Config.dat loads, shown together in one error box at start-up.
+  std::vector<std::string> configProblems_;
+  bool stoppingPolling_ = false;  // StopPolling never re-enters itself while it waits
+  void NoteConfigProblem(const std::string& problem);
+  void ReportConfigProblems();
+  void WaitForThreadEnd(TThread& thread);
   HistorySchedule historySchedule_;
   HistoryFileWriter historyWriter_;
   AlarmListWriter alarmListWriter_;
+
+  // ---- Supervision cycle (MainFormCycle.cpp) ----
+  // Steps that are isolated from each other: one that raises ends only itself, and its error is
+  // reported once, and again only after the step has succeeded in between.
+  enum TickStepKind { kChannelStepKind, kRowStepKind, kAlarmStepKind, kHistoryStepKind,
+                      kTickStepKinds };
+  struct TickProblems;  // what went wrong in one tick
+  bool tickRunning_ = false;  // a tick never re-enters itself
+  std::array<bool, kTickStepKinds> tickStepReported_{};
+  std::vector<std::string> pendingReports_;  // shown after the tick, in one error box
+  MeterTextWriter meterTextWriter_;
+  void RunTick(TDateTime tick);
+  int RunMeterSteps(TDateTime tick, const std::string& tickText, TickProblems& problems);
+  void RunMeterRowStep(int m, TDateTime tick);
+  void RunTickHistoryStep(TDateTime tick, int count);
+  void ReportTickProblems(const TickProblems& problems);
+  // Queues a problem text for the error box, which shows once the running handler has returned
+  // (never a modal box inside a tick).
+  void ReportLater(std::string text);
+  void ShowPendingReports();
   std::unique_ptr<StatusPanelSink> statusSink_;
 
   void BuildTopPanel();

@@ -1,12 +1,71 @@
+// Config.dat on the main window: each load applies its result to the window's state and
+// controls; each save writes one piece of that state.
+
+#include <QStringList>
+
+#include "common/AppPaths.h"
+#include "common/ValueText.h"
+#include "platform/gui/Chart.h"
+#include "platform/gui/ComboBoxes.h"
+#include "platform/gui/Cp936Edit.h"
+#include "platform/gui/Dialogs.h"
+#include "station/app/ConfigFile.h"
 #include "station/app/MainForm.h"
 
-void Tfm_MainForm::LoadMeterTable() {}
-void Tfm_MainForm::LoadChartBackColor() {}
-void Tfm_MainForm::LoadPassword() {}
-void Tfm_MainForm::LoadBaudTable() {}
-void Tfm_MainForm::LoadCurveRange() {}
-void Tfm_MainForm::SaveMeterTable() {}
-void Tfm_MainForm::SaveChartBackColor() {}
-void Tfm_MainForm::SaveCurveRange() {}
-void Tfm_MainForm::SaveBaudTable() {}
-void Tfm_MainForm::SavePassword() {}
+namespace {
+
+// Exponent digits of the trend range edits' general format.
+constexpr int kCurveRangeDigits = 3;
+
+std::string ConfigPath() { return AppPath("\\Config.dat"); }
+
+QString RangeText(float value) {
+  return QString::fromStdString(ValueText(value, kCurveRangeDigits));
+}
+
+}  // namespace
+
+void Tfm_MainForm::NoteConfigProblem(const std::string& problem) {
+  if (!problem.empty()) configProblems_.push_back(problem);
+}
+
+void Tfm_MainForm::ReportConfigProblems() {
+  if (configProblems_.empty()) return;
+  QStringList lines;
+  for (const std::string& problem : configProblems_) lines << QString::fromStdString(problem);
+  configProblems_.clear();
+  ShowErrorBox(lines.join(QLatin1Char('\n')));
+}
+
+void Tfm_MainForm::LoadMeterTable() { NoteConfigProblem(::LoadMeterTable(ConfigPath(), Table)); }
+
+void Tfm_MainForm::LoadChartBackColor() {
+  NoteConfigProblem(::LoadChartBackColor(ConfigPath(), ChartBackColor));
+  chart_RealTimeCurves->SetBackColor(ChartBackColor);
+  colorBox_CurvesBackColor->SetSelected(ChartBackColor);
+}
+
+void Tfm_MainForm::LoadPassword() { NoteConfigProblem(::LoadPassword(ConfigPath(), ConfigPassword)); }
+
+void Tfm_MainForm::LoadBaudTable() {
+  NoteConfigProblem(::LoadBaudTable(ConfigPath(), Table.PortBaudIndex));
+}
+
+void Tfm_MainForm::LoadCurveRange() {
+  NoteConfigProblem(::LoadCurveRange(ConfigPath(), CurveRangeLow, CurveRangeHigh));
+  chart_RealTimeCurves->SetLeftAxisMinMax(CurveRangeLow, CurveRangeHigh);
+  ed_CurvesMix->setText(RangeText(CurveRangeLow));
+  ed_CurvesMax->setText(RangeText(CurveRangeHigh));
+}
+
+void Tfm_MainForm::SaveMeterTable() { ::SaveMeterTable(ConfigPath(), Table); }
+
+void Tfm_MainForm::SaveChartBackColor() { ::SaveChartBackColor(ConfigPath(), ChartBackColor); }
+
+void Tfm_MainForm::SaveCurveRange() {
+  ::SaveCurveRange(ConfigPath(), CurveRangeLow, CurveRangeHigh);
+}
+
+void Tfm_MainForm::SaveBaudTable() { ::SaveBaudTable(ConfigPath(), Table.PortBaudIndex); }
+
+void Tfm_MainForm::SavePassword() { ::SavePassword(ConfigPath(), ConfigPassword); }

@@ -1,12 +1,115 @@
-#include "station/app/MainForm.h"
+// Run mode and configuration mode, the sign-in and sign-out buttons, and the password change.
 
-void Tfm_MainForm::EnterRunMode() {}
-void Tfm_MainForm::EnterConfigMode() {}
-void Tfm_MainForm::btn_LoginClick() {}
-void Tfm_MainForm::btn_SignOutClick() {}
-void Tfm_MainForm::btn_ModifyPasswordClick() {}
-void Tfm_MainForm::FillMeterList() {}
-void Tfm_MainForm::strgGrid_MeterListClick() {}
-void Tfm_MainForm::BuildCurveSelectList() {}
-void Tfm_MainForm::RebuildTrendSeries() {}
-void Tfm_MainForm::chkBox_SelectAllCurvesClick() {}
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+
+#include <utility>
+
+#include "platform/gui/Containers.h"
+#include "platform/gui/Cp936Edit.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/StringGrid.h"
+#include "station/app/LoginForm.h"
+#include "station/app/MainForm.h"
+#include "station/app/ModifyPwForm.h"
+
+namespace {
+
+// The configuration controls that the modes lock and unlock, in the order both switches set
+// them; plGSM_Alarm follows them separately.
+void SetConfigurationButtonsEnabled(Tfm_MainForm& form, bool enabled) {
+  for (QPushButton* button :
+       {form.btn_ModifyPassword, form.btn_SignOut, form.btn_MeterBatchAdd, form.btn_MeterAdd,
+        form.btn_MeterDel, form.btn_MeterModify, form.btn_MeterSave, form.btn_ChannelAdd,
+        form.btn_ChannelDel, form.btn_ChannelModify, form.btn_ChannelSave}) {
+    button->setEnabled(enabled);
+  }
+}
+
+}  // namespace
+
+void Tfm_MainForm::EnterRunMode() {
+  FillMeterList();
+  BuildOverviewTiles();
+  BuildCurveSelectList();
+  RebuildTrendSeries();
+  BuildPollLists();
+  OpenRecordingFiles();
+  strgGrid_MeterList->SetRow(1);
+  strgGrid_MeterListClick();
+  StartPolling();
+  if (!chkBox_SelectAllCurves->isChecked()) {
+    chkBox_SelectAllCurves->setChecked(true);
+    chkBox_SelectAllCurvesClick();
+  }
+  SetConfigurationButtonsEnabled(*this, false);
+  timer_PerSecond->start();
+  plGSM_Alarm->setEnabled(false);
+  PhoneRowIndex = 0;
+  runMode_ = true;
+}
+
+void Tfm_MainForm::EnterConfigMode() {
+  // From here on nothing is measured into the display, recorded, alarmed or sent.
+  timer_PerSecond->stop();
+  runMode_ = false;
+  SetConfigurationButtonsEnabled(*this, true);
+  plGSM_Alarm->setEnabled(true);
+  StopPolling();
+}
+
+void Tfm_MainForm::btn_LoginClick() {
+  Tfm_LoginForm dialog;
+  dialog.ExpectedPassword = ConfigPassword;
+  dialog.setWindowTitle(QStringLiteral("Sign in System Configuration"));
+  dialog.lab_InputPassword->setText(QStringLiteral("Password"));
+  dialog.bt_Cancel->setText(QStringLiteral("Cancel"));
+  dialog.bt_Ok->setText(QStringLiteral("OK"));
+  if (RunModal(dialog) != mrOk) return;
+  EnterConfigMode();
+  pgContr_MainForm->SetActivePage(tabSheet_MeterInfo);
+}
+
+void Tfm_MainForm::btn_SignOutClick() { EnterRunMode(); }
+
+void Tfm_MainForm::btn_ModifyPasswordClick() {
+  Tfm_ModifyPwForm dialog;
+  dialog.setWindowTitle(QStringLiteral("Password Setting"));
+  dialog.lab_InputNewPw->setText(QStringLiteral("New Password"));
+  dialog.lab_InputNewPwAgain->setText(QStringLiteral("Confirm Again"));
+  dialog.btn_Ok->setText(QStringLiteral("OK"));
+  dialog.btn_Cancel->setText(QStringLiteral("Cancel"));
+  if (RunModal(dialog) != mrOk) return;
+  // The new password holds only once it is in Config.dat: after a failed save the password in
+  // memory stays the one on disk, so the next start asks for the same one.
+  std::string previous = std::exchange(ConfigPassword, dialog.ed_NewPw->text().toStdString());
+  try {
+    SavePassword();
+  } catch (...) {
+    ConfigPassword = std::move(previous);
+    throw;
+  }
+}
+
+// Steps of the mode switches that the editors and the trend chart fill in.
+void Tfm_MainForm::FillMeterList() {
+  // The meter editor's grid fill: the meter grid from the meter table in memory.
+}
+
+void Tfm_MainForm::strgGrid_MeterListClick() {
+  // The meter editor's row selection: edit fields, channel grid and set-value target.
+}
+
+void Tfm_MainForm::BuildCurveSelectList() {
+  // The trend chart's step: one curve check box per channel.
+}
+
+void Tfm_MainForm::RebuildTrendSeries() {
+  // The trend chart's step: the trend series from scratch.
+}
+
+void Tfm_MainForm::chkBox_SelectAllCurvesClick() {
+  // The trend chart's "ALL" box: shows or hides every curve.
+}

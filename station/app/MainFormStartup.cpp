@@ -1,8 +1,157 @@
+// The station's start-up sequence and settings files under Res, and its shutdown.
+
 #include <QCloseEvent>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QLabel>
+#include <QTimer>
 
+#include <filesystem>
+#include <system_error>
+
+#include "common/AppPaths.h"
+#include "common/Errors.h"
+#include "common/StrConv.h"
+#include "platform/IniFile.h"
+#include "platform/gui/ComboBoxes.h"
+#include "platform/gui/Containers.h"
+#include "platform/gui/Cp936Edit.h"
+#include "platform/gui/Dialogs.h"
+#include "platform/gui/Picture.h"
+#include "platform/gui/StringGrid.h"
+#include "station/app/ConfigFile.h"
 #include "station/app/MainForm.h"
+#include "station/comm/SetValueRequest.h"
 
-void Tfm_MainForm::FormCreate() {}
-void Tfm_MainForm::InitConfigFiles() {}
+namespace {
+
+// Res\MFPara.ini
+constexpr const char* kDefaultCaption = "Velm";
+
+// Res\GSM_Alarm.ini: section GSM, then the phone list Name1/Num1 .. Name10/Num10.
+constexpr const char* kGsmSection = "GSM";
+constexpr const char* kPhoneListSection = "PhoneList";
+constexpr int kPhoneRows = 10;
+constexpr int kPhoneNameCol = 1;
+constexpr int kPhoneNumberCol = 2;
+
+// Res\FlowChart1.ini
+constexpr const char* kPictureSection = "PICTURE";
+constexpr const char* kDefaultFlowChartName = "FlowChart1.jpg";
+
+QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+void CreateSettingsFolder() {
+  // An existing folder stays as it is; a folder that cannot be made shows later as missing
+  // settings files, which read as their defaults.
+  std::error_code ignored;
+  std::filesystem::create_directory(AppPath("\\Res"), ignored);
+}
+
+void ReadWindowCaption(Tfm_MainForm& form) {
+  const TIniFile ini(AppPath("\\Res\\MFPara.ini"));
+  form.setWindowTitle(Text(ini.ReadString("MFPARA", "MFNAME", kDefaultCaption)));
+}
+
+void CreateMissingConfigFile(Tfm_MainForm& form) {
+  if (!CreateConfigFileIfMissing(AppPath("\\Config.dat"))) return;
+  form.Table.MeterCount = 0;
+  form.ConfigPassword = std::string(kDefaultPassword);
+}
+
+// Every meter shows as not answering until its first good poll.
+void ClearOnlineStates(MeterTable& table) {
+  for (TMeterRecord& meter : table.Meters) {
+    meter.FailureCount.store(0, std::memory_order_relaxed);
+    meter.Online.store(0, std::memory_order_relaxed);
+  }
+}
+
+void ReadPhoneList(const TIniFile& ini, TStringGrid& grid) {
+  for (int row = 1; row <= kPhoneRows; ++row) {
+    const std::string number = std::to_string(row);
+    grid.SetCells(kPhoneNameCol, row, Text(ini.ReadString(kPhoneListSection, "Name" + number, "")));
+    grid.SetCells(kPhoneNumberCol, row, Text(ini.ReadString(kPhoneListSection, "Num" + number, "")));
+  }
+}
+
+// The SMS page's settings. A Delay that is not a whole number raises EConvertError after the
+// settings are in their controls, before the phone list is read.
+void ReadSmsSettings(Tfm_MainForm& form) {
+  const TIniFile ini(AppPath("\\Res\\GSM_Alarm.ini"));
+  form.GSMcbAlarmEn->setChecked(ini.ReadBool(kGsmSection, "Enable", false));
+  // A port number outside the list leaves no item selected rather than another port.
+  SetComboItemIndex(*form.GSMcbbCOM, ini.ReadInteger(kGsmSection, "COM", 0));
+  form.GSMcbPWR_AlarmEn->setChecked(ini.ReadBool(kGsmSection, "PWR_ALARM", false));
+  form.GSMedAlarmPWR_CH->setText(Text(ini.ReadString(kGsmSection, "PWR_CH", "1")));
+  form.GSMedAlarmDelayT->setText(Text(ini.ReadString(kGsmSection, "Delay", "10")));
+  form.GSMedAlarmReload->setText(Text(ini.ReadString(kGsmSection, "Reload", "60")));
+  form.GSMmeAlarmText->setPlainText(Text(ini.ReadString(kGsmSection, "Text", "ALARM!")));
+  form.SoundCountdown = 0;
+  form.AlarmDelayCountdown = StrToInt(form.GSMedAlarmDelayT->text().toStdString());
+  ReadPhoneList(ini, *form.GSM_SG_PhoneNum);
+}
+
+void LoadFlowChart(Tfm_MainForm& form) {
+  const TIniFile ini(AppPath("\\Res\\FlowChart1.ini"));
+  form.FlowChartPointCount = ini.ReadInteger(kPictureSection, "PointNum", 0);
+  if (form.FlowChartPointCount <= 0) return;
+  const std::string name = ini.ReadString(kPictureSection, "FileName", kDefaultFlowChartName);
+  const std::string path = AppPath("\\Res\\" + name);
+  // The name comes from a file anyone may edit: one that is absolute or climbs out of Res would
+  // read a picture from anywhere, so it is refused as a missing file.
+  if (!IsPlainRelativeName(name)) throw EFOpenError("Cannot open file " + path);
+  form.ImFlowChart1->SetPicture(LoadPictureFile(path));
+}
+
+}  // namespace
+
+void Tfm_MainForm::FormCreate() {
+  // The supervision timer runs from the window's creation; its ticks are held back until the
+  // program entry calls StartupFinished.
+  timer_PerSecond->start();
+  // A step that raises is shown in the error box and ends the sequence there.
+  RunGuarded([this] {
+    SetAppDir(CurrentDirectory());
+    AlarmSoundPath = AppPath("\\Alarm.wav");
+    // The curve check boxes, tiles, polling threads and frames are members of the window, empty
+    // from its construction on.
+    InitConfigFiles();
+    SetValueRequest.Command.store(kSetValueIdle, std::memory_order_release);
+    Image1->SetPicture(LoadBitmapFile(AppPath("\\Velm_LOGO.BMP")));
+    SetEnglishTexts();
+    tabSheet_HT_Ctrl->SetTabVisible(false);
+    TabSheet3->SetTabVisible(false);
+    LoadMeterTable();
+    LoadChartBackColor();
+    LoadPassword();
+    LoadBaudTable();
+    LoadCurveRange();
+    ReportConfigProblems();
+    Button1->setVisible(false);
+    Label8->setVisible(false);
+    setWindowState(windowState() | Qt::WindowMaximized);
+    EnterRunMode();
+  });
+}
+
+void Tfm_MainForm::InitConfigFiles() {
+  CreateSettingsFolder();
+  ReadWindowCaption(*this);
+  CreateMissingConfigFile(*this);
+  ClearOnlineStates(Table);
+  ReadSmsSettings(*this);
+  LoadFlowChart(*this);
+}
+
 void Tfm_MainForm::StartupFinished() { startupFinished_ = true; }
-void Tfm_MainForm::closeEvent(QCloseEvent* event) { QWidget::closeEvent(event); }
+
+void Tfm_MainForm::closeEvent(QCloseEvent* event) {
+  // Closing is never questioned. No tick may run while polling stops, and the threads end
+  // before the window and the meter table they use go. Nothing is saved here.
+  timer_PerSecond->stop();
+  StopPolling();
+  QWidget::closeEvent(event);
+}

@@ -1,0 +1,59 @@
+#include "station/app/DialogControls.h"
+
+#include <QLabel>
+#include <QPushButton>
+
+#include "platform/gui/Cp936Edit.h"
+#include "platform/gui/Dialogs.h"
+
+namespace {
+
+template <class Control>
+Control* Placed(Control* control, const char* objectName, const QRect& rect) {
+  control->setObjectName(QString::fromLatin1(objectName));
+  control->setGeometry(rect);
+  return control;
+}
+
+}  // namespace
+
+void SetUpDialogFrame(QDialog& dialog, const char* objectName, const char* caption, int width,
+                      int height) {
+  dialog.setObjectName(QString::fromLatin1(objectName));
+  dialog.setWindowTitle(QString::fromUtf8(caption));
+  dialog.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                        Qt::MSWindowsFixedSizeDialogHint);
+  dialog.setFixedSize(width, height);
+}
+
+QLabel* NewDialogLabel(QDialog& dialog, const char* objectName, const char* caption,
+                       const QRect& rect) {
+  return Placed(new QLabel(QString::fromUtf8(caption), &dialog), objectName, rect);
+}
+
+QPushButton* NewDialogButton(QDialog& dialog, const char* objectName, const char* caption,
+                             const QRect& rect) {
+  return Placed(new QPushButton(QString::fromUtf8(caption), &dialog), objectName, rect);
+}
+
+TCp936Edit* NewPasswordEdit(QDialog& dialog, const char* objectName, int maxBytes,
+                            const QRect& rect) {
+  auto* edit = Placed(new TCp936Edit(&dialog), objectName, rect);
+  edit->SetMaxBytes(maxBytes);
+  edit->setEchoMode(QLineEdit::Password);
+  return edit;
+}
+
+void MakeOkButton(QDialog& dialog, QPushButton& button, std::function<void()> check) {
+  button.setDefault(true);
+  QObject::connect(&button, &QPushButton::clicked, &dialog, [&dialog, check = std::move(check)] {
+    dialog.setResult(mrOk);
+    // A check that fails with an error keeps the dialog open, as a refused entry does.
+    if (!RunGuarded(check)) dialog.setResult(mrNone);
+    if (dialog.result() != mrNone) dialog.done(dialog.result());
+  });
+}
+
+void MakeCancelButton(QDialog& dialog, QPushButton& button) {
+  QObject::connect(&button, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(mrCancel); });
+}

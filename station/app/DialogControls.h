@@ -1,0 +1,37 @@
+#pragma once
+// Building blocks of the station's small modal dialogs (sign-in, change password): a fixed-size
+// frame centred on the desktop, controls at design positions, password edits, and the
+// modal-result behaviour of their buttons. GUI thread only.
+//
+// Modal results (TModalResult): the dialog's QDialog::result(). A button that carries a modal
+// result closes the dialog with it; the OK button first sets 1 (mrOk), then runs its check,
+// which may set the result back to 0 (mrNone) to keep the dialog open. Closing the window
+// gives 0.
+
+#include <QDialog>
+#include <QRect>
+
+#include <functional>
+
+class QLabel;
+class QPushButton;
+class TCp936Edit;
+
+// Object name, design caption and client size; no resizing, no help button. The dialog is
+// centred on the desktop when shown (it has no parent window).
+void SetUpDialogFrame(QDialog& dialog, const char* objectName, const char* caption, int width,
+                      int height);
+// Controls at their design rectangles, named by objectName; texts are UTF-8.
+QLabel* NewDialogLabel(QDialog& dialog, const char* objectName, const char* caption,
+                       const QRect& rect);
+QPushButton* NewDialogButton(QDialog& dialog, const char* objectName, const char* caption,
+                             const QRect& rect);
+// A password edit (echo hidden) that takes at most maxBytes code page 936 bytes.
+TCp936Edit* NewPasswordEdit(QDialog& dialog, const char* objectName, int maxBytes,
+                            const QRect& rect);
+
+// The default button: Enter presses it. A press sets the result to mrOk, runs `check` (under the
+// error guard) and closes the dialog unless the result is then mrNone.
+void MakeOkButton(QDialog& dialog, QPushButton& button, std::function<void()> check);
+// A press closes the dialog with mrCancel.
+void MakeCancelButton(QDialog& dialog, QPushButton& button);

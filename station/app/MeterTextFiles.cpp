@@ -1,0 +1,147 @@
+#include "station/app/MeterTextFiles.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <system_error>
+
+#include "common/AppPaths.h"
+#include "common/Cp936.h"
+#include "common/FixedText.h"
+#include "common/ValueText.h"
+#include "station/app/RecordingFiles.h"
+
+namespace {
+
+constexpr char kTab = '\t';
+constexpr char kLineEnd = '\n';
+constexpr std::string_view kRowIndent = "  ";
+// A row of 48 channels: indent, time, and at most 11 bytes per value ("-1.2346E-10" and a TAB).
+constexpr std::size_t kRowReserve = 16 + kMaxChannels * 12;
+
+const std::string& HeaderTitle() {
+  static const std::string title = Utf8ToCp936("时间");
+  return title;
+}
+
+std::string Relative(std::string_view pattern, TDateTime when) {
+  return "\\" + FormatDateTime(pattern, when);
+}
+
+FileStatus MakeFolders(const std::string& folder) {
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  if (!ec && std::filesystem::is_directory(folder, ec)) return FileStatus::Ok();
+  return FileStatus::Fail(FileError::Io, "Cannot create folder " + folder + ": " +
+                                             (ec ? ec.message() : "not a folder"));
+}
+
+// Appends to a file that exists: "r+b", positioned at its end.
+FileStatus AppendToExisting(const std::string& path, const std::string& bytes, bool& missing) {
+  std::error_code ec;
+  const std::uintmax_t size = std::filesystem::file_size(path, ec);
+  missing = ec == std::errc::no_such_file_or_directory;
+  if (ec) {
+    return FileStatus::Fail(missing ? FileError::Missing : FileError::Io,
+                            "Cannot open " + path + ": " + ec.message());
+  }
+  return WriteExistingFileAt(path, static_cast<std::int64_t>(size), bytes.data(), bytes.size());
+}
+
+}  // namespace
+
+std::string MeterTextFileName(std::string_view meterNameCp936, int index) {
+  std::string name = Cp936ToUtf8(meterNameCp936.substr(0, meterNameCp936.find('\0')));
+  std::replace(name.begin(), name.end(), '/', '_');
+  std::replace(name.begin(), name.end(), '\\', '_');
+  name += '_';
+  name += std::to_string(index);
+  name += kMeterTextExtension;
+  return name;
+}
+
+std::string MeterTextFolder(const std::string& appDir, TDateTime tick) {
+  const std::string month = JoinPath(appDir, Relative(kMonthFolderPattern, tick));
+  return JoinPath(month, Relative(kHalfDayFolderPattern, tick));
+}
+
+std::string MeterTextHeaderLine(const TMeterStored& meter) {
+  std::string line = HeaderTitle();
+  line += kTab;
+  for (int ch = 0; ch < ChannelsInUse(meter); ++ch) {
+    line += FixedBytes(meter.Channels[ch].Name);
+    line += kTab;
+  }
+  line += kLineEnd;
+  return line;
+}
+
+std::string MeterTextRow(const TMeterRecord& meter, std::string_view timeText) {
+  std::string row;
+  row.reserve(kRowReserve);
+  row += kRowIndent;
+  row += timeText;
+  row += kTab;
+  const bool online = meter.IsOnline();
+  for (int ch = 0; ch < ChannelsInUse(meter); ++ch) {
+    if (online) {
+      row += ValueText(static_cast<double>(meter.Value(ch)));
+    } else {
+      row += kOfflineRowValue;
+    }
+    row += kTab;
+  }
+  row += kLineEnd;
+  return row;
+}
+
+FileStatus AppendMeterTextRow(const std::string& path, const TMeterRecord& meter,
+                              std::string_view timeText) {
+  const std::string row = MeterTextRow(meter, timeText);
+  bool missing = false;
+  FileStatus status = AppendToExisting(path, row, missing);
+  if (!missing) return status;
+  const std::string content = MeterTextHeaderLine(meter) + row;
+  status = CreateNewFile(path, content.data(), content.size());
+  // Made by someone else between the two looks: it exists now, so append to it after all.
+  if (status.Error == FileError::NameTaken) return AppendToExisting(path, row, missing);
+  return status;
+}
+
+std::string MeterTextWriter::PathFor(const std::string& appDir, std::string_view meterNameCp936,
+                                     int m, TDateTime tick, std::string& report) {
+  const std::string folder = MeterTextFolder(appDir, tick);
+  if (folder != halfDayFolder_) {
+    // A new half day: problems of the last one's files are forgotten, so the memory stays small
+    // and a lasting problem is told again twice a day.
+    halfDayFolder_ = folder;
+    folderMade_ = false;
+    failing_.clear();
+  }
+  if (!folderMade_) {
+    const FileStatus status = MakeFolders(folder);
+    folderMade_ = status.ok();
+    if (folderMade_) {
+      failing_.erase(folder);
+    } else if (NewFailure(folder)) {
+      report = status.Message;
+    }
+  }
+  return JoinPath(folder, "\\" + MeterTextFileName(meterNameCp936, m));
+}
+
+WriteOutcome MeterTextWriter::AppendRow(const std::string& path, const TMeterRecord& meter,
+                                        std::string_view timeText) {
+  FileStatus status = AppendMeterTextRow(path, meter, timeText);
+  if (status.Error == FileError::Missing) {
+    const std::string folder = std::filesystem::path(path).parent_path().string();
+    if (MakeFolders(folder).ok()) status = AppendMeterTextRow(path, meter, timeText);
+  }
+  if (status.ok()) {
+    failing_.erase(path);
+    return {true, {}};
+  }
+  if (!NewFailure(path)) return {};
+  return {false, status.Message};
+}
+
+bool MeterTextWriter::NewFailure(const std::string& key) { return failing_.insert(key).second; }

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include "platform/gui/StringGrid.h"
+#include "tests/app/CycleTestSupport.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+class CycleRecordingTest : public CycleTest {
+ protected:
+  // The records of the period's history file, in whole; values of channel `channel`.
+  std::vector<float> Recorded(int channel = 0) {
+    HistoryFileReader reader;
+    EXPECT_TRUE(reader.Open(form->HistoryDataPath).ok()) << form->HistoryDataPath;
+    std::vector<float> values;
+    std::vector<float> record(reader.ChannelCount());
+    for (std::int64_t k = 0; k < reader.RecordCount(); ++k) {
+      EXPECT_TRUE(reader.ReadRecord(k, record.data()).ok());
+      values.push_back(record[channel]);
+    }
+    return values;
+  }
+  // Gives channel 0 of meter 0 the number of the tick, so each record shows which tick wrote it.
+  void TickNumbered(int number, double seconds = 1) {
+    Meter(0).Values[0] = static_cast<float>(number);
+    Tick(seconds);
+  }
+};
+
+// ---- Opening a period --------------------------------------------------------------------------
+
+TEST_F(CycleRecordingTest, OpensThePeriodsFilesAndKeepsItsScheduleInTheWindow) {
+  AddMeter("Boiler", {"T1", "T2"}, 5);
+  AddMeter("Pump", {"P"}, 60);
+  StartRun();
+  EXPECT_EQ(form->HistoryDataPath, dir.File("19Y12M/03D14H05M08S.vq"));
+  EXPECT_EQ(form->AlarmListPath, dir.File("19Y12M/03D14H05M08S.xls"));
+  EXPECT_EQ(form->HistoryInterval, 5);
+  EXPECT_EQ(DateTimeToMs(form->NextRecordTime), DateTimeToMs(kCycleStart));
+  HistoryFileReader reader;
+  ASSERT_TRUE(reader.Open(form->HistoryDataPath).ok());
+  EXPECT_EQ(reader.ChannelCount(), 3);
+  EXPECT_EQ(reader.ChannelNameBytes(2), "PumpP");
+  const AlarmLine header = BuildAlarmLine(kAlarmHeaderTexts);
+  EXPECT_EQ(ReadFileBytes(form->AlarmListPath), std::string(header.begin(), header.end()));
+}
+
+TEST_F(CycleRecordingTest, ResetsTheAlarmGridAndTheOpenRowsOfTheChannelsInUse) {
+  TMeterRecord& boiler = AddMeter("Boiler", {"T1", "T2"});
+  TStringGrid& grid = *form->strgGrid_AlarmRecList;
+  grid.SetRowCount(4);
+  grid.SetCells(0, 3, "old");
+  form->AlarmRowTable[0][2][1] = 3;
+  form->AlarmRowTable[0][3][2] = 2;  // channel 2 is not in use
+  boiler.HAFlags[1] = 1;
+  StartRun();
+  EXPECT_EQ(grid.RowCount(), 1);
+  const QStringList headers = {"Slave Name", "Channel Name", "Alarm Mode", "Starting Time",
+                               "End Time"};
+  for (int col = 0; col < 5; ++col) EXPECT_EQ(grid.Cells(col, 0), headers[col]);
+  EXPECT_EQ(form->AlarmRowTable[0][2][1], 0);
+  EXPECT_EQ(form->AlarmRowTable[0][3][2], 2);
+  EXPECT_EQ(boiler.HAFlags[1].load(), 0);
+}
+
+TEST_F(CycleRecordingTest, WriteAlarmRowMirrorsTheGridRowAsItsLine) {
+  AddMeter("Boiler", {"T1"});
+  StartRun();
+  TStringGrid& grid = *form->strgGrid_AlarmRecList;
+  grid.SetRowCount(3);
+  const AlarmRowTexts row2 = {"Boiler", "T1", "HA", "19-12-03 14:05:09", "19-12-03 14:05:12"};
+  for (int col = 0; col < 5; ++col) {
+    grid.SetCells(col, 2, QString::fromUtf8(row2[col].data(), row2[col].size()));
+  }
+  form->WriteAlarmRow(2);
+  const std::string file = ReadFileBytes(form->AlarmListPath);
+  ASSERT_EQ(file.size(), 450u);
+  const AlarmLine line = BuildAlarmLine(row2);
+  EXPECT_EQ(file.substr(300), std::string(line.begin(), line.end()));
+  EXPECT_EQ(file.substr(150, 150), std::string(150, '\0'));
+}
+
+TEST_F(CycleRecordingTest, AFolderThatCannotBeMadeIsReportedOnceAndNothingIsRecordedElsewhere) {
+  AddMeter("Boiler", {"T1"}, 1);
+  std::ofstream(dir.File("19Y12M")) << "a file where the month folder belongs";
+  StartRun();
+  EXPECT_TRUE(errorBoxes.isEmpty());  // shown after the handler, not inside it
+  Settle();
+  ASSERT_EQ(errorBoxes.size(), 1);
+  EXPECT_TRUE(errorBoxes[0].contains("19Y12M")) << errorBoxes[0].toStdString();
+  EXPECT_TRUE(form->HistoryDataPath.empty());
+  EXPECT_TRUE(form->AlarmListPath.empty());
+  fs::remove(dir.File("19Y12M"));
+  form->WriteAlarmRow(0);
+  Ticks(3);
+  Settle();
+  EXPECT_EQ(errorBoxes.size(), 1);
+  // The text rows are not part of the period; they still go to their folders.
+  EXPECT_EQ(RowsIn("19Y12M/03DPM/Boiler_0.xls"), 3);
+  for (const auto& entry : fs::recursive_directory_iterator(dir.Path())) {
+    EXPECT_NE(entry.path().extension(), ".vq") << entry.path();
+  }
+}
+
+TEST_F(CycleRecordingTest, AHistoryFileRemovedDuringThePeriodIsReportedOnceAndNotRecreated) {
+  AddMeter("Boiler", {"T1"}, 1);
+  StartRun();
+  Tick();
+  fs::remove(form->HistoryDataPath);
+  Ticks(3);
+  Settle();
+  ASSERT_EQ(errorBoxes.size(), 1);
+  EXPECT_TRUE(errorBoxes[0].contains(".vq")) << errorBoxes[0].toStdString();
+  EXPECT_FALSE(fs::exists(form->HistoryDataPath));
+}
+
+// ---- History schedule --------------------------------------------------------------------------
+
+TEST_F(CycleRecordingTest, IntervalFiveRecordsAtTheFirstTickThenStrictlyAfterEachInterval) {
+  AddMeter("Boiler", {"T1"}, 5);
+  StartRun();
+  for (int tick = 1; tick <= 12; ++tick) TickNumbered(tick);
+  // Start + 1 s, then the first ticks strictly after + 5 s and + 10 s.
+  EXPECT_EQ(Recorded(), (std::vector<float>{1, 6, 11}));
+  EXPECT_EQ(DateTimeToMs(form->NextRecordTime), DateTimeToMs(kCycleStart) + 15000);
+}
+
+TEST_F(CycleRecordingTest, AfterAStallEachTickWritesOneRecordUntilTheScheduleCaughtUp) {
+  AddMeter("Boiler", {"T1"}, 5);
+  StartRun();
+  TickNumbered(1);          // record 0, next + 5 s
+  TickNumbered(2, 29);      // + 30 s after a stall: next + 10 s
+  for (int tick = 3; tick <= 9; ++tick) TickNumbered(tick);  // + 31 .. + 37 s
+  // Records at + 30 .. + 36 s catch up with + 10 .. + 35; + 37 s is not past + 40 s.
+  EXPECT_EQ(Recorded(), (std::vector<float>{1, 2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(DateTimeToMs(form->NextRecordTime), DateTimeToMs(kCycleStart) + 40000);
+}
+
+TEST_F(CycleRecordingTest, IntervalZeroKeepsTheHeaderOnly) {
+  AddMeter("Boiler", {"T1"}, 0);
+  AddMeter("Pump", {"P"}, 1);
+  StartRun();
+  Ticks(5);
+  EXPECT_EQ(form->HistoryInterval, 0);
+  EXPECT_EQ(fs::file_size(form->HistoryDataPath), 460824u);
+}
+
+TEST_F(CycleRecordingTest, ANegativeIntervalOfMeterZeroCountsAsZero) {
+  AddMeter("Boiler", {"T1"}, -5);
+  StartRun();
+  Ticks(5);
+  EXPECT_EQ(form->HistoryInterval, 0);
+  HistoryFileReader reader;
+  ASSERT_TRUE(reader.Open(form->HistoryDataPath).ok());
+  EXPECT_EQ(reader.IntervalSeconds(), 0);
+  EXPECT_EQ(reader.RecordCount(), 0);
+}
+
+TEST_F(CycleRecordingTest, RecordsHoldEveryChannelOfTheTickAlsoWhileAMeterIsOffline) {
+  TMeterRecord& a = AddMeter("A", {"1", "2"}, 1);
+  TMeterRecord& b = AddMeter("B", {"1"}, 1);
+  a.Values[0] = 0.1f;
+  a.Values[1] = -32768.0f;
+  b.Values[0] = 3.0e-5f;
+  b.Online = 0;  // the value of its last good poll is recorded all the same
+  StartRun();
+  Tick();
+  EXPECT_EQ(Recorded(0), std::vector<float>{0.1f});
+  EXPECT_EQ(Recorded(1), std::vector<float>{-32768.0f});
+  EXPECT_EQ(Recorded(2), std::vector<float>{3.0e-5f});
+  EXPECT_EQ(fs::file_size(form->HistoryDataPath), 460824u + 12u);
+}
+
+}  // namespace

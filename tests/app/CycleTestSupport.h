@@ -1,0 +1,88 @@
+#pragma once
+// A main window in a temporary application directory with a fake clock, its meter table filled
+// by the test, and ticks given one second apart: the fixture of the supervision cycle's tests.
+
+#include <QCoreApplication>
+#include <QLabel>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/AppPaths.h"
+#include "common/FixedText.h"
+#include "station/app/MainForm.h"
+#include "tests/platform/gui/GuiTestApp.h"
+#include "tests/support/TestSupport.h"
+
+// 2019-12-03 14:05:08: the first tick comes a second later, at 14:05:09.
+inline const TDateTime kCycleStart = EncodeDateTime({2019, 12, 3, 14, 5, 8, 0});
+
+inline std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+class CycleTest : public GuiTest {
+ protected:
+  CycleTest() {
+    SetAppDir(dir.Path());
+    form = std::make_unique<Tfm_MainForm>();
+  }
+
+  MeterTable& Table() { return form->Table; }
+  TMeterRecord& Meter(int m) { return form->Table.Meters[m]; }
+
+  // Appends a meter, online, with channels named as given and values 0.
+  TMeterRecord& AddMeter(const char* name, std::vector<const char*> channels,
+                         std::int32_t interval = 1) {
+    TMeterRecord& meter = Table().Meters[Table().MeterCount++];
+    WriteFixedText(meter.Name, name);
+    meter.ChannelCount = static_cast<std::uint8_t>(channels.size());
+    meter.RecordInterval = interval;
+    for (std::size_t ch = 0; ch < channels.size(); ++ch) {
+      WriteFixedText(meter.Channels[ch].Name, channels[ch]);
+    }
+    meter.Online = 1;
+    return meter;
+  }
+
+  // What run mode does before its first tick: tiles, a recording period, and the end of
+  // start-up (ticks are held back until then).
+  void StartRun() {
+    form->BuildOverviewTiles();
+    form->OpenRecordingFiles();
+    form->StartupFinished();
+  }
+
+  // One tick, `seconds` after the last one.
+  void Tick(double seconds = 1) {
+    clock.AdvanceSeconds(seconds);
+    form->timer_PerSecondTimer();
+  }
+  void Ticks(int count) {
+    for (int i = 0; i < count; ++i) Tick();
+  }
+
+  // Lets the error boxes that a tick queued show.
+  static void Settle() { QCoreApplication::processEvents(); }
+
+  std::string ClockText() const { return form->lab_SysTime->text().toStdString(); }
+  std::string TextFile(const std::string& relative) const {
+    return ReadFileBytes(dir.File(relative));
+  }
+  // Data rows of a text file (lines after the header).
+  int RowsIn(const std::string& relative) const {
+    const std::string text = TextFile(relative);
+    const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    return lines > 0 ? lines - 1 : 0;
+  }
+
+  TempDir dir;
+  ScopedFakeClock clock{kCycleStart};
+  std::unique_ptr<Tfm_MainForm> form;
+};
