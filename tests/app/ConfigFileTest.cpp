@@ -18,17 +18,6 @@
 
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 template <class T>
 void PutAt(std::string& image, std::size_t offset, const T& value) {
   std::memcpy(image.data() + offset, &value, sizeof value);
@@ -93,9 +82,9 @@ class ConfigFileTest : public ::testing::Test {
   // The file's bytes, changed by `edit`, written back.
   template <class Edit>
   void EditFile(Edit edit) {
-    std::string image = ReadBytes(path_);
+    std::string image = ReadFileBytes(path_);
     edit(image);
-    WriteBytes(path_, image);
+    WriteFileBytes(path_, image);
   }
 
   TempDir dir_;
@@ -108,7 +97,7 @@ TEST_F(ConfigFileTest, AMissingFileIsCreatedZeroFilledWithTheDefaultPassword) {
   Create();
   std::string expected(static_cast<std::size_t>(kConfigFileSize), '\0');
   expected.replace(4, 6, "583106");
-  EXPECT_EQ(ReadBytes(path_), expected);
+  EXPECT_EQ(ReadFileBytes(path_), expected);
 
   std::string password;
   EXPECT_EQ(LoadPassword(path_, password), "");
@@ -120,7 +109,7 @@ TEST_F(ConfigFileTest, AMissingFileIsCreatedZeroFilledWithTheDefaultPassword) {
 TEST_F(ConfigFileTest, AnExistingFileIsNeverWrittenByCreationOrLoading) {
   std::string content = "not a configuration at all";
   PutAt(content, 0, std::int32_t{2});
-  WriteBytes(path_, content);
+  WriteFileBytes(path_, content);
 
   EXPECT_FALSE(CreateConfigFileIfMissing(path_));
   std::string password;
@@ -132,7 +121,7 @@ TEST_F(ConfigFileTest, AnExistingFileIsNeverWrittenByCreationOrLoading) {
   (void)LoadPassword(path_, password);
   (void)LoadBaudTable(path_, bauds);
   (void)LoadCurveRange(path_, low, high);
-  EXPECT_EQ(ReadBytes(path_), content);
+  EXPECT_EQ(ReadFileBytes(path_), content);
 }
 
 TEST_F(ConfigFileTest, CreationFailuresAreRaisedAndNothingIsLeftBehind) {
@@ -151,32 +140,32 @@ TEST_F(ConfigFileTest, CreationFailuresAreRaisedAndNothingIsLeftBehind) {
 TEST_F(ConfigFileTest, PasswordsFillTheEightByteField) {
   Create();
   SavePassword(path_, "12345678");
-  EXPECT_EQ(ReadBytes(path_).substr(4, 10), std::string("12345678\0\0", 10));
+  EXPECT_EQ(ReadFileBytes(path_).substr(4, 10), std::string("12345678\0\0", 10));
   std::string password;
   EXPECT_EQ(LoadPassword(path_, password), "");
   EXPECT_EQ(password, "12345678");
 
   SavePassword(path_, "abc");
-  EXPECT_EQ(ReadBytes(path_).substr(4, 8), std::string("abc\0\0\0\0\0", 8));
+  EXPECT_EQ(ReadFileBytes(path_).substr(4, 8), std::string("abc\0\0\0\0\0", 8));
   EXPECT_EQ(LoadPassword(path_, password), "");
   EXPECT_EQ(password, "abc");
 
   SavePassword(path_, "密码");
-  EXPECT_EQ(ReadBytes(path_).substr(4, 8), std::string("\xC3\xDC\xC2\xEB\0\0\0\0", 8));
+  EXPECT_EQ(ReadFileBytes(path_).substr(4, 8), std::string("\xC3\xDC\xC2\xEB\0\0\0\0", 8));
   EXPECT_EQ(LoadPassword(path_, password), "");
   EXPECT_EQ(password, "密码");
 
   SavePassword(path_, "");
-  EXPECT_EQ(ReadBytes(path_).substr(4, 8), std::string(8, '\0'));
+  EXPECT_EQ(ReadFileBytes(path_).substr(4, 8), std::string(8, '\0'));
 }
 
 TEST_F(ConfigFileTest, APasswordThatDoesNotFitIsRefusedBeforeAnythingIsWritten) {
   Create();
-  const std::string before = ReadBytes(path_);
+  const std::string before = ReadFileBytes(path_);
   EXPECT_THROW(SavePassword(path_, "123456789"), Exception);
   EXPECT_THROW(SavePassword(path_, "五个汉字啊"), Exception);  // 10 bytes
   EXPECT_THROW(SavePassword(path_, "pw\xF0\x9F\x98\x80"), Exception);  // not in the code page
-  EXPECT_EQ(ReadBytes(path_), before);
+  EXPECT_EQ(ReadFileBytes(path_), before);
 }
 
 TEST_F(ConfigFileTest, SavingAnEmptyTableWritesTheCountOnly) {
@@ -184,13 +173,13 @@ TEST_F(ConfigFileTest, SavingAnEmptyTableWritesTheCountOnly) {
   FillMeter(table_->Meters[0], 0);
   table_->MeterCount = 1;
   SaveMeterTable(path_, *table_);
-  const std::string before = ReadBytes(path_);
+  const std::string before = ReadFileBytes(path_);
 
   table_->MeterCount = 0;
   SaveMeterTable(path_, *table_);
   std::string expected = before;
   PutAt(expected, 0, std::int32_t{0});
-  EXPECT_EQ(ReadBytes(path_), expected);
+  EXPECT_EQ(ReadFileBytes(path_), expected);
 }
 
 TEST_F(ConfigFileTest, ASmallerSaveLeavesOldBlocksThatLoadingDoesNotRead) {
@@ -198,12 +187,12 @@ TEST_F(ConfigFileTest, ASmallerSaveLeavesOldBlocksThatLoadingDoesNotRead) {
   for (int i = 0; i < 5; ++i) FillMeter(table_->Meters[i], i, i + 1);
   table_->MeterCount = 5;
   SaveMeterTable(path_, *table_);
-  const std::string fiveMeters = ReadBytes(path_);
+  const std::string fiveMeters = ReadFileBytes(path_);
   for (int i = 0; i < 3; ++i) FillMeter(table_->Meters[i], i + 50);
   table_->MeterCount = 3;
   SaveMeterTable(path_, *table_);
 
-  const std::string threeMeters = ReadBytes(path_);
+  const std::string threeMeters = ReadFileBytes(path_);
   EXPECT_EQ(threeMeters.substr(BlockOffset(3), 2 * kMeterBlockSize),
             fiveMeters.substr(BlockOffset(3), 2 * kMeterBlockSize));
 
@@ -224,7 +213,7 @@ TEST_F(ConfigFileTest, AFullTableRoundTripsByteForByte) {
   table_->MeterCount = kMaxMeters;
   SaveMeterTable(path_, *table_);
 
-  const std::string image = ReadBytes(path_);
+  const std::string image = ReadFileBytes(path_);
   ASSERT_EQ(image.size(), static_cast<std::size_t>(kConfigFileSize));
   for (int i = 0; i < kMaxMeters; ++i) {
     ASSERT_EQ(std::memcmp(image.data() + BlockOffset(i), &table_->Meters[i].Stored(),
@@ -247,7 +236,7 @@ TEST_F(ConfigFileTest, AStoredCountOutsideTheTableIsClampedAndReported) {
   SaveMeterTable(path_, *table_);
 
   EditFile([](std::string& image) { PutAt(image, 0, std::int32_t{200}); });
-  const std::string stored = ReadBytes(path_);
+  const std::string stored = ReadFileBytes(path_);
   auto loaded = std::make_unique<MeterTable>();
   const std::string problem = LoadMeterTable(path_, *loaded);
   EXPECT_NE(problem.find("200"), std::string::npos) << problem;
@@ -259,7 +248,7 @@ TEST_F(ConfigFileTest, AStoredCountOutsideTheTableIsClampedAndReported) {
   auto none = std::make_unique<MeterTable>();
   EXPECT_NE(LoadMeterTable(path_, *none), "");
   EXPECT_EQ(none->MeterCount, 0);
-  EXPECT_EQ(ReadBytes(path_).substr(4), stored.substr(4));
+  EXPECT_EQ(ReadFileBytes(path_).substr(4), stored.substr(4));
 }
 
 TEST_F(ConfigFileTest, ATruncatedFileLoadsTheWholeBlocksItHolds) {
@@ -306,7 +295,7 @@ TEST_F(ConfigFileTest, ChannelCountsOutsideOneTo48AreBroughtIntoRange) {
 
 TEST_F(ConfigFileTest, SettingsRoundTripAtTheirOffsetsAndTouchNothingElse) {
   Create();
-  const std::string fresh = ReadBytes(path_);
+  const std::string fresh = ReadFileBytes(path_);
   PortBaudIndexTable bauds{};
   for (int p = 0; p < kComPortCount; ++p) bauds[p] = p % 8;
   SaveChartBackColor(path_, 0x00112233);
@@ -318,7 +307,7 @@ TEST_F(ConfigFileTest, SettingsRoundTripAtTheirOffsetsAndTouchNothingElse) {
   PutAt(expected, 178, -10.0f);
   PutAt(expected, 182, 500.0f);
   std::memcpy(expected.data() + 18, bauds.data(), sizeof bauds);
-  EXPECT_EQ(ReadBytes(path_), expected);
+  EXPECT_EQ(ReadFileBytes(path_), expected);
 
   std::int32_t color = 0;
   float low = 0, high = 0;
@@ -339,7 +328,7 @@ TEST_F(ConfigFileTest, BaudIndexesOutsideTheTableAreTakenAsZeroAndReported) {
     PutAt(image, 18 + 4 * 1, std::int32_t{8});
     PutAt(image, 18 + 4 * 39, std::int32_t{-1});
   });
-  const std::string stored = ReadBytes(path_);
+  const std::string stored = ReadFileBytes(path_);
   PortBaudIndexTable bauds{};
   bauds.fill(5);
   const std::string problem = LoadBaudTable(path_, bauds);
@@ -349,7 +338,7 @@ TEST_F(ConfigFileTest, BaudIndexesOutsideTheTableAreTakenAsZeroAndReported) {
   EXPECT_EQ(bauds[1], 0);
   EXPECT_EQ(bauds[2], 0);
   EXPECT_EQ(bauds[39], 0);
-  EXPECT_EQ(ReadBytes(path_), stored);
+  EXPECT_EQ(ReadFileBytes(path_), stored);
 }
 
 TEST_F(ConfigFileTest, FailedSavesRaiseNamingTheFileAndNeverCreateIt) {

@@ -22,11 +22,6 @@
 // 2019-12-03 14:05:08: the first tick comes a second later, at 14:05:09.
 inline const TDateTime kCycleStart = EncodeDateTime({2019, 12, 3, 14, 5, 8, 0});
 
-inline std::string ReadFileBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 class CycleTest : public GuiTest {
  protected:
   CycleTest() {

@@ -16,11 +16,6 @@ namespace fs = std::filesystem;
 
 TDateTime PlusMs(TDateTime t, std::int64_t ms) { return MsToDateTime(DateTimeToMs(t) + ms); }
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // 2019-12-03 14:05:09.250
 const TDateTime kOpened = EncodeDateTime({2019, 12, 3, 14, 5, 9, 250});
 
@@ -65,7 +60,7 @@ TEST_F(RecordingFilesTest, OpensBothFilesNamedByTheMomentWithHeaderAndHeaderLine
   EXPECT_EQ(std::string(reader.Header().ChannelNames[3], 80), std::string(80, '\0'));
 
   const AlarmLine header = BuildAlarmLine(kAlarmHeaderTexts);
-  EXPECT_EQ(ReadAll(period.AlarmListPath), std::string(header.begin(), header.end()));
+  EXPECT_EQ(ReadFileBytes(period.AlarmListPath), std::string(header.begin(), header.end()));
 }
 
 TEST_F(RecordingFilesTest, ClearsTheAlarmFlagsOfTheChannelsInUseOnly) {
@@ -87,15 +82,15 @@ TEST_F(RecordingFilesTest, SecondPeriodInTheSameSecondLeavesTheFirstPeriodsFiles
   const float value = 42.0f;
   ASSERT_TRUE(HistoryFileWriter(first.HistoryDataPath, 1).Append(&value, 1).Written);
   AlarmListWriter(first.AlarmListPath).WriteRow(1, {"Boiler", "T1", "LA", "19-12-03 14:05:10", ""});
-  const std::string historyBefore = ReadAll(first.HistoryDataPath);
-  const std::string alarmsBefore = ReadAll(first.AlarmListPath);
+  const std::string historyBefore = ReadFileBytes(first.HistoryDataPath);
+  const std::string alarmsBefore = ReadFileBytes(first.AlarmListPath);
 
   const RecordingPeriod second = OpenRecordingFiles(dir_.Path(), table_);
   EXPECT_TRUE(second.Problem.empty()) << second.Problem;
   EXPECT_EQ(second.HistoryDataPath, InFolder("03D14H05M10S.vq"));
   EXPECT_EQ(second.AlarmListPath, InFolder("03D14H05M10S.xls"));
-  EXPECT_EQ(ReadAll(first.HistoryDataPath), historyBefore);
-  EXPECT_EQ(ReadAll(first.AlarmListPath), alarmsBefore);
+  EXPECT_EQ(ReadFileBytes(first.HistoryDataPath), historyBefore);
+  EXPECT_EQ(ReadFileBytes(first.AlarmListPath), alarmsBefore);
   EXPECT_EQ(fs::file_size(second.HistoryDataPath), 460824u);
   EXPECT_EQ(fs::file_size(second.AlarmListPath), 150u);
   // The start time stays the moment the period opened; only the names moved on.
@@ -110,7 +105,7 @@ TEST_F(RecordingFilesTest, TakenAlarmListNameMovesBothFilesOn) {
   EXPECT_EQ(period.HistoryDataPath, InFolder("03D14H05M10S.vq"));
   EXPECT_EQ(period.AlarmListPath, InFolder("03D14H05M10S.xls"));
   EXPECT_FALSE(fs::exists(InFolder("03D14H05M09S.vq")));
-  EXPECT_EQ(ReadAll(InFolder("03D14H05M09S.xls")), "stray");
+  EXPECT_EQ(ReadFileBytes(InFolder("03D14H05M09S.xls")), "stray");
 }
 
 TEST_F(RecordingFilesTest, NameMovingPastMidnightGoesToTheNextMonthsFolder) {
@@ -127,7 +122,7 @@ TEST_F(RecordingFilesTest, EmptyTableTakesTheIntervalFromSlotZeroAndRecordsNothi
   const RecordingPeriod period = OpenRecordingFiles(dir_.Path(), table_);
   EXPECT_EQ(period.HistoryInterval, 7);
   EXPECT_EQ(period.ChannelCount, 0);
-  const std::string bytes = ReadAll(period.HistoryDataPath);
+  const std::string bytes = ReadFileBytes(period.HistoryDataPath);
   EXPECT_EQ(bytes.substr(20, 460800), std::string(460800, '\0'));
 
   HistorySchedule schedule(period.HistoryInterval, period.NextRecordTime);
@@ -144,7 +139,7 @@ TEST_F(RecordingFilesTest, FullTableUsesEverySlot) {
   WriteFixedText(table_.Meters[119].Channels[47].Name, std::string(39, 'c'));
   const RecordingPeriod period = OpenRecordingFiles(dir_.Path(), table_);
   ASSERT_EQ(period.ChannelCount, 5760);
-  const std::string bytes = ReadAll(period.HistoryDataPath);
+  const std::string bytes = ReadFileBytes(period.HistoryDataPath);
   ASSERT_EQ(bytes.size(), 460824u);
   EXPECT_EQ(bytes.substr(460740, 80), std::string(39, 'm') + std::string(39, 'c') + '\0' + '\0');
 }

@@ -31,11 +31,6 @@ inline QImage WriteImage(const std::string& path, const char* format, QSize size
   return image;
 }
 
-inline std::string ReadWholeFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // Appends a configured meter of two channels, polled over the serial line of `comIndex`.
 inline TMeterRecord& AddSerialMeter(MeterTable& table, std::uint8_t slave, std::uint8_t comIndex) {
   TMeterRecord& meter = table.Meters[table.MeterCount++];
@@ -75,7 +70,7 @@ class StationDirTest : public GuiTest {
     std::ofstream(path, std::ios::binary) << bytes;
   }
   static std::string ReadFile(const std::string& relative) {
-    return ReadWholeFile((std::filesystem::current_path() / relative).string());
+    return ReadFileBytes((std::filesystem::current_path() / relative).string());
   }
 
   // A Config.dat in the current directory holding `table` (and a new file's other fields).

@@ -18,11 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string ReadAll(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void AppendBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::app) << bytes;
 }
@@ -81,7 +76,7 @@ TEST(HistoryWriterTest, CreateNeverEmptiesAnExistingFile) {
   const FileStatus status = CreateHistoryFile(path, *HeaderOf(1, 1));
   EXPECT_EQ(status.Error, FileError::NameTaken);
   EXPECT_NE(status.Message.find(path), std::string::npos);
-  EXPECT_EQ(ReadAll(path), "earlier period");
+  EXPECT_EQ(ReadFileBytes(path), "earlier period");
 }
 
 TEST(HistoryWriterTest, RecordsRoundTripBitForBit) {

@@ -16,22 +16,11 @@
 
 namespace {
 
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteBytes(const std::string& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary) << bytes;
-}
-
 class IniFileTest : public ::testing::Test {
  protected:
   // Writes the file and opens it.
   TIniFile Open(const std::string& content) {
-    WriteBytes(path_, content);
+    WriteFileBytes(path_, content);
     return TIniFile(path_);
   }
 
@@ -121,7 +110,7 @@ TEST_F(IniFileTest, WritingCreatesTheFileAndSectionsWithCrLf) {
   ini.WriteBool("GSM", "Enable", true);
   ini.WriteInteger("GSM", "COM", 3);
   ini.WriteString("PhoneList", "Name1", "Li");
-  EXPECT_EQ(ReadBytes(path_), "[GSM]\r\nEnable=1\r\nCOM=3\r\n\r\n[PhoneList]\r\nName1=Li\r\n");
+  EXPECT_EQ(ReadFileBytes(path_), "[GSM]\r\nEnable=1\r\nCOM=3\r\n\r\n[PhoneList]\r\nName1=Li\r\n");
   EXPECT_EQ(ini.ReadInteger("GSM", "COM", 0), 3);  // the object reads what it wrote
   const TIniFile reread(path_);
   EXPECT_TRUE(reread.ReadBool("GSM", "Enable", false));
@@ -134,7 +123,7 @@ TEST_F(IniFileTest, WritingAKeyReplacesItsValueAndKeepsEveryOtherLine) {
   ini.WriteInteger("GSM", "Delay", 25);
   ini.WriteBool("GSM", "PWR_ALARM", false);
   ini.WriteString("PhoneList", "Num1", "13800000000");
-  EXPECT_EQ(ReadBytes(path_),
+  EXPECT_EQ(ReadFileBytes(path_),
             "; settings\r\n[gsm]\r\ndelay=25\r\nReload=60\r\nPWR_ALARM=0\r\n\r\n"
             "[PhoneList]\r\nNum1=13800000000\r\n");
 }
@@ -143,20 +132,20 @@ TEST_F(IniFileTest, WritingKeepsLfLineEndsAndEndsAnUnterminatedLastLine) {
   TIniFile ini = Open("[A]\nx=1\n[B]\ny=2");
   ini.WriteInteger("B", "z", 3);
   ini.WriteInteger("C", "w", 4);
-  EXPECT_EQ(ReadBytes(path_), "[A]\nx=1\n[B]\ny=2\nz=3\n\n[C]\nw=4\n");
+  EXPECT_EQ(ReadFileBytes(path_), "[A]\nx=1\n[B]\ny=2\nz=3\n\n[C]\nw=4\n");
 }
 
 TEST_F(IniFileTest, WrittenTextsAreEncodedToCodePage936) {
   TIniFile ini(path_);
   ini.WriteString("GSM", "Text", "系统断电!!");
-  EXPECT_EQ(ReadBytes(path_), "[GSM]\r\nText=\xCF\xB5\xCD\xB3\xB6\xCF\xB5\xE7!!\r\n");
+  EXPECT_EQ(ReadFileBytes(path_), "[GSM]\r\nText=\xCF\xB5\xCD\xB3\xB6\xCF\xB5\xE7!!\r\n");
   EXPECT_EQ(TIniFile(path_).ReadString("GSM", "Text", ""), "系统断电!!");
 }
 
 TEST_F(IniFileTest, AValueIsWrittenUpToItsFirstLineBreak) {
   TIniFile ini = Open("[GSM]\r\nText=old\r\n[PhoneList]\r\nNum1=13800000000\r\n");
   ini.WriteString("GSM", "Text", "ALARM!\r\n[PhoneList]\r\nNum1=666");
-  EXPECT_EQ(ReadBytes(path_), "[GSM]\r\nText=ALARM!\r\n[PhoneList]\r\nNum1=13800000000\r\n");
+  EXPECT_EQ(ReadFileBytes(path_), "[GSM]\r\nText=ALARM!\r\n[PhoneList]\r\nNum1=13800000000\r\n");
 }
 
 TEST_F(IniFileTest, EachWriteStartsFromTheFileAsItIsNow) {
@@ -164,7 +153,7 @@ TEST_F(IniFileTest, EachWriteStartsFromTheFileAsItIsNow) {
   TIniFile second(path_);
   first.WriteString("S", "a", "1");
   second.WriteString("S", "b", "2");
-  EXPECT_EQ(ReadBytes(path_), "[S]\r\na=1\r\nb=2\r\n");
+  EXPECT_EQ(ReadFileBytes(path_), "[S]\r\na=1\r\nb=2\r\n");
 }
 
 TEST_F(IniFileTest, AFailedWriteRaisesNamingTheFile) {
@@ -195,7 +184,7 @@ TEST_F(IniFileTest, AWriteThatFailsPartWayLeavesThePreviousFile) {
   ::setrlimit(RLIMIT_FSIZE, &saved);
   std::signal(SIGXFSZ, previousHandler);
 
-  EXPECT_EQ(ReadBytes(path_), "[GSM]\r\nText=old\r\n");
+  EXPECT_EQ(ReadFileBytes(path_), "[GSM]\r\nText=old\r\n");
   EXPECT_EQ(ini.ReadString("GSM", "Text", ""), "old");
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.Path()),
                           std::filesystem::directory_iterator()),
@@ -204,7 +193,7 @@ TEST_F(IniFileTest, AWriteThatFailsPartWayLeavesThePreviousFile) {
 
 TEST_F(IniFileTest, WritingKeepsPermissionsAndLinksAndLeavesNoTemporaryFile) {
   const std::string target = dir_.File("real.ini");
-  WriteBytes(target, "[S]\na=1\n");
+  WriteFileBytes(target, "[S]\na=1\n");
   ASSERT_EQ(::chmod(target.c_str(), 0600), 0);
   std::filesystem::create_symlink(target, path_);
 
@@ -212,7 +201,7 @@ TEST_F(IniFileTest, WritingKeepsPermissionsAndLinksAndLeavesNoTemporaryFile) {
   ini.WriteString("S", "a", "2");
 
   EXPECT_TRUE(std::filesystem::is_symlink(path_));
-  EXPECT_EQ(ReadBytes(target), "[S]\na=2\n");
+  EXPECT_EQ(ReadFileBytes(target), "[S]\na=2\n");
   struct stat st {};
   ASSERT_EQ(::stat(target.c_str(), &st), 0);
   EXPECT_EQ(st.st_mode & 07777, 0600u);

@@ -3,6 +3,8 @@
 #include <stdlib.h>
 
 #include <chrono>
+#include <fstream>
+#include <iterator>
 #include <filesystem>
 #include <stdexcept>
 #include <thread>
@@ -71,6 +73,15 @@ void ScopedFakeClock::AdvanceSeconds(double seconds) {
 }
 
 TDateTime ScopedFakeClock::Get() const { return FakeNow(); }
+
+std::string ReadFileBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
 
 void TestSleepBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }
 

@@ -50,6 +50,10 @@ class ScopedFakeClock {
   TDateTime Get() const;
 };
 
+// A whole file's bytes (empty when it cannot be read), and a file made of exactly these bytes.
+std::string ReadFileBytes(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+
 // Polls `condition` every few ms until it holds or `timeoutMs` passes; returns its last value.
 template <class Condition>
 bool WaitUntil(Condition condition, int timeoutMs = 5000);
