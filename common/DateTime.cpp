@@ -157,6 +157,13 @@ std::int64_t DateTimeToMs(TDateTime value) {
   return std::llround(ms);
 }
 
+bool IsInDateRange(TDateTime value) {
+  if (!std::isfinite(value)) return false;
+  // Rounded to whole milliseconds first, as DecodeDateTime reads the value.
+  const double ms = std::round(value * static_cast<double>(kMsPerDay));
+  return ms >= static_cast<double>(kMinMs) && ms <= static_cast<double>(kMaxMs);
+}
+
 TDateTime MsToDateTime(std::int64_t ms) {
   return static_cast<double>(ms) / static_cast<double>(kMsPerDay);
 }

@@ -35,6 +35,9 @@ TDateTime DateTimeFromTimeT(std::time_t t, int milliseconds = 0);
 // The milliseconds are dropped; a local time that falls into a daylight-saving gap is read as
 // mktime reads it.
 std::time_t DateTimeToTimeT(TDateTime value);
+// True for a finite value within the date range above, 0001-01-01 to 9999-12-31 23:59:59.999
+// (for checking a time read from a file).
+bool IsInDateRange(TDateTime value);
 // Whole milliseconds since 1899-12-30 00:00, llround(value * 86,400,000) (integer index
 // arithmetic without drift).
 std::int64_t DateTimeToMs(TDateTime value);

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -15,9 +14,6 @@ static_assert(sizeof(long) >= 8, "64-bit file offsets are needed");
 
 namespace {
 
-// The runtime's date range: 0001-01-01 to 9999-12-31 as TDateTime.
-constexpr double kMinDateTime = -693593.0;
-constexpr double kMaxDateTime = 2958466.0;
 constexpr std::int64_t kMsPerSecond = 1000;
 
 std::string SystemText(int error) { return std::generic_category().message(error); }
@@ -108,14 +104,6 @@ std::int64_t RecordOffsetMs(std::int64_t k, std::int32_t intervalSeconds) {
 
 std::unique_ptr<THistoryFileHeader> NewHistoryHeader() {
   return std::make_unique<THistoryFileHeader>();  // value-initialised: all zero
-}
-
-int ChannelsInUse(const TMeterStored& meter) {
-  return std::min<int>(meter.ChannelCount, kMaxChannels);
-}
-
-int MetersInUse(const MeterTable& table) {
-  return std::clamp<int>(table.MeterCount, 0, kMaxMeters);
 }
 
 void SetHistoryNameSlot(THistoryFileHeader& header, int slot, std::string_view meterNameCp936,
@@ -265,10 +253,16 @@ FileStatus HistoryFileReader::CheckHeader() const {
   if (h.IntervalSeconds < 0) {
     return bad("record interval " + std::to_string(h.IntervalSeconds) + " s is negative");
   }
-  if (!std::isfinite(h.StartTime) || h.StartTime < kMinDateTime || h.StartTime >= kMaxDateTime) {
+  if (!IsInDateRange(h.StartTime)) {
     return bad("the start time is not a date");
   }
   return FileStatus::Ok();
+}
+
+FileStatus HistoryFileReader::NoSuchRecord(std::int64_t k) const {
+  return FileStatus::Fail(FileError::BadContent, path_ + ": no record " + std::to_string(k) +
+                                                     " (the file holds " +
+                                                     std::to_string(recordCount_) + ")");
 }
 
 std::string_view HistoryFileReader::ChannelNameBytes(int i) const {
@@ -284,11 +278,7 @@ TDateTime HistoryFileReader::RecordTime(std::int64_t k) const {
 FileStatus HistoryFileReader::ReadRecords(std::int64_t first, std::int64_t count, float* out,
                                           std::int64_t* recordsRead) const {
   if (recordsRead != nullptr) *recordsRead = 0;
-  if (first < 0 || first > recordCount_ || count < 0) {
-    return FileStatus::Fail(FileError::BadContent, path_ + ": no record " + std::to_string(first) +
-                                                       " (the file holds " +
-                                                       std::to_string(recordCount_) + ")");
-  }
+  if (first < 0 || first > recordCount_ || count < 0) return NoSuchRecord(first);
   const std::int64_t wanted = std::min(count, recordCount_ - first);
   if (wanted == 0) return FileStatus::Ok();
   const std::int64_t recordBytes = std::int64_t(header_->ChannelCount) * sizeof(float);
@@ -310,10 +300,6 @@ FileStatus HistoryFileReader::ReadRecords(std::int64_t first, std::int64_t count
 }
 
 FileStatus HistoryFileReader::ReadRecord(std::int64_t k, float* out) const {
-  if (k >= recordCount_) {
-    return FileStatus::Fail(FileError::BadContent, path_ + ": no record " + std::to_string(k) +
-                                                       " (the file holds " +
-                                                       std::to_string(recordCount_) + ")");
-  }
+  if (k >= recordCount_) return NoSuchRecord(k);
   return ReadRecords(k, 1, out);
 }

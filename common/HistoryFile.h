@@ -60,12 +60,6 @@ inline constexpr std::int64_t kHistoryHeaderSize = sizeof(THistoryFileHeader);
 // The header is too large for a thread's stack; this returns one with every byte zero.
 std::unique_ptr<THistoryFileHeader> NewHistoryHeader();
 
-// Channels of a meter that belong to the channel order: its channel count, never more than the
-// 48 channels a record holds (a damaged Config.dat must not make anyone index past them).
-int ChannelsInUse(const TMeterStored& meter);
-// Configured meters: the table's count, within 0..120.
-int MetersInUse(const MeterTable& table);
-
 // Fills name slot `slot` (0..5,759) with the meter name immediately followed by the channel name,
 // both code page 936 bytes as stored, each up to its first NUL and cut to 39 bytes on a character
 // boundary; then one NUL; the rest of the slot zero.
@@ -187,6 +181,7 @@ class HistoryFileReader {
 
  private:
   FileStatus CheckHeader() const;
+  FileStatus NoSuchRecord(std::int64_t k) const;
 
   std::string path_;
   std::unique_ptr<THistoryFileHeader> header_;

@@ -1,5 +1,6 @@
 #include "common/MeterRecord.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -65,4 +66,12 @@ bool MeterPollable(const TMeterStored& meter) {
     if (meter.Channels[ch].Decimals > kMaxDecimals) return false;
   }
   return true;
+}
+
+int ChannelsInUse(const TMeterStored& meter) {
+  return std::min<int>(meter.ChannelCount, kMaxChannels);
+}
+
+int MetersInUse(const MeterTable& table) {
+  return std::clamp<int>(table.MeterCount, 0, kMaxMeters);
 }

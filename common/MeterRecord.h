@@ -21,8 +21,8 @@ constexpr int kPollListCount = kComPortCount + 1;  // COM1..COM40, then the Ethe
 constexpr int kEthernetList = kComPortCount;
 constexpr int kMaxDecimals = 4;
 
-// A COM port handle slot, with the values of the original Windows HANDLE slot:
-// 0 = never opened, -1 = the last open failed or the port was closed, anything else = open.
+// A COM port handle slot: 0 = never opened, -1 = the last open failed or the port was closed,
+// anything else = open.
 using ComHandle = std::intptr_t;
 constexpr ComHandle kComNeverOpened = 0;
 constexpr ComHandle kComInvalid = -1;
@@ -118,6 +118,11 @@ struct TMeterRecord : TMeterStored, TMeterRuntime {
 // table or a buffer; the poll refuses such a meter instead.
 bool MeterPollable(const TMeterStored& meter);
 
+// Channels of a meter that belong to the channel order (tiles, trends, history records, text
+// rows): its channel count, never more than the 48 channels a record holds (a damaged Config.dat
+// must not make anyone index past them).
+int ChannelsInUse(const TMeterStored& meter);
+
 // A polling list: the meters of one COM port, or the Ethernet meters, in table order.
 struct TPollList {
   std::int32_t Count = 0;
@@ -135,3 +140,6 @@ struct MeterTable {
   PortBaudIndexTable PortBaudIndex{};           // 0..7 into BaudRateTable, per COM port
   PortHandleTable PortHandles{};                // per COM port, 0 until first opened
 };
+
+// Configured meters: the table's count, within 0..120.
+int MetersInUse(const MeterTable& table);

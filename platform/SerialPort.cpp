@@ -19,8 +19,8 @@
 #include "platform/ComPort.h"
 #include "platform/SerialPortSpeed.h"
 
-// The original set 1,024-byte receive and transmit queues. Linux has no call to size a
-// terminal's queues (the driver's buffers are larger than that), so nothing is done for it.
+// The station's ports want receive and transmit queues of 1,024 bytes. Linux has no call to size
+// a terminal's queues and the driver's own buffers are larger, so nothing is set for them.
 
 namespace {
 
@@ -216,7 +216,7 @@ int ReadTimeoutPerByteMs(std::int32_t baud) {
 
 std::string ComDevicePath(int comNumber) {
   if (comNumber < kFirstComNumber || comNumber > kLastComNumber) return {};
-  const std::string link = AppDir() + "/dev/com" + std::to_string(comNumber);
+  const std::string link = AppPath("\\dev\\com" + std::to_string(comNumber));
   struct stat info{};
   // lstat: a link whose target is gone still names the port (whose open then fails).
   if (::lstat(link.c_str(), &info) == 0) return link;

@@ -10,10 +10,12 @@
 #include <QLinearGradient>
 #include <QPainter>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -56,7 +58,8 @@ bool WriteChime(const std::string& path) {
     const double freq = t < kSeconds / 2 ? 880.0 : 660.0;
     const double phase = std::fmod(t, kSeconds / 2);
     const double envelope = std::exp(-5.0 * phase) * std::min(1.0, phase * 200.0);
-    const auto value = static_cast<std::int16_t>(12000.0 * envelope * std::sin(2 * M_PI * freq * t));
+    const double wave = std::sin(2 * std::numbers::pi * freq * t);
+    const auto value = static_cast<std::int16_t>(12000.0 * envelope * wave);
     PutLe(pcm, static_cast<std::uint16_t>(value), 2);
   }
   std::vector<std::uint8_t> wav;

@@ -6,13 +6,14 @@
 // Usage: make_demo_config <application directory> <tcp port>
 
 #include <cstdio>
-#include <cstdlib>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "common/FixedText.h"
 #include "common/MeterRecord.h"
+#include "common/StrConv.h"
 #include "station/app/ConfigFile.h"
 
 namespace {
@@ -57,13 +58,17 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::string path = std::string(argv[1]) + "/Config.dat";
-  const std::int32_t tcpPort = std::atoi(argv[2]);
+  const std::optional<std::int32_t> tcpPort = TryStrToInt(argv[2]);
+  if (!tcpPort || *tcpPort < 1 || *tcpPort > 65535) {
+    std::fprintf(stderr, "%s: '%s' is not a TCP port (1..65535)\n", argv[0], argv[2]);
+    return 2;
+  }
   try {
     if (!CreateConfigFileIfMissing(path)) return 0;  // keep the operator's configuration
     auto table = std::make_unique<MeterTable>();
     AddMeter(*table, "Boiler", 1, 4, 0, "", 6000);
     AddMeter(*table, "Kiln", 2, 8, 0, "", 6000);
-    AddMeter(*table, "Dryer", 3, 6, 1, "127.0.0.1", tcpPort);
+    AddMeter(*table, "Dryer", 3, 6, 1, "127.0.0.1", *tcpPort);
     table->PortBaudIndex[0] = kBaud9600;
     SaveMeterTable(path, *table);
     SaveBaudTable(path, table->PortBaudIndex);

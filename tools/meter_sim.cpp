@@ -13,6 +13,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <numbers>
 #include <sstream>
 #include <stdexcept>
 #include <string>
@@ -23,7 +24,6 @@
 
 namespace {
 
-constexpr double kPi = 3.14159265358979323846;
 constexpr int kUpdateMs = 1000;
 constexpr int kMaxRegisters = 125;
 // Readings around 25.0 (with 1 decimal: register 250) swinging by +-5.0, or by +-40.0 on every
@@ -79,7 +79,7 @@ std::uint16_t Reading(int slave, int channel, double seconds) {
   const double swing = channel % 4 == 3 ? kWideSwing : kSmallSwing;
   const double period = kPeriodSeconds * (1 + channel % 5);
   const double phase = 0.7 * channel + 1.3 * slave;
-  const double value = kBase + swing * std::sin(2 * kPi * seconds / period + phase);
+  const double value = kBase + swing * std::sin(2 * std::numbers::pi * seconds / period + phase);
   return static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(value)));
 }
 

@@ -357,6 +357,7 @@ void TStringGrid::keyPressEvent(QKeyEvent* event) {
 }
 
 bool TStringGrid::MoveByKey(int key) {
+  if (rowSelect_ && ScrollColumnsByKey(key)) return true;
   int col = col_;
   int row = row_;
   switch (key) {
@@ -389,6 +390,26 @@ bool TStringGrid::MoveByKey(int key) {
   }
   if (row >= fixedRows_ && col >= fixedCols_) MoveCurrent(col, row, false);
   return true;
+}
+
+bool TStringGrid::ScrollColumnsByKey(int key) {
+  QScrollBar* horizontal = horizontalScrollBar();
+  switch (key) {
+    case Qt::Key_Left:
+      horizontal->triggerAction(QAbstractSlider::SliderSingleStepSub);
+      return true;
+    case Qt::Key_Right:
+      horizontal->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+      return true;
+    case Qt::Key_Home:
+      horizontal->triggerAction(QAbstractSlider::SliderToMinimum);
+      return true;
+    case Qt::Key_End:
+      horizontal->triggerAction(QAbstractSlider::SliderToMaximum);
+      return true;
+    default:
+      return false;
+  }
 }
 
 void TStringGrid::scrollContentsBy(int /*dx*/, int /*dy*/) {

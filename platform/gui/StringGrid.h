@@ -10,7 +10,9 @@
 //  - The current cell (Col, Row) is never a fixed cell.
 //  - Setting Row (or Col) from code to another cell runs OnClick, as the operator's click does;
 //    setting it to the current one does nothing. A click on a cell always runs OnClick; a click on
-//    a fixed cell selects nothing. Keyboard moves to another cell run OnClick.
+//    a fixed cell selects nothing. Keyboard moves to another cell run OnClick. In a row-select
+//    grid, where the whole row is the selection, Left, Right, Home and End scroll the columns
+//    and leave the current cell (and OnClick) alone.
 //  - Lowering RowCount below the current row moves the selection to the last remaining row
 //    without running OnClick; so refilling a grid (RowCount := 2, then growing) leaves row 1
 //    selected silently.
@@ -136,6 +138,8 @@ class TStringGrid : public QAbstractScrollArea {
   void DefaultDrawCell(QPainter& painter, int col, int row, const QRect& rect) const;
   void PaintGridLines(QPainter& painter, const QRect& rect) const;
   bool MoveByKey(int key);
+  // Row-select grids: the keys that scroll the columns sideways; false for any other key.
+  bool ScrollColumnsByKey(int key);
   void StartEdit(const QString* typed);
   void CommitEdit();
   void CancelEdit();

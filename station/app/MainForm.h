@@ -44,7 +44,6 @@ class QPushButton;
 class QSpinBox;
 class QTimer;
 class OverviewCanvas;
-class TIniFile;
 class TChart;
 class TColorBox;
 class TCp936Edit;
@@ -286,6 +285,13 @@ class Tfm_MainForm : public QWidget {
   // Handlers of clientSocket_MeterComm; they run on the Ethernet polling thread.
   void clientSocket_MeterCommConnect(TClientSocket& socket);
   void clientSocket_MeterCommError(TClientSocket& socket, int& errorCode);
+
+ private:
+  // The Ethernet thread's way to the status bar. Declared before the threads, like everything
+  // else they use, so that even the members' own destruction ends the threads first.
+  std::unique_ptr<StatusPanelSink> statusSink_;
+
+ public:
   std::vector<ThreadPtr<TCommSrvTh>> SerialThreads;  // in port order; empty when stopped
   ThreadPtr<TIPCommSrvTh> EthernetThread;
 
@@ -392,7 +398,6 @@ class Tfm_MainForm : public QWidget {
   // (never a modal box inside a tick).
   void ReportLater(std::string text);
   void ShowPendingReports();
-  std::unique_ptr<StatusPanelSink> statusSink_;
 
   void BuildTopPanel();
   void BuildMainPages();

@@ -6,8 +6,6 @@
 #include <QSignalBlocker>
 #include <QTimer>
 
-#include <algorithm>
-
 #include "platform/Clock.h"
 #include "platform/gui/StatusBar.h"
 #include "station/app/MainForm.h"
@@ -43,8 +41,7 @@ class BusyCursor {
 
 void Tfm_MainForm::BuildPollLists() {
   for (TPollList& list : Table.PollLists) list.Count = 0;
-  const int count = std::clamp(Table.MeterCount, 0, kMaxMeters);
-  for (int m = 0; m < count; ++m) {
+  for (int m = 0; m < MetersInUse(Table); ++m) {
     TMeterRecord& meter = Table.Meters[m];
     int list = kEthernetList;
     if (meter.CommMode == 0) {

@@ -1,37 +1,11 @@
 // The overview tiles on the main window: one painted canvas inside scrBox_GeneralView shows
 // OverviewTileList, which the tick refreshes channel by channel.
 
-#include <QEvent>
 #include <QResizeEvent>
 
 #include "platform/gui/Containers.h"
 #include "station/app/MainForm.h"
 #include "station/app/OverviewCanvas.h"
-
-namespace {
-
-// Lays the canvas out again whenever the scroll box changes its size. The canvas sits inside
-// the box's own content widget (which the box keeps sized to its children), rather than
-// replacing that widget, which the scroll box goes on using.
-class CanvasWidthFollower : public QObject {
- public:
-  CanvasWidthFollower(TScrollBox* box, OverviewCanvas* canvas)
-      : QObject(canvas), box_(box), canvas_(canvas) {
-    box_->installEventFilter(this);
-  }
-
- protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (watched == box_ && event->type() == QEvent::Resize) canvas_->Relayout(box_->width());
-    return QObject::eventFilter(watched, event);
-  }
-
- private:
-  TScrollBox* box_;
-  OverviewCanvas* canvas_;
-};
-
-}  // namespace
 
 void Tfm_MainForm::BuildOverviewTiles() {
   OverviewTileList.Build(Table);
@@ -39,11 +13,12 @@ void Tfm_MainForm::BuildOverviewTiles() {
     overviewCanvas->TilesRebuilt();
     return;
   }
+  // Inside the scroll box's own content widget, which the box keeps sized to its children,
+  // rather than in place of it: the box goes on using that widget.
   overviewCanvas = new OverviewCanvas(OverviewTileList, scrBox_GeneralView->Content());
   overviewCanvas->setObjectName(QStringLiteral("overviewCanvas"));
-  new CanvasWidthFollower(scrBox_GeneralView, overviewCanvas);
   overviewCanvas->show();
-  overviewCanvas->Relayout(scrBox_GeneralView->width());
+  overviewCanvas->FollowScrollBox(scrBox_GeneralView);
 }
 
 void Tfm_MainForm::UpdateOverviewTile(int m, int j, int t) {

@@ -23,10 +23,6 @@ const std::string& HeaderTitle() {
   return title;
 }
 
-std::string Relative(std::string_view pattern, TDateTime when) {
-  return "\\" + FormatDateTime(pattern, when);
-}
-
 FileStatus MakeFolders(const std::string& folder) {
   std::error_code ec;
   std::filesystem::create_directories(folder, ec);
@@ -60,8 +56,8 @@ std::string MeterTextFileName(std::string_view meterNameCp936, int index) {
 }
 
 std::string MeterTextFolder(const std::string& appDir, TDateTime tick) {
-  const std::string month = JoinPath(appDir, Relative(kMonthFolderPattern, tick));
-  return JoinPath(month, Relative(kHalfDayFolderPattern, tick));
+  const std::string month = JoinPath(appDir, DatedName(kMonthFolderPattern, tick));
+  return JoinPath(month, DatedName(kHalfDayFolderPattern, tick));
 }
 
 std::string MeterTextHeaderLine(const TMeterStored& meter) {

@@ -39,8 +39,6 @@ OverviewCanvas::OverviewCanvas(OverviewTiles& tiles, QWidget* parent)
 
 void OverviewCanvas::FollowScrollBox(QScrollArea* box) {
   box_ = box;
-  box->setWidgetResizable(false);
-  box->setWidget(this);
   box->installEventFilter(this);
   Relayout(box->width());
 }

@@ -17,8 +17,9 @@ class OverviewCanvas : public QWidget {
   // `tiles` must outlive the canvas.
   explicit OverviewCanvas(OverviewTiles& tiles, QWidget* parent = nullptr);
 
-  // Becomes the scroll box's content (the box takes ownership) and lays the tiles out for the
-  // box's width, now and whenever the box is resized.
+  // Lays the tiles out for the box's width, now and whenever the box is resized. The caller
+  // places the canvas inside the box (as its content, or inside the content it has).
+  // REQUIRES: the box lives as long as the canvas (a canvas inside the box goes with it).
   void FollowScrollBox(QScrollArea* box);
   // Lays the tiles out for a scroll box `boxWidth` pixels wide, takes the size they need and
   // repaints them all.

@@ -30,15 +30,14 @@ void ClearAlarmFlags(MeterTable& table) {
   }
 }
 
-std::string Relative(std::string_view pattern, TDateTime when) {
-  return "\\" + FormatDateTime(pattern, when);
-}
-
 // Creates the month folder (one level) unless it exists.
 FileStatus EnsureFolder(const std::string& folder) {
   std::error_code ec;
   std::filesystem::create_directory(folder, ec);
-  if (!ec || std::filesystem::is_directory(folder)) return FileStatus::Ok();
+  // A folder that cannot even be looked at (a symbolic link loop, for one) is reported like one
+  // that cannot be made, never raised.
+  std::error_code ignored;
+  if (!ec || std::filesystem::is_directory(folder, ignored)) return FileStatus::Ok();
   return FileStatus::Fail(FileError::Io, "Cannot create folder " + folder + ": " + ec.message());
 }
 
@@ -79,19 +78,23 @@ void CreatePeriodFiles(const std::string& appDir, TDateTime when, const THistory
   const std::int64_t whenMs = DateTimeToMs(when);
   for (int second = 0; second < kMaxStemSeconds; ++second) {
     const TDateTime stemTime = MsToDateTime(whenMs + second * kMsPerSecond);
-    const std::string folder = JoinPath(appDir, Relative(kMonthFolderPattern, stemTime));
+    const std::string folder = JoinPath(appDir, DatedName(kMonthFolderPattern, stemTime));
     const FileStatus status = EnsureFolder(folder);
     if (!status.ok()) {
       period.Problem = status.Message;
       return;
     }
-    const std::string stemPath = JoinPath(folder, Relative(kRecordingStemPattern, stemTime));
+    const std::string stemPath = JoinPath(folder, DatedName(kRecordingStemPattern, stemTime));
     if (CreateFilesOfStem(stemPath, header, period) != StemResult::Taken) return;
   }
   period.Problem = "No free name for the recording files in " + appDir;
 }
 
 }  // namespace
+
+std::string DatedName(std::string_view pattern, TDateTime when) {
+  return "\\" + FormatDateTime(pattern, when);
+}
 
 std::int32_t HistoryIntervalOf(const MeterTable& table) {
   return std::max<std::int32_t>(table.Meters[0].RecordInterval, 0);
@@ -133,10 +136,4 @@ bool HistorySchedule::RecordDue(TDateTime tick) {
   if (intervalSeconds_ == 0 || !(nextMs_ < DateTimeToMs(tick))) return false;
   nextMs_ += std::int64_t{intervalSeconds_} * kMsPerSecond;
   return true;
-}
-
-WriteOutcome RunHistoryStep(HistorySchedule& schedule, HistoryFileWriter& writer, TDateTime tick,
-                            const float* values, int count) {
-  if (!schedule.RecordDue(tick)) return {};
-  return writer.Append(values, count);
 }

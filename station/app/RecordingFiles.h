@@ -17,6 +17,10 @@ inline constexpr std::string_view kRecordingStemPattern = "DD'D'HH'H'NN'M'SS'S'"
 inline constexpr std::string_view kHistoryDataExtension = ".vq";
 inline constexpr std::string_view kAlarmListExtension = ".xls";
 
+// "\" + `when` formatted by `pattern`: the relative name of a dated folder or file stem, to be
+// joined under its parent folder with JoinPath.
+std::string DatedName(std::string_view pattern, TDateTime when);
+
 // What the main window keeps of an opened period.
 struct RecordingPeriod {
   std::string HistoryDataPath;       // empty when the file could not be created
@@ -65,8 +69,3 @@ class HistorySchedule {
   std::int32_t intervalSeconds_ = 0;
   std::int64_t nextMs_ = 0;
 };
-
-// The history step at the end of a tick: appends values[0..count-1] when a record is due.
-// Returns the append's outcome (Written false and no report when nothing was due).
-WriteOutcome RunHistoryStep(HistorySchedule& schedule, HistoryFileWriter& writer, TDateTime tick,
-                            const float* values, int count);

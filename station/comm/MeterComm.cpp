@@ -144,7 +144,7 @@ bool SocketTransact(TClientSocket& socket, std::uint8_t* request, std::uint8_t r
                     std::uint8_t* reply, std::uint8_t expectedLength) {
   AppendCrc(request, requestLength);
   if (!socket.Active()) return false;
-  socket.SetTimeouts(300, 300);
+  socket.SetTimeouts(kSocketTimeoutMs, kSocketTimeoutMs);
   const int frameLength = requestLength + 2;
   if (socket.SendBuf(request, frameLength) != frameLength) return false;
   for (int attempt = 0; attempt < kMaxTransactAttempts; ++attempt) {

@@ -21,6 +21,9 @@ inline constexpr std::int32_t kSerialPollDelayMs = 2000;
 extern std::atomic<std::int32_t> PollDelay;
 
 inline constexpr int kMaxTransactAttempts = 3;
+// Send and receive time-outs of the socket, set on every TCP transaction: a receive that runs
+// into it fails its attempt, and the error handler closes the connection.
+inline constexpr int kSocketTimeoutMs = 300;
 inline constexpr std::uint8_t kFcReadHolding = 3;
 inline constexpr std::uint8_t kFcReadInput = 4;
 inline constexpr std::uint8_t kFcWriteSingle = 6;
@@ -38,8 +41,9 @@ bool ReplyIntact(const std::uint8_t* reply, int receivedLength, int expectedLeng
 // attempts: sleep PollDelay, purge the receive queue, write, read exactly expectedLength bytes.
 bool SerialTransact(ComPort& port, std::uint8_t* request, int requestLength, std::uint8_t* reply,
                     int expectedLength);
-// Appends the CRC, returns false at once when the socket is not active, sets 300 ms send and
-// receive time-outs, sends once, then up to 3 receive attempts each after a PollDelay sleep.
+// Appends the CRC, returns false at once when the socket is not active, sets the send and
+// receive time-outs (kSocketTimeoutMs), sends once, then up to 3 receive attempts each after a
+// PollDelay sleep.
 bool SocketTransact(TClientSocket& socket, std::uint8_t* request, std::uint8_t requestLength,
                     std::uint8_t* reply, std::uint8_t expectedLength);
 

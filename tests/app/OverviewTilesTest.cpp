@@ -175,6 +175,7 @@ class OverviewCanvasTest : public ::testing::Test {
     box_ = std::make_unique<QScrollArea>();  // after the application exists
     box_->resize(1010, 400);
     canvas_ = new OverviewCanvas(tiles_);
+    box_->setWidget(canvas_);
     canvas_->FollowScrollBox(box_.get());
     box_->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(box_.get()));

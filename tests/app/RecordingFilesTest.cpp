@@ -19,6 +19,12 @@ TDateTime PlusMs(TDateTime t, std::int64_t ms) { return MsToDateTime(DateTimeToM
 // 2019-12-03 14:05:09.250
 const TDateTime kOpened = EncodeDateTime({2019, 12, 3, 14, 5, 9, 250});
 
+// The history step of a tick, as the main window runs it: the record goes out when it is due.
+void RunHistoryStep(HistorySchedule& schedule, HistoryFileWriter& writer, TDateTime tick,
+                    const float* values, int count) {
+  if (schedule.RecordDue(tick)) writer.Append(values, count);
+}
+
 class RecordingFilesTest : public ::testing::Test {
  protected:
   void AddMeter(const char* name, std::vector<const char*> channels, std::int32_t interval) {
@@ -162,6 +168,16 @@ TEST_F(RecordingFilesTest, UnusableFolderIsReportedWithoutPaths) {
   AddMeter("Boiler", {"T1"}, 1);
   const RecordingPeriod period = OpenRecordingFiles(notAFolder, table_);
   EXPECT_NE(period.Problem.find(notAFolder), std::string::npos);
+  EXPECT_TRUE(period.HistoryDataPath.empty());
+  EXPECT_TRUE(period.AlarmListPath.empty());
+}
+
+TEST_F(RecordingFilesTest, AMonthFolderThatCannotBeLookedAtIsReportedNotRaised) {
+  fs::create_directory_symlink("19Y12M", dir_.File("19Y12M"));  // a link to itself
+  AddMeter("Boiler", {"T1"}, 1);
+  RecordingPeriod period;
+  ASSERT_NO_THROW(period = OpenRecordingFiles(dir_.Path(), table_));
+  EXPECT_NE(period.Problem.find(dir_.File("19Y12M")), std::string::npos) << period.Problem;
   EXPECT_TRUE(period.HistoryDataPath.empty());
   EXPECT_TRUE(period.AlarmListPath.empty());
 }

@@ -3,9 +3,12 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+
 #include "platform/ClientSocket.h"
 #include "tests/comm/CommTestSupport.h"
 #include "tests/support/TestSupport.h"
+#include "tools/sim/SimIo.h"
 
 namespace {
 
@@ -77,6 +80,30 @@ TEST(ScriptedSlaveTcp, EveryConnectionIsServedAndCounted) {
     socket.Close();
   }
   EXPECT_TRUE(WaitUntil([&] { return slave.TcpAccepts() == 3; }));
+}
+
+// A frame longer than the channel's read buffer arrives whole: each read asks for no more than
+// the buffer holds.
+TEST(SimChannelRead, AFrameLongerThanOneReadChunkArrivesWhole) {
+  constexpr std::size_t kLength = 600;
+  Frame sent(kLength);
+  for (std::size_t i = 0; i < kLength; ++i) sent[i] = static_cast<std::uint8_t>(i * 7);
+  Frame received;
+  std::atomic<bool> done{false};
+  PtyServer server;
+  server.Start([&](SimChannel& channel) {
+    if (done.load()) return;
+    channel.ReadRequest(received, kLength, 500);
+    done.store(true);
+  });
+  const ComHandle handle = OpenSerialPort(server.SlavePath(), 9600);
+  const std::shared_ptr<ComPort> port = ComPortFromHandle(handle);
+  ASSERT_NE(port, nullptr);
+  EXPECT_EQ(port->Write(sent.data(), static_cast<int>(kLength)), static_cast<int>(kLength));
+  EXPECT_TRUE(WaitUntil([&] { return done.load(); }));
+  server.Stop();
+  EXPECT_EQ(received, sent);
+  CloseComHandle(handle);
 }
 
 }  // namespace

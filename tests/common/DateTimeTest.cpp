@@ -62,6 +62,16 @@ TEST(DateTime, NegativeAndOutOfRangeValuesAreHandledSafely) {
   EXPECT_EQ(Decoded(-1e300), "0001-01-01 23:59:59.999");
 }
 
+TEST(DateTime, DateRangeTakesTheWholeFirstAndLastDays) {
+  EXPECT_TRUE(IsInDateRange(EncodeDateTime(Parts(1, 1, 1, 23, 59, 59, 999))));
+  EXPECT_TRUE(IsInDateRange(EncodeDateTime(Parts(9999, 12, 31, 23, 59, 59, 999))));
+  EXPECT_TRUE(IsInDateRange(kSample));
+  EXPECT_FALSE(IsInDateRange(EncodeDateTime(Parts(9999, 12, 31)) + 1.0));
+  EXPECT_FALSE(IsInDateRange(EncodeDateTime(Parts(1, 1, 1)) - 1.0));
+  EXPECT_FALSE(IsInDateRange(std::numeric_limits<double>::quiet_NaN()));
+  EXPECT_FALSE(IsInDateRange(-std::numeric_limits<double>::infinity()));
+}
+
 TEST(DateTime, EncodeRefusesImpossibleParts) {
   for (const DateTimeParts& p : {Parts(2019, 2, 29), Parts(1900, 2, 29), Parts(2019, 13, 1),
                                  Parts(2019, 4, 31), Parts(0, 1, 1), Parts(10000, 1, 1),

@@ -4,6 +4,7 @@
 
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include "common/FixedText.h"
 
@@ -126,6 +127,19 @@ TEST(MeterPollable, RefusesOnlyValuesThatWouldIndexPastATable) {
   m->Channels[2].Decimals = 0;
   m->Channels[3].Decimals = 255;  // behind the count: not looked at
   EXPECT_TRUE(MeterPollable(*m));
+}
+
+TEST(InUse, DamagedCountsNeverReachPastTheTables) {
+  auto table = std::make_unique<MeterTable>();
+  for (const auto& [stored, used] : {std::pair{-3, 0}, {0, 0}, {120, 120}, {121, 120}}) {
+    table->MeterCount = stored;
+    EXPECT_EQ(MetersInUse(*table), used) << stored;
+  }
+  TMeterStored& meter = table->Meters[0];
+  for (const auto& [stored, used] : {std::pair{0, 0}, {48, 48}, {49, 48}, {255, 48}}) {
+    meter.ChannelCount = static_cast<std::uint8_t>(stored);
+    EXPECT_EQ(ChannelsInUse(meter), used) << stored;
+  }
 }
 
 }  // namespace

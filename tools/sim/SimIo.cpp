@@ -1,5 +1,6 @@
 #include "tools/sim/SimIo.h"
 
+#include <algorithm>
 #include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
@@ -69,7 +70,7 @@ ReadOutcome SimChannel::ReadRequest(std::vector<std::uint8_t>& frame, std::size_
     if (ready < 0) return ReadOutcome::Stopped;
     if (ready == 0) return ReadOutcome::Frame;  // the line went quiet after a short frame
     std::uint8_t buffer[256];
-    const ssize_t n = ::read(fd_, buffer, maxLength - frame.size());
+    const ssize_t n = ::read(fd_, buffer, std::min(sizeof buffer, maxLength - frame.size()));
     if (n > 0) {
       frame.insert(frame.end(), buffer, buffer + n);
     } else if (n == 0 || (errno != EINTR && errno != EAGAIN)) {

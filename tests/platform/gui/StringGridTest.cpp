@@ -4,6 +4,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <QScrollBar>
 #include <QtTest/QTest>
 
 #include <set>
@@ -166,6 +167,27 @@ TEST_F(StringGridTest, KeyboardMovesRunOnClickOnlyWhenTheRowChanges) {
   QTest::keyClick(&grid, Qt::Key_Down);  // already on the last row
   QTest::keyClick(&grid, Qt::Key_Up);
   EXPECT_EQ(clicks, (std::vector<int>{2, 3, 2}));
+}
+
+TEST_F(StringGridTest, RowSelectGridScrollsSidewaysWithoutRunningOnClick) {
+  Refill(2);
+  grid.SetRowSelect(true);
+  // Four columns of 200 pixels: wider than the view.
+  for (int col = 0; col < grid.ColCount(); ++col) grid.SetColWidths(col, 200);
+  grid.setFocus();
+  const int col = grid.Col();
+  clicks.clear();
+  QTest::keyClick(&grid, Qt::Key_Right);
+  EXPECT_GT(grid.horizontalScrollBar()->value(), 0);
+  QTest::keyClick(&grid, Qt::Key_End);
+  EXPECT_EQ(grid.horizontalScrollBar()->value(), grid.horizontalScrollBar()->maximum());
+  QTest::keyClick(&grid, Qt::Key_Home);
+  QTest::keyClick(&grid, Qt::Key_Left);
+  EXPECT_EQ(grid.horizontalScrollBar()->value(), 0);
+  EXPECT_EQ(grid.Col(), col);
+  EXPECT_TRUE(clicks.empty()) << "the row did not change";
+  QTest::keyClick(&grid, Qt::Key_Down);
+  EXPECT_EQ(clicks, std::vector<int>{2});
 }
 
 TEST_F(StringGridTest, ThrowingOnClickIsReportedAndTheGridGoesOn) {
