@@ -3,9 +3,9 @@
 //
 // Every meter records a text row in every tick (record interval 1) and so does the history file;
 // the values change between ticks, written into the records' run-time part as the polling
-// threads would, and some channels are in alarm. The window is offscreen at 1280 x 900, start-up
-// is flagged finished, and a fake clock moves on one second per tick. The application directory
-// is a temporary one.
+// threads would, and some channels are in alarm; every channel's trend curve scrolls. The
+// window is offscreen at 1280 x 900, start-up is flagged finished, and a fake clock moves on one
+// second per tick. The application directory is a temporary one.
 //
 // Prints the medians; the last line is exactly "tick_ms_median=<x> paint_ms_median=<y>".
 // Usage: tick_bench [ticks]   (default 120)
@@ -107,6 +107,7 @@ int main(int argc, char** argv) {
   form->show();
   QApplication::processEvents();
   form->BuildOverviewTiles();
+  form->RebuildTrendSeries();
   form->OpenRecordingFiles();
   form->StartupFinished();
   QApplication::processEvents();

@@ -1,31 +1,76 @@
+// TChart: state, axes, series, point labels, zoom and pan, mouse and the cross-hair overlay.
+// Layout and drawing are in ChartPaint.cpp.
+
 #include "platform/gui/Chart.h"
 
+#include <QEvent>
+#include <QMouseEvent>
 #include <QPainter>
-#include <QPen>
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <string>
+
+#include "common/Errors.h"
+#include "platform/gui/Dialogs.h"
 
 namespace {
 
 // Range shown by an automatic axis without any point.
 constexpr double kEmptyAxisMaximum = 1.0;
-// Half the span given to an automatic axis whose points all have one value.
+// Half the span given to an axis whose range is a single value.
 constexpr double kFlatRangeHalfSpan = 1.0;
-// Significant digits of numeric axis labels.
-constexpr int kLabelPrecision = 6;
-
-QString NumberLabel(double value) {
-  // Suppress "-0" and rounding noise such as 0.30000000000000004.
-  if (std::fabs(value) < 1e-12) value = 0;
-  return QString::number(value, 'g', kLabelPrecision);
-}
+// Above this the zoom would turn an axis inside out.
+constexpr double kMaxZoomPercent = 150.0;
 
 void WidenFlatRange(double& minimum, double& maximum) {
   if (maximum > minimum) return;
   minimum -= kFlatRangeHalfSpan;
   maximum += kFlatRangeHalfSpan;
+}
+
+// The range a fixed axis shows: its ends in order. Returns false, leaving the data's range, for
+// an automatic axis and for ends that are not finite (a damaged setting).
+bool ShownRange(const TChartAxis& axis, double& minimum, double& maximum) {
+  if (axis.Automatic || !std::isfinite(axis.Minimum) || !std::isfinite(axis.Maximum)) return false;
+  minimum = std::min(axis.Minimum, axis.Maximum);
+  maximum = std::max(axis.Minimum, axis.Maximum);
+  return true;
+}
+
+std::string AxisOrderMessage(double minimum, double maximum) {
+  return "Axis maximum " + std::to_string(maximum) + " is below its minimum " +
+         std::to_string(minimum);
+}
+
+// On/off runs, in pixels, of the cross-hair pen styles.
+std::vector<int> PenPattern(Qt::PenStyle style) {
+  switch (style) {
+    case Qt::DashLine:
+      return {4, 2};
+    case Qt::DotLine:
+      return {1, 2};
+    case Qt::DashDotLine:
+      return {4, 2, 1, 2};
+    case Qt::DashDotDotLine:
+      return {4, 2, 1, 2, 1, 2};
+    default:
+      return {};
+  }
+}
+
+// Whether pixel `i` from the start of a line is drawn by the pattern (solid when empty).
+bool PatternOn(const std::vector<int>& pattern, int i) {
+  if (pattern.empty()) return true;
+  int period = 0;
+  for (int run : pattern) period += run;
+  int at = i % period;
+  for (std::size_t k = 0; k < pattern.size(); ++k) {
+    if (at < pattern[k]) return k % 2 == 0;
+    at -= pattern[k];
+  }
+  return false;
 }
 
 }  // namespace
@@ -53,116 +98,228 @@ std::vector<double> AxisTicks(double minimum, double maximum, int maxTicks) {
   return ticks;
 }
 
-TChart::TChart(QWidget* parent) : QWidget(parent) {}
+TChart::TChart(QWidget* parent) : QWidget(parent) {
+  // The picture is opaque and copied whole: no background fill before each paint.
+  setAttribute(Qt::WA_OpaquePaintEvent);
+  setMouseTracking(true);
+}
 
 TChart::~TChart() = default;
 
+// ---- Texts and colours ----
+
 void TChart::SetTitle(const QString& title) {
   title_ = title;
-  DataChanged();
+  Invalidate();
 }
 
 void TChart::SetTitleColor(TColor color) {
   titleColor_ = color;
-  update();
+  Invalidate();
+}
+
+void TChart::SetTitleFont(const QFont& font) {
+  titleFont_ = font;
+  Invalidate();
 }
 
 void TChart::SetColor(TColor color) {
   color_ = color;
-  DataChanged();
+  Invalidate();
 }
 
 void TChart::SetBackColor(TColor color) {
   backColor_ = color;
   backWallFilled_ = true;
-  DataChanged();
+  Invalidate();
+}
+
+void TChart::SetLegendVisible(bool visible) {
+  legendVisible_ = visible;
+  Invalidate();
+}
+
+void TChart::SetBottomAxisLabelStyle(TAxisLabelStyle style) {
+  bottomLabelStyle_ = style;
+  Invalidate();
+}
+
+// ---- Axes ----
+
+TChart::Ranges TChart::VisibleRanges() const {
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  Ranges shown{kInf, -kInf, kInf, -kInf};
+  double unused = 0;
+  // The values are scanned only when the left axis shows them.
+  const bool scanY = !ShownRange(leftAxis_, unused, unused);
+  for (const auto& series : series_) {
+    if (!series->Active() || series->Count() == 0) continue;
+    shown.xMin = std::min(shown.xMin, static_cast<double>(series->FirstX()));
+    shown.xMax = std::max(shown.xMax, static_cast<double>(series->LastX()));
+    for (int i = 0; scanY && i < series->Count(); ++i) {
+      const double y = series->YValue(i);
+      if (!std::isfinite(y)) continue;
+      shown.yMin = std::min(shown.yMin, y);
+      shown.yMax = std::max(shown.yMax, y);
+    }
+  }
+  if (shown.xMin > shown.xMax) shown.xMin = 0, shown.xMax = kEmptyAxisMaximum;
+  if (shown.yMin > shown.yMax) shown.yMin = 0, shown.yMax = kEmptyAxisMaximum;
+  ShownRange(bottomAxis_, shown.xMin, shown.xMax);
+  ShownRange(leftAxis_, shown.yMin, shown.yMax);
+  WidenFlatRange(shown.xMin, shown.xMax);
+  WidenFlatRange(shown.yMin, shown.yMax);
+  return shown;
+}
+
+TChartAxis TChart::LeftAxis() const {
+  const Ranges& ranges = CurrentLayout().ranges;
+  return {ranges.yMin, ranges.yMax, leftAxis_.Automatic};
+}
+
+TChartAxis TChart::BottomAxis() const {
+  const Ranges& ranges = CurrentLayout().ranges;
+  return {ranges.xMin, ranges.xMax, bottomAxis_.Automatic};
+}
+
+void TChart::SetAxis(TChartAxis& axis, double minimum, double maximum) {
+  axis = {minimum, maximum, false};
+  Invalidate();
+}
+
+void TChart::SetOrderedAxis(TChartAxis& axis, double minimum, double maximum) {
+  if (!(minimum <= maximum)) throw Exception(AxisOrderMessage(minimum, maximum));
+  SetAxis(axis, minimum, maximum);
 }
 
 void TChart::SetLeftAxisMinMax(double minimum, double maximum) {
-  leftAxis_ = {minimum, maximum, false};
-  DataChanged();
+  SetAxis(leftAxis_, minimum, maximum);
+}
+
+void TChart::SetBottomAxisMinMax(double minimum, double maximum) {
+  SetAxis(bottomAxis_, minimum, maximum);
+}
+
+void TChart::SetLeftAxisMinimum(double minimum) {
+  SetOrderedAxis(leftAxis_, minimum, LeftAxis().Maximum);
+}
+
+void TChart::SetLeftAxisMaximum(double maximum) {
+  SetOrderedAxis(leftAxis_, LeftAxis().Minimum, maximum);
+}
+
+void TChart::SetBottomAxisMinimum(double minimum) {
+  SetOrderedAxis(bottomAxis_, minimum, BottomAxis().Maximum);
+}
+
+void TChart::SetBottomAxisMaximum(double maximum) {
+  SetOrderedAxis(bottomAxis_, BottomAxis().Minimum, maximum);
 }
 
 void TChart::SetLeftAxisAutomatic() {
   leftAxis_.Automatic = true;
-  DataChanged();
-}
-
-void TChart::SetBottomAxisMinMax(double minimum, double maximum) {
-  bottomAxis_ = {minimum, maximum, false};
-  DataChanged();
+  Invalidate();
 }
 
 void TChart::SetBottomAxisAutomatic() {
   bottomAxis_.Automatic = true;
-  DataChanged();
+  Invalidate();
 }
 
-void TChart::VisibleRanges(double& xMin, double& xMax, double& yMin, double& yMax) const {
-  double dataXMin = std::numeric_limits<double>::infinity();
-  double dataXMax = -dataXMin;
-  double dataYMin = dataXMin;
-  double dataYMax = -dataXMin;
-  if (leftAxis_.Automatic || bottomAxis_.Automatic) {
-    for (const auto& series : series_) {
-      if (!series->Active() || series->Count() == 0) continue;
-      dataXMin = std::min(dataXMin, static_cast<double>(series->FirstX()));
-      dataXMax = std::max(dataXMax, static_cast<double>(series->LastX()));
-      if (!leftAxis_.Automatic) continue;
-      for (int i = 0; i < series->Count(); ++i) {
-        const double y = series->YValue(i);
-        if (!std::isfinite(y)) continue;
-        dataYMin = std::min(dataYMin, y);
-        dataYMax = std::max(dataYMax, y);
-      }
-    }
+bool TChart::XDataExtent(double& lo, double& hi) const {
+  bool any = false;
+  for (const auto& series : series_) {
+    if (series->Count() == 0) continue;
+    const double first = static_cast<double>(series->FirstX());
+    const double last = static_cast<double>(series->LastX());
+    lo = any ? std::min(lo, first) : first;
+    hi = any ? std::max(hi, last) : last;
+    any = true;
   }
-  if (dataXMin > dataXMax) {
-    dataXMin = 0;
-    dataXMax = kEmptyAxisMaximum;
-  }
-  if (dataYMin > dataYMax) {
-    dataYMin = 0;
-    dataYMax = kEmptyAxisMaximum;
-  }
-  xMin = bottomAxis_.Automatic ? dataXMin : bottomAxis_.Minimum;
-  xMax = bottomAxis_.Automatic ? dataXMax : bottomAxis_.Maximum;
-  yMin = leftAxis_.Automatic ? dataYMin : leftAxis_.Minimum;
-  yMax = leftAxis_.Automatic ? dataYMax : leftAxis_.Maximum;
-  WidenFlatRange(xMin, xMax);
-  WidenFlatRange(yMin, yMax);
+  return any;
+}
+
+// ---- Series ----
+
+const std::vector<TColor>& TChart::AutomaticColors() {
+  static const std::vector<TColor> colors = {
+      clRed,  clGreen, clBlue, clFuchsia, clTeal, 0x0080FF /* orange */, clNavy, clMaroon,
+      clPurple, clOlive, clLime, clGray, 0x8000FF /* rose */, clAqua, clBlack};
+  return colors;
 }
 
 TFastLineSeries* TChart::AddSeries(int capacity) {
+  const std::vector<TColor>& palette = AutomaticColors();
+  TColor color = palette[series_.size() % palette.size()];
+  // While the palette lasts, a colour that a remaining series has is not handed out twice.
+  if (series_.size() < palette.size()) {
+    for (TColor candidate : palette) {
+      const bool taken = std::any_of(series_.begin(), series_.end(),
+                                     [&](const auto& s) { return s->Color() == candidate; });
+      if (!taken) {
+        color = candidate;
+        break;
+      }
+    }
+  }
   series_.push_back(std::make_unique<TFastLineSeries>(*this, capacity));
-  labelWindow_ = std::max(labelWindow_, series_.back()->Capacity());
+  series_.back()->SetColor(color);
+  if (capacity <= 0) labelsUnbounded_ = true;
+  labelWindow_ = std::max(labelWindow_, static_cast<std::size_t>(std::max(capacity, 0)));
   DataChanged();
   return series_.back().get();
+}
+
+void TChart::RemoveSeries(int index) {
+  series_.erase(series_.begin() + index);
+  UpdateLabelWindow();
+  DataChanged();
 }
 
 void TChart::RemoveAllSeries() {
   series_.clear();
   labels_.clear();
   labelsFirstX_ = 0;
-  labelWindow_ = 0;
+  UpdateLabelWindow();
   DataChanged();
 }
 
+// ---- Point labels ----
+
+void TChart::UpdateLabelWindow() {
+  labelWindow_ = 0;
+  labelsUnbounded_ = false;
+  for (const auto& series : series_) {
+    labelsUnbounded_ = labelsUnbounded_ || series->Capacity() == 0;
+    labelWindow_ = std::max(labelWindow_, static_cast<std::size_t>(series->Capacity()));
+  }
+}
+
 void TChart::SetXLabel(std::int64_t x, const QString& label) {
+  const std::size_t window = labelsUnbounded_ || labelWindow_ == 0
+                                ? std::numeric_limits<std::size_t>::max()
+                                : labelWindow_;
   if (labels_.empty()) labelsFirstX_ = x;
-  if (x < labelsFirstX_) return;  // older than every point kept
+  if (x < labelsFirstX_) {
+    // Before every label kept (a series restarted at 0): room is made while the window allows.
+    const auto before = static_cast<std::size_t>(labelsFirstX_ - x);
+    if (before + labels_.size() > window) return;
+    labels_.insert(labels_.begin(), before, QString());
+    labelsFirstX_ = x;
+  }
   const auto offset = static_cast<std::size_t>(x - labelsFirstX_);
   if (offset < labels_.size()) {
+    // Every series of a tick gives the same label: compare before assigning.
     if (labels_[offset] != label) labels_[offset] = label;
     return;
   }
-  if (offset - labels_.size() >= static_cast<std::size_t>(std::max(labelWindow_, 1))) {
+  if (offset - labels_.size() >= window) {
     labels_.clear();  // a jump far ahead: nothing kept is still in the window
     labelsFirstX_ = x;
   }
   while (labelsFirstX_ + static_cast<std::int64_t>(labels_.size()) < x) labels_.emplace_back();
   labels_.push_back(label);
-  while (labels_.size() > static_cast<std::size_t>(std::max(labelWindow_, 1))) {
+  while (labels_.size() > window) {
     labels_.pop_front();
     ++labelsFirstX_;
   }
@@ -175,154 +332,208 @@ QString TChart::XLabel(std::int64_t x) const {
   return labels_[static_cast<std::size_t>(x - labelsFirstX_)];
 }
 
-QRect TChart::PlotRect(const QRect& bounds) const {
-  double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
-  VisibleRanges(xMin, xMax, yMin, yMax);
-  return PlotRect(bounds, yMin, yMax);
+// ---- Geometry ----
+
+QRect TChart::PlotRect() const { return CurrentLayout().plot; }
+
+double TChart::BottomAxisValueAt(int x) const {
+  const Layout& layout = CurrentLayout();
+  const Ranges& r = layout.ranges;
+  return r.xMin + (x - layout.plot.left()) * (r.xMax - r.xMin) / std::max(1, layout.plot.width() - 1);
 }
 
-QRect TChart::PlotRect(const QRect& bounds, double yMin, double yMax) const {
-  const QFontMetrics metrics = fontMetrics();
-  int labelWidth = 0;
-  for (double tick : AxisTicks(yMin, yMax, 10)) {
-    labelWidth = std::max(labelWidth, metrics.horizontalAdvance(NumberLabel(tick)));
+double TChart::LeftAxisValueAt(int y) const {
+  const Layout& layout = CurrentLayout();
+  const Ranges& r = layout.ranges;
+  return r.yMin +
+         (layout.plot.bottom() - y) * (r.yMax - r.yMin) / std::max(1, layout.plot.height() - 1);
+}
+
+int TChart::BottomAxisPixelOf(double value) const {
+  const Layout& layout = CurrentLayout();
+  const Ranges& r = layout.ranges;
+  return layout.plot.left() +
+         static_cast<int>(std::lround((value - r.xMin) * (layout.plot.width() - 1) / (r.xMax - r.xMin)));
+}
+
+int TChart::LeftAxisPixelOf(double value) const {
+  const Layout& layout = CurrentLayout();
+  const Ranges& r = layout.ranges;
+  return layout.plot.bottom() -
+         static_cast<int>(std::lround((value - r.yMin) * (layout.plot.height() - 1) / (r.yMax - r.yMin)));
+}
+
+// ---- Zoom and pan ----
+
+void TChart::SaveScalesOnce() {
+  if (!savedScales_) savedScales_ = Scales{leftAxis_, bottomAxis_};
+}
+
+void TChart::ZoomPercent(double percent) {
+  if (!(percent > 0 && percent < kMaxZoomPercent)) return;
+  const Ranges r = CurrentLayout().ranges;
+  // 115: each end moves inward by 15 % of the span; 85: outward by 15 %.
+  const double share = (percent - 100) / 100;
+  const double dx = (r.xMax - r.xMin) * share;
+  const double dy = (r.yMax - r.yMin) * share;
+  SaveScalesOnce();
+  SetAxis(bottomAxis_, r.xMin + dx, r.xMax - dx);
+  SetAxis(leftAxis_, r.yMin + dy, r.yMax - dy);
+  if (OnZoom) OnZoom();
+}
+
+void TChart::ZoomRect(const QRect& pixels) {
+  const QRect r = pixels.normalized();
+  const double xMin = BottomAxisValueAt(r.left());
+  const double xMax = BottomAxisValueAt(r.right());
+  const double yMin = LeftAxisValueAt(r.bottom());
+  const double yMax = LeftAxisValueAt(r.top());
+  SaveScalesOnce();
+  SetAxis(bottomAxis_, xMin, xMax);
+  SetAxis(leftAxis_, yMin, yMax);
+  if (OnZoom) OnZoom();
+}
+
+void TChart::UndoZoom() {
+  if (savedScales_) {
+    leftAxis_ = savedScales_->left;
+    bottomAxis_ = savedScales_->bottom;
+    savedScales_.reset();
   }
-  const int top = kFrameWidth + kMargin + (title_.isEmpty() ? 0 : metrics.height() + kMargin);
-  const int left = kFrameWidth + kMargin + labelWidth + kTickLength + 2;
-  const int bottom = kFrameWidth + kMargin + metrics.height() + kTickLength + 2;
-  const int right = kFrameWidth + kMargin + metrics.averageCharWidth() * 10;
-  return bounds.adjusted(left, top, -right, -bottom);
+  bottomAxis_.Automatic = true;
+  Invalidate();
+  if (OnUndoZoom) OnUndoZoom();
 }
 
-void TChart::Draw(QPainter& painter, const QRect& bounds) const {
-  DrawFrameAndTitle(painter, bounds);
-  double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
-  VisibleRanges(xMin, xMax, yMin, yMax);
-  const QRect plot = PlotRect(bounds, yMin, yMax);
-  if (plot.width() < 2 || plot.height() < 2) return;
-  DrawPlot(painter, plot, xMin, xMax, yMin, yMax);
-  DrawAxes(painter, plot, xMin, xMax, yMin, yMax);
+void TChart::PanBy(const QPoint& pixels) {
+  const Layout& layout = CurrentLayout();
+  const Ranges r = layout.ranges;
+  // Dragging right shows what lies to the left; dragging down shows what lies above.
+  const double dx = -pixels.x() * (r.xMax - r.xMin) / std::max(1, layout.plot.width() - 1);
+  const double dy = pixels.y() * (r.yMax - r.yMin) / std::max(1, layout.plot.height() - 1);
+  SaveScalesOnce();
+  SetAxis(bottomAxis_, r.xMin + dx, r.xMax + dx);
+  SetAxis(leftAxis_, r.yMin + dy, r.yMax + dy);
+}
+
+// ---- Mouse ----
+
+void TChart::mousePressEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  if (drag_ != Drag::None || !PlotRect().contains(at)) return;
+  if (event->button() == Qt::LeftButton) drag_ = Drag::Zoom;
+  if (event->button() == Qt::RightButton) drag_ = Drag::Pan;
+  dragStart_ = dragLast_ = at;
+}
+
+void TChart::mouseMoveEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  RunGuarded([&] {
+    if (drag_ == Drag::Zoom) {
+      dragLast_ = at;
+      update();
+    } else if (drag_ == Drag::Pan && at != dragLast_) {
+      const QPoint delta = at - dragLast_;
+      dragLast_ = at;
+      PanBy(delta);
+      if (OnScroll) OnScroll();
+    }
+  });
+  if (OnMouseMove) RunGuarded([&] { OnMouseMove(event->modifiers(), at.x(), at.y()); });
+}
+
+void TChart::mouseReleaseEvent(QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  const Drag drag = std::exchange(drag_, Drag::None);
+  if (drag != Drag::Zoom) return;
+  update();  // the dragged rectangle goes
+  const QPoint moved = at - dragStart_;
+  RunGuarded([&] {
+    if (moved.x() >= kMinZoomDragPixels && moved.y() >= kMinZoomDragPixels) {
+      ZoomRect(QRect(dragStart_, at));
+    } else if (-moved.x() >= kMinZoomDragPixels) {
+      UndoZoom();
+    }
+  });
+}
+
+// ---- Overlay ----
+
+void TChart::XorCrossHair(int x, int y, TColor colorMask, Qt::PenStyle style) {
+  if (cache_.isNull()) return;
+  const TColor back = ToTColor(ToQColor(BackColor()));
+  const QRgb pen = ToQColor((back ^ colorMask) & 0xFFFFFF).rgb() & RGB_MASK;
+  ToggleXorPixels(cachePlot_, x, y, pen, style);
+  update(QRect(x, cachePlot_.top(), 1, cachePlot_.height()));
+  update(QRect(cachePlot_.left(), y, cachePlot_.width(), 1));
+}
+
+void TChart::ToggleXorPixels(const QRect& plot, int x, int y, QRgb pen, Qt::PenStyle style) {
+  const QRect area = plot & cache_.rect();
+  const std::vector<int> pattern = PenPattern(style);
+  // The vertical line first, then the horizontal one: where they cross the pixel is toggled
+  // twice, as with any XOR pen.
+  if (x >= area.left() && x <= area.right()) {
+    for (int row = area.top(); row <= area.bottom(); ++row) {
+      if (!PatternOn(pattern, row - plot.top())) continue;
+      reinterpret_cast<QRgb*>(cache_.scanLine(row))[x] ^= pen;
+    }
+  }
+  if (y >= area.top() && y <= area.bottom()) {
+    auto* line = reinterpret_cast<QRgb*>(cache_.scanLine(y));
+    for (int column = area.left(); column <= area.right(); ++column) {
+      if (PatternOn(pattern, column - plot.left())) line[column] ^= pen;
+    }
+  }
+}
+
+// ---- Changes and repaints ----
+
+void TChart::Invalidate() {
+  layout_.reset();
+  cacheDirty_ = true;
+  update();
 }
 
 void TChart::DataChanged() {
   // Thousands of points change per tick: one repaint request is enough for all of them.
-  if (plotDirty_) return;
-  plotDirty_ = true;
+  layout_.reset();
+  if (cacheDirty_) return;
+  cacheDirty_ = true;
   update();
-}
-
-void TChart::paintEvent(QPaintEvent* /*event*/) {
-  QPainter painter(this);
-  const QRect bounds = rect();
-  DrawFrameAndTitle(painter, bounds);
-  double xMin = 0, xMax = 0, yMin = 0, yMax = 0;
-  VisibleRanges(xMin, xMax, yMin, yMax);
-  const QRect plot = PlotRect(bounds, yMin, yMax);
-  if (plot.width() < 2 || plot.height() < 2) return;
-  if (plotDirty_ || plotCache_.size() != plot.size()) {
-    RenderPlotCache(plot, xMin, xMax, yMin, yMax);
-  }
-  painter.drawImage(plot.topLeft(), plotCache_);
-  DrawAxes(painter, plot, xMin, xMax, yMin, yMax);
 }
 
 void TChart::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  plotDirty_ = true;
+  Invalidate();
 }
 
-void TChart::RenderPlotCache(const QRect& plot, double xMin, double xMax, double yMin,
-                             double yMax) {
-  plotCache_ = QImage(plot.size(), QImage::Format_ARGB32_Premultiplied);
-  plotCache_.fill(ToQColor(color_));
-  QPainter painter(&plotCache_);
-  DrawPlot(painter, QRect(QPoint(0, 0), plot.size()), xMin, xMax, yMin, yMax);
-  plotDirty_ = false;
+void TChart::changeEvent(QEvent* event) {
+  QWidget::changeEvent(event);
+  if (event->type() == QEvent::FontChange) Invalidate();
 }
 
-QString TChart::BottomLabel(double tick) const {
-  const QString text = XLabel(std::llround(tick));
-  return text.trimmed().isEmpty() ? NumberLabel(tick) : text;
-}
-
-std::vector<double> TChart::BottomTicks(const QFontMetrics& metrics, double xMin, double xMax,
-                                        int length, int& labelWidth) const {
-  // Fewer ticks until their labels fit side by side (a few rounds settle it).
-  constexpr int kFitRounds = 4;
-  int maxTicks = std::max(1, length / (metrics.averageCharWidth() * 3 + kLabelGap));
-  std::vector<double> ticks;
-  for (int round = 0; round < kFitRounds; ++round) {
-    ticks = AxisTicks(xMin, xMax, maxTicks);
-    labelWidth = 0;
-    for (double tick : ticks) {
-      labelWidth = std::max(labelWidth, metrics.horizontalAdvance(BottomLabel(tick)));
-    }
-    const int fitting = std::max(1, length / (labelWidth + kLabelGap));
-    if (static_cast<int>(ticks.size()) <= fitting || maxTicks == 1) break;
-    maxTicks = std::max(1, std::min(maxTicks - 1, fitting));
+void TChart::paintEvent(QPaintEvent* event) {
+  if (cacheDirty_ || cache_.size() != size()) RenderCache();
+  QPainter painter(this);
+  painter.drawImage(event->rect(), cache_, event->rect());
+  if (drag_ == Drag::Zoom) {
+    painter.setPen(QPen(ToQColor(ToTColor(ToQColor(BackColor())) ^ 0xFFFFFF), 1, Qt::DashLine));
+    painter.drawRect(QRect(dragStart_, dragLast_).normalized());
   }
-  return ticks;
 }
 
-void TChart::DrawFrameAndTitle(QPainter& painter, const QRect& bounds) const {
-  painter.fillRect(bounds, ToQColor(color_));
-  const QColor light = ToQColor(clWhite);
-  const QColor dark = ToQColor(clGray);
-  painter.setPen(light);
-  painter.drawLine(bounds.topLeft(), bounds.topRight());
-  painter.drawLine(bounds.topLeft(), bounds.bottomLeft());
-  painter.setPen(dark);
-  painter.drawLine(bounds.bottomLeft(), bounds.bottomRight());
-  painter.drawLine(bounds.topRight(), bounds.bottomRight());
-  if (title_.isEmpty()) return;
-  const QRect titleRect(bounds.left(), bounds.top() + kFrameWidth + kMargin, bounds.width(),
-                        painter.fontMetrics().height());
-  painter.setPen(ToQColor(titleColor_));
-  painter.drawText(titleRect, Qt::AlignHCenter | Qt::AlignVCenter, title_);
-}
-
-void TChart::DrawPlot(QPainter& painter, const QRect& plot, double xMin, double xMax, double yMin,
-                      double yMax) const {
-  painter.save();
-  painter.setClipRect(plot);
-  if (backWallFilled_) painter.fillRect(plot, ToQColor(backColor_));
+void TChart::RenderCache() {
+  const Layout& layout = CurrentLayout();
+  if (cache_.size() != size()) cache_ = QImage(size(), QImage::Format_RGB32);
+  {
+    QPainter painter(&cache_);
+    painter.setFont(font());
+    DrawChart(painter, layout);
+  }
+  cachePlot_ = layout.plot;
+  cacheDirty_ = false;
   for (const auto& series : series_) {
-    if (!series->Active()) continue;
-    const QPolygonF line = ColumnPolyline(*series, xMin, xMax, yMin, yMax, QRectF(plot));
-    QPen pen(ToQColor(series->Color()), series->LineWidth());
-    pen.setCosmetic(true);
-    painter.setPen(pen);
-    painter.drawPolyline(line);
+    if (series->Active() && series->OnAfterDrawValues) RunGuarded(series->OnAfterDrawValues);
   }
-  painter.restore();
-}
-
-void TChart::DrawAxes(QPainter& painter, const QRect& plot, double xMin, double xMax, double yMin,
-                      double yMax) const {
-  painter.save();
-  const QFontMetrics metrics = painter.fontMetrics();
-  painter.setPen(ToQColor(clBlack));
-  painter.drawLine(plot.bottomLeft(), plot.topLeft());
-  painter.drawLine(plot.bottomLeft(), plot.bottomRight());
-
-  const int rowHeight = metrics.height();
-  const int maxYTicks = std::max(1, plot.height() / (rowHeight + kLabelGap));
-  for (double tick : AxisTicks(yMin, yMax, maxYTicks)) {
-    const int y = plot.bottom() -
-                  static_cast<int>(std::lround((tick - yMin) / (yMax - yMin) * (plot.height() - 1)));
-    painter.drawLine(plot.left() - kTickLength, y, plot.left(), y);
-    const QRect label(0, y - rowHeight / 2, plot.left() - kTickLength - 2, rowHeight);
-    painter.drawText(label, Qt::AlignRight | Qt::AlignVCenter, NumberLabel(tick));
-  }
-
-  int labelWidth = 0;
-  const std::vector<double> xTicks = BottomTicks(metrics, xMin, xMax, plot.width(), labelWidth);
-  for (double tick : xTicks) {
-    const int x = plot.left() +
-                  static_cast<int>(std::lround((tick - xMin) / (xMax - xMin) * (plot.width() - 1)));
-    painter.drawLine(x, plot.bottom(), x, plot.bottom() + kTickLength);
-    const QRect label(x - labelWidth, plot.bottom() + kTickLength + 2, 2 * labelWidth, rowHeight);
-    painter.drawText(label, Qt::AlignHCenter | Qt::AlignTop, BottomLabel(tick));
-  }
-  painter.restore();
 }

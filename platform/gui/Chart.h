@@ -1,39 +1,79 @@
 #pragma once
-// TChart: a painted line chart for trends and history curves.
+// TChart: a painted line chart for the station's real-time trend and the viewer's history curves.
 //
-// It draws, inside a raised frame in the chart's colour: the title at the top, a left axis and
-// a bottom axis with ticks and labels, the back wall (the plot area, filled with the back colour
-// once one is set; clear before), and every active series clipped to the plot area. Series are
-// drawn into a cached image of the plot area, which is redrawn only after a change of data,
-// axes, colours or size, so repaints for other reasons (an overlay, an exposed window) cost a
-// copy of that image.
+// Picture, from the top: the title, the plot area (the back wall, clear so that the chart's own
+// colour shows until a back colour is set) with a left axis and a bottom axis, and, when shown,
+// the legend at the bottom listing every series by title and colour. Only active series with a
+// visible line are drawn, clipped to the plot area, at most four points per pixel column
+// (ColumnPolyline), so 5,760 curves of 1,000 points or 128 curves of 20,000 points draw in a
+// fraction of a second.
 //
-// The left axis is either automatic (the range of the active series' values) or fixed by
-// SetLeftAxisMinMax; the bottom axis likewise over X. Bottom-axis tick labels are the labels of
-// the X positions where there are any, numbers otherwise.
+// The whole picture is kept in a cached image that is redrawn only after a change of data,
+// axes, colours, texts or size, and only when the chart is painted (a hidden chart costs
+// nothing); other repaints copy the image. Changes therefore cost little: appending a point
+// only marks the picture stale.
 //
-// Extension points: Draw() paints the whole chart into any painter (an image, a printer); the
-// axes' ranges can be set from outside (zooming changes them and SetBottomAxisAutomatic /
-// SetLeftAxisAutomatic undo it). GUI thread only.
+// Axes. Each axis is automatic (the range of the active series' points) or fixed. The left axis
+// is the value axis, the bottom axis the X axis. LeftAxis() and BottomAxis() report the range
+// shown now, computed for an automatic axis. Setting a minimum or a maximum fixes the axis; as
+// an axis always has minimum <= maximum, SetXxxMinimum raises Exception for a value above the
+// present maximum and SetXxxMaximum for a value below the present minimum (set the two in the
+// order that keeps them apart, or both at once with SetXxxMinMax, which takes any pair).
+//
+// Bottom-axis labels: with TAxisLabelStyle::Auto a tick shows the point label of its X where one
+// was given (a blank label shows blank), otherwise the number; with Mark it shows only point
+// labels, and ticks fall on whole X positions. The left axis shows numbers in the form of
+// LeftAxisLabelText.
+//
+// Zoom and pan. ZoomPercent(115) moves both ends of each axis inward by 15 % of its present span,
+// ZoomPercent(85) outward by 15 %. A left-button drag down and to the right zooms to the dragged
+// rectangle, a drag to the left undoes the zoom; a right-button drag pans both axes. The axis
+// scales in force before the first zoom or pan are kept, and UndoZoom brings them back, makes
+// the bottom axis automatic again and forgets them. After a zoom (by percent, rectangle or
+// mouse) the chart calls OnZoom, after a pan with the mouse OnScroll, after UndoZoom OnUndoZoom.
+// Callbacks raised by the mouse run guarded (an exception ends only the callback and shows the
+// error box); those raised by a call from code propagate to that code.
+//
+// Cross-hair overlay. XorCrossHair draws a vertical and a horizontal line over the picture with
+// an XOR pen straight into the cached image: drawing the same cross-hair again restores the
+// pixels, so a mouse move costs two small copies, never a redraw. A redraw of the picture (data
+// changed, resize) removes whatever was drawn over it; each active series' OnAfterDrawValues
+// then tells its owner so.
+//
+// Printing: Draw() paints the whole chart into any painter; ShowChartPrintPreview
+// (ChartPrint.h) prints through it with PrintMargins().
+//
+// The chart owns its series. GUI thread only.
 
-#include <QFontMetrics>
+#include <QFont>
 #include <QImage>
+#include <QMargins>
+#include <QPoint>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "platform/gui/Colors.h"
 #include "platform/gui/FastLineSeries.h"
 
+class QFontMetrics;
+class QPainter;
+
+// The range an axis shows now, and whether it follows the data.
 struct TChartAxis {
   double Minimum = 0;
   double Maximum = 0;
   bool Automatic = true;
 };
+
+enum class TAxisLabelStyle { Auto, Mark };
 
 class TChart : public QWidget {
   Q_OBJECT
@@ -43,80 +83,195 @@ class TChart : public QWidget {
   static constexpr int kMargin = 6;
   // Least room between two axis labels.
   static constexpr int kLabelGap = 12;
+  // A left-button drag shorter than this (in either direction) neither zooms nor undoes.
+  static constexpr int kMinZoomDragPixels = 16;
+  // Default print margins, in percent of the page.
+  static constexpr int kDefaultPrintMarginPercent = 15;
 
   explicit TChart(QWidget* parent = nullptr);
   ~TChart() override;
 
+  // ---- Texts and colours ----
   const QString& Title() const { return title_; }
   void SetTitle(const QString& title);
   TColor TitleColor() const { return titleColor_; }
   void SetTitleColor(TColor color);
-  // The panel around the plot area.
+  // The title's font (the chart's own font until set).
+  QFont TitleFont() const { return titleFont_.value_or(font()); }
+  void SetTitleFont(const QFont& font);
+  // The chart's own colour, around the plot area (clBtnFace by default).
   TColor Color() const { return color_; }
   void SetColor(TColor color);
-  // The back wall: clear (the panel colour shows) until a back colour is set.
+  // The back wall's colour; while no back colour has been set the wall is clear and this is the
+  // chart's own colour.
+  TColor BackColor() const { return backWallFilled_ ? backColor_ : color_; }
   bool BackWallFilled() const { return backWallFilled_; }
-  TColor BackColor() const { return backColor_; }
   void SetBackColor(TColor color);
+  bool LegendVisible() const { return legendVisible_; }
+  void SetLegendVisible(bool visible);
+  TAxisLabelStyle BottomAxisLabelStyle() const { return bottomLabelStyle_; }
+  void SetBottomAxisLabelStyle(TAxisLabelStyle style);
 
-  const TChartAxis& LeftAxis() const { return leftAxis_; }
-  // Fixes the left axis to [minimum, maximum] (automatic scaling off).
+  // ---- Axes ----
+  TChartAxis LeftAxis() const;
+  TChartAxis BottomAxis() const;
+  // Fix the axis to [minimum, maximum] in one step. Ends given in the wrong order are shown in
+  // order; ends that are not finite show the data's range.
   void SetLeftAxisMinMax(double minimum, double maximum);
-  void SetLeftAxisAutomatic();
-  const TChartAxis& BottomAxis() const { return bottomAxis_; }
   void SetBottomAxisMinMax(double minimum, double maximum);
+  // Fix one end; the other keeps the value shown now. Raise Exception when the new minimum is
+  // above the present maximum, or the new maximum below the present minimum.
+  void SetLeftAxisMinimum(double minimum);
+  void SetLeftAxisMaximum(double maximum);
+  void SetBottomAxisMinimum(double minimum);
+  void SetBottomAxisMaximum(double maximum);
+  void SetLeftAxisAutomatic();
   void SetBottomAxisAutomatic();
-  // The ranges the axes show now (fixed or computed from the active series).
-  void VisibleRanges(double& xMin, double& xMax, double& yMin, double& yMax) const;
+  // The smallest and largest X of all points of all series (active or not); false when no
+  // series has a point.
+  bool XDataExtent(double& lo, double& hi) const;
 
-  // A new series of `capacity` points, drawn after the ones added before it.
-  TFastLineSeries* AddSeries(int capacity);
+  // ---- Series ----
+  // A new series keeping at most `capacity` points (0: no limit), drawn after the ones added
+  // before it. Its colour is the first colour of AutomaticColors() that no series has yet, or,
+  // once every one is taken, the palette's colours in turn.
+  TFastLineSeries* AddSeries(int capacity = 0);
+  void RemoveSeries(int index);
+  // Removes every series and every point label.
   void RemoveAllSeries();
   int SeriesCount() const { return static_cast<int>(series_.size()); }
+  // REQUIRES 0 <= index < SeriesCount().
   TFastLineSeries* Series(int index) const { return series_.at(index).get(); }
+  static const std::vector<TColor>& AutomaticColors();
 
-  // Labels of X positions, shared by every series. Only the labels of the last
-  // LabelWindow() positions are kept (the largest series capacity).
-  void SetXLabel(std::int64_t x, const QString& label);
+  // ---- Point labels, one per X position, shared by every series ----
+  // A label is given with a point (TFastLineSeries::AddY). Labels are kept for the X positions
+  // that a series can still hold: the last (largest capacity) positions while every series has
+  // a capacity, all positions otherwise.
+  // The label of X, empty when none was given.
   QString XLabel(std::int64_t x) const;
-  int LabelWindow() const { return labelWindow_; }
 
-  // The plot area (inside the axes) for a chart drawn into `bounds`.
-  QRect PlotRect(const QRect& bounds) const;
-  // Paints the whole chart into `bounds` of any painter.
+  // ---- Geometry, in widget coordinates ----
+  // The plot area: inside the axes, below the title, above the axis labels and the legend.
+  QRect PlotRect() const;
+  // Screen <-> value through the axes as shown now (every series uses the left and bottom axes).
+  double BottomAxisValueAt(int x) const;
+  double LeftAxisValueAt(int y) const;
+  int BottomAxisPixelOf(double value) const;
+  int LeftAxisPixelOf(double value) const;
+  // The text the left axis shows for a value: grouped thousands and at most three decimals
+  // ("1,234.568", "-0.5", "0").
+  static QString LeftAxisLabelText(double value);
+
+  // ---- Zoom and pan ----
+  void ZoomPercent(double percent);
+  // Zooms to the values under a rectangle of widget pixels.
+  void ZoomRect(const QRect& pixels);
+  void UndoZoom();
+  // True between the first zoom or pan and the next UndoZoom.
+  bool Zoomed() const { return savedScales_.has_value(); }
+  std::function<void()> OnZoom;
+  std::function<void()> OnScroll;
+  std::function<void()> OnUndoZoom;
+  // Every mouse move over the chart (widget pixels, the keyboard modifiers held), also without a
+  // button pressed. Setting it is enough: the chart tracks the mouse from its creation.
+  std::function<void(Qt::KeyboardModifiers shift, int x, int y)> OnMouseMove;
+
+  // ---- Overlay ----
+  // Toggles a cross-hair over the picture shown: a vertical line at x over the plot area's
+  // height and a horizontal line at y over its width, with an XOR pen whose colour is the back
+  // colour's RGB XOR `colorMask`, so over the back wall the lines show in the mask's colour.
+  // Drawing the same cross-hair again erases it. Does nothing before the chart was first painted.
+  void XorCrossHair(int x, int y, TColor colorMask, Qt::PenStyle style = Qt::SolidLine);
+
+  // ---- Painting and printing ----
+  // Paints the whole chart (without overlay) into `bounds` of any painter.
   void Draw(QPainter& painter, const QRect& bounds) const;
-  // Called by the series after a change: the plot is redrawn at the next repaint.
+  // Left, top, right, bottom margins in percent of the page.
+  const QMargins& PrintMargins() const { return printMargins_; }
+  void SetPrintMargins(const QMargins& percent) { printMargins_ = percent; }
+  // Called by the series after a change: the picture is redrawn at the next repaint.
   void DataChanged();
 
  protected:
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void changeEvent(QEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
 
  private:
-  void DrawFrameAndTitle(QPainter& painter, const QRect& bounds) const;
-  void DrawAxes(QPainter& painter, const QRect& plot, double xMin, double xMax, double yMin,
-                double yMax) const;
-  void DrawPlot(QPainter& painter, const QRect& plot, double xMin, double xMax, double yMin,
-                double yMax) const;
-  QRect PlotRect(const QRect& bounds, double yMin, double yMax) const;
+  struct Ranges {
+    double xMin, xMax, yMin, yMax;
+  };
+  struct LegendItem {
+    QRect rect;
+    int series;
+  };
+  // Where everything goes for one size of the chart, and the ranges shown.
+  struct Layout {
+    QRect bounds, title, plot, legend;
+    Ranges ranges;
+    std::vector<double> yTicks, xTicks;
+    int xLabelWidth = 0;
+    std::vector<LegendItem> legendItems;
+  };
+  struct Scales {
+    TChartAxis left, bottom;
+  };
+  enum class Drag { None, Zoom, Pan };
+
+  Ranges VisibleRanges() const;
+  Layout MakeLayout(const QRect& bounds, const QFontMetrics& metrics,
+                    const QFontMetrics& titleMetrics) const;
+  void LayOutLegend(Layout& layout, const QFontMetrics& metrics, int& bottom) const;
+  const Layout& CurrentLayout() const;
+  void DrawChart(QPainter& painter, const Layout& layout) const;
+  void DrawTitle(QPainter& painter, const Layout& layout) const;
+  void DrawSeries(QPainter& painter, const Layout& layout) const;
+  void DrawAxes(QPainter& painter, const Layout& layout) const;
+  void DrawLegend(QPainter& painter, const Layout& layout) const;
   QString BottomLabel(double tick) const;
-  std::vector<double> BottomTicks(const QFontMetrics& metrics, double xMin, double xMax, int length,
+  std::vector<double> BottomTicks(const QFontMetrics& metrics, const Ranges& ranges, int length,
                                   int& labelWidth) const;
-  void RenderPlotCache(const QRect& plot, double xMin, double xMax, double yMin, double yMax);
+  void RenderCache();
+  void Invalidate();
+  void SetAxis(TChartAxis& axis, double minimum, double maximum);
+  void SetOrderedAxis(TChartAxis& axis, double minimum, double maximum);
+  void SaveScalesOnce();
+  void PanBy(const QPoint& pixels);
+  void ToggleXorPixels(const QRect& plot, int x, int y, QRgb pen, Qt::PenStyle style);
+  friend class TFastLineSeries;
+  void SetXLabel(std::int64_t x, const QString& label);
+  void UpdateLabelWindow();
 
   QString title_;
   TColor titleColor_ = clBlue;
+  std::optional<QFont> titleFont_;
   TColor color_ = clBtnFace;
   bool backWallFilled_ = false;
   TColor backColor_ = clWhite;
+  bool legendVisible_ = true;
+  TAxisLabelStyle bottomLabelStyle_ = TAxisLabelStyle::Auto;
   TChartAxis leftAxis_;
   TChartAxis bottomAxis_;
+  std::optional<Scales> savedScales_;
   std::vector<std::unique_ptr<TFastLineSeries>> series_;
   std::deque<QString> labels_;
   std::int64_t labelsFirstX_ = 0;
-  int labelWindow_ = 0;
-  QImage plotCache_;
-  bool plotDirty_ = true;
+  std::size_t labelWindow_ = 0;   // the largest capacity
+  bool labelsUnbounded_ = false;  // some series has no capacity: every label is kept
+  QMargins printMargins_{kDefaultPrintMarginPercent, kDefaultPrintMarginPercent,
+                         kDefaultPrintMarginPercent, kDefaultPrintMarginPercent};
+
+  mutable std::unique_ptr<Layout> layout_;  // of the widget; null when stale
+  QImage cache_;                            // the picture; stale while cacheDirty_
+  QRect cachePlot_;                         // the plot area of the picture in cache_
+  bool cacheDirty_ = true;
+  Drag drag_ = Drag::None;
+  QPoint dragStart_;
+  QPoint dragLast_;
 };
 
 // Tick positions for an axis from `minimum` to `maximum` with about `maxTicks` ticks at a step of

@@ -5,19 +5,30 @@
 
 #include "platform/gui/Chart.h"
 
-TFastLineSeries::TFastLineSeries(TChart& owner, int capacity)
-    : owner_(owner), y_(static_cast<std::size_t>(std::max(capacity, 1))) {}
+namespace {
 
-float TFastLineSeries::YValue(int index) const { return y_[Slot(index)]; }
+// Room of an unbounded series' first ring; it doubles whenever it is full.
+constexpr int kFirstRoom = 256;
+
+}  // namespace
+
+TFastLineSeries::TFastLineSeries(TChart& owner, int capacity)
+    : owner_(owner), capacity_(std::max(capacity, 0)) {
+  if (capacity_ > 0) y_.resize(static_cast<std::size_t>(capacity_));
+}
 
 QString TFastLineSeries::Label(int index) const { return owner_.XLabel(XValue(index)); }
 
+void TFastLineSeries::Grow() {
+  std::vector<float> larger(std::max<std::size_t>(kFirstRoom, 2 * y_.size()));
+  for (int i = 0; i < count_; ++i) larger[static_cast<std::size_t>(i)] = y_[Slot(i)];
+  y_.swap(larger);
+  head_ = 0;
+}
+
 void TFastLineSeries::AddY(float y) {
-  if (count_ == Capacity()) {
-    head_ = (head_ + 1) % Capacity();
-    --count_;
-    ++firstX_;
-  }
+  if (capacity_ > 0 && count_ == capacity_) DeleteFirst();
+  if (count_ == static_cast<int>(y_.size())) Grow();
   y_[Slot(count_)] = y;
   ++count_;
   owner_.DataChanged();
@@ -26,6 +37,14 @@ void TFastLineSeries::AddY(float y) {
 void TFastLineSeries::AddY(float y, const QString& label) {
   AddY(y);
   owner_.SetXLabel(LastX(), label);
+}
+
+void TFastLineSeries::DeleteFirst() {
+  if (count_ == 0) return;
+  head_ = Slot(1);
+  --count_;
+  ++firstX_;
+  owner_.DataChanged();
 }
 
 void TFastLineSeries::Clear() {
@@ -45,8 +64,18 @@ void TFastLineSeries::SetActive(bool active) {
   owner_.DataChanged();
 }
 
+void TFastLineSeries::SetLineVisible(bool visible) {
+  lineVisible_ = visible;
+  owner_.DataChanged();
+}
+
 void TFastLineSeries::SetLineWidth(int width) {
   lineWidth_ = std::max(width, 1);
+  owner_.DataChanged();
+}
+
+void TFastLineSeries::SetTitle(const QString& title) {
+  title_ = title;
   owner_.DataChanged();
 }
 

@@ -1,10 +1,11 @@
 #include "station/app/AlarmForm.h"
 
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QPushButton>
 #include <QScreen>
 
-#include "platform/gui/Colors.h"
+#include "platform/gui/Dialogs.h"
 
 TFormAlarm* FormAlarm = nullptr;
 
@@ -29,12 +30,14 @@ TFormAlarm::TFormAlarm(QWidget* parent) : QWidget(parent, Qt::Window) {
   // The main window alone decides when the program ends.
   setAttribute(Qt::WA_QuitOnClose, false);
   setFixedSize(kClientWidth, kClientHeight);
-  QPalette colors = palette();
-  colors.setColor(QPalette::Window, ToQColor(clBtnFace));
-  setPalette(colors);
   setAutoFillBackground(true);
+  SetColor(clBtnFace);
   btnAlarmClearOk = NewButton("btnAlarmClearOk", this, kClearButtonRect);
   btnAlarmSizeMin = NewButton("btnAlarmSizeMin", this, kMinimiseButtonRect);
+  connect(btnAlarmClearOk, &QPushButton::clicked, this,
+          Guarded([this] { btnAlarmClearOkClick(); }));
+  connect(btnAlarmSizeMin, &QPushButton::clicked, this,
+          Guarded([this] { btnAlarmSizeMinClick(); }));
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     move(screen->availableGeometry().center() - rect().center());
   }
@@ -42,4 +45,25 @@ TFormAlarm::TFormAlarm(QWidget* parent) : QWidget(parent, Qt::Window) {
 
 TFormAlarm::~TFormAlarm() {
   if (FormAlarm == this) FormAlarm = nullptr;
+}
+
+void TFormAlarm::SetColor(TColor color) {
+  color_ = color;
+  QPalette colors = palette();
+  colors.setColor(QPalette::Window, ToQColor(color));
+  setPalette(colors);
+}
+
+void TFormAlarm::btnAlarmClearOkClick() { ModalResult = mrOk; }
+
+void TFormAlarm::btnAlarmSizeMinClick() {
+  setWindowState((windowState() & ~Qt::WindowActive) | Qt::WindowMinimized);
+}
+
+void TFormAlarm::FormClose() { ModalResult = mrNone; }
+
+void TFormAlarm::closeEvent(QCloseEvent* event) {
+  RunGuarded([this] { FormClose(); });
+  // The default close action: the window hides and lives on.
+  event->accept();
 }

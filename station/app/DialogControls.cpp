@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
 
@@ -42,6 +43,22 @@ TCp936Edit* NewPasswordEdit(QDialog& dialog, const char* objectName, int maxByte
   edit->SetMaxBytes(maxBytes);
   edit->setEchoMode(QLineEdit::Password);
   return edit;
+}
+
+TCp936Edit* NewDialogEdit(QDialog& dialog, const char* objectName, const char* text, int maxBytes,
+                          const QRect& rect) {
+  auto* edit = Placed(new TCp936Edit(QString::fromUtf8(text), &dialog), objectName, rect);
+  edit->SetMaxBytes(maxBytes);
+  return edit;
+}
+
+QComboBox* NewDialogCombo(QDialog& dialog, const char* objectName, const QStringList& items,
+                          int selected, const QRect& rect) {
+  return Placed(MakeListCombo(items, selected, &dialog), objectName, rect);
+}
+
+void ShowInputError(const char* text) {
+  ShowMessageBox(QString::fromUtf8(text), QStringLiteral("错误"));
 }
 
 void MakeOkButton(QDialog& dialog, QPushButton& button, std::function<void()> check) {

@@ -10,9 +10,11 @@
 
 #include <QDialog>
 #include <QRect>
+#include <QStringList>
 
 #include <functional>
 
+class QComboBox;
 class QLabel;
 class QPushButton;
 class TCp936Edit;
@@ -29,6 +31,16 @@ QPushButton* NewDialogButton(QDialog& dialog, const char* objectName, const char
 // A password edit (echo hidden) that takes at most maxBytes code page 936 bytes.
 TCp936Edit* NewPasswordEdit(QDialog& dialog, const char* objectName, int maxBytes,
                             const QRect& rect);
+// An edit with its design text that takes at most maxBytes code page 936 bytes (0 = no limit).
+TCp936Edit* NewDialogEdit(QDialog& dialog, const char* objectName, const char* text, int maxBytes,
+                          const QRect& rect);
+// A pick-only list (MakeListCombo) with item `selected` selected.
+QComboBox* NewDialogCombo(QDialog& dialog, const char* objectName, const QStringList& items,
+                          int selected, const QRect& rect);
+
+// The station's input-error box: `text` (UTF-8) in a message box captioned "错误" with an OK
+// button.
+void ShowInputError(const char* text);
 
 // The default button: Enter presses it. A press sets the result to mrOk, runs `check` (under the
 // error guard) and closes the dialog unless the result is then mrNone.

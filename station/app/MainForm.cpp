@@ -194,6 +194,18 @@ Tfm_MainForm::Tfm_MainForm(QWidget* parent) : QWidget(parent) {
   clientSocket_MeterComm.OnError = [this](TClientSocket& socket, int& errorCode) {
     clientSocket_MeterCommError(socket, errorCode);
   };
+  // Meter and channel editors, batch add and set-value panel.
+  ConnectEditors();
+  // Trend page options, hidden pages and the history launcher.
+  ConnectTrend();
+  ConnectHiddenPages();
+  // Alarm grid drawing and the SMS page's Save button.
+  strgGrid_AlarmRecList->OnDrawCell = [this](int col, int row, const QRect& rect,
+                                             QPainter& painter, const TGridDrawState& state) {
+    strgGrid_AlarmRecListDrawCell(col, row, rect, painter, state);
+  };
+  connect(btnGSM_SetSave, &QPushButton::clicked, this,
+          Guarded([this] { btnGSM_SetSaveClick(); }));
 }
 
 Tfm_MainForm::~Tfm_MainForm() {
@@ -497,6 +509,7 @@ void Tfm_MainForm::BuildTrendPage() {
   chart_RealTimeCurves = Named(new TChart(tabSheet_RealTimeCurves), "chart_RealTimeCurves");
   chart_RealTimeCurves->SetTitle(QStringLiteral("Real Time Trend"));
   chart_RealTimeCurves->SetTitleColor(clBlue);
+  chart_RealTimeCurves->SetLegendVisible(false);
   tabSheet_RealTimeCurves->Docks().AddAligned(pnl_ReatTimeCurves, TAlign::Left,
                                               kTrendListPanelWidth);
   tabSheet_RealTimeCurves->Docks().AddAligned(chart_RealTimeCurves, TAlign::Client);

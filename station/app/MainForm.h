@@ -32,9 +32,11 @@
 #include "station/app/MeterTextFiles.h"
 #include "station/app/OverviewTiles.h"
 #include "station/app/RecordingFiles.h"
+#include "station/app/SmsMessage.h"
 #include "station/comm/CommSrvTh.h"
 #include "station/comm/IPCommSrvTh.h"
 
+class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
@@ -55,6 +57,12 @@ class TScrollBox;
 class TStatusBar;
 class TStringGrid;
 class TTabSheet;
+class TFrame1;
+class TSoundPlayer;
+class QPainter;
+class QRect;
+struct TBatchAddInput;
+struct TGridDrawState;
 
 class Tfm_MainForm : public QWidget {
   Q_OBJECT
@@ -303,18 +311,131 @@ class Tfm_MainForm : public QWidget {
   void btn_ModifyPasswordClick();
   bool InRunMode() const { return runMode_; }
 
-  // Steps of the mode switches whose operations belong to the editors and the trend chart;
-  // their own steps fill them in.
-  void FillMeterList();
-  void strgGrid_MeterListClick();
+  // ---- Real-time trend chart (MainFormTrend.cpp) ----
+  // One series of kTrendPoints points and one check box per channel, in channel order; both are
+  // rebuilt by run mode. The back colour and the range are written to Config.dat when changed.
+  static constexpr int kTrendPoints = 1000;
   void BuildCurveSelectList();
   void RebuildTrendSeries();
+  // Scrolls series `series` by one point (label: the tick's time text); a series index the chart
+  // does not have (run mode failed before the series were built) is skipped.
+  void Animate(int series, const std::string& label, double value);
+  void chkBoxCurvesSelectClick();
+  // "ALL": every box and every series follows it. Connected to the operator's clicks only; run
+  // mode calls it when it checks "ALL".
   void chkBox_SelectAllCurvesClick();
+  void colorBox_CurvesBackColorChange();
+  void upDown_CurvesWidthClick();
+  void btn_CurvesPrintPreviewClick();
+  void btn_CurvesZoomOutClick();
+  void btn_CurvesZoomInClick();
+  void btn_CurvesResumeClick();
+  void btn_SetCurvesRangeClick();
+  // The curve check boxes, children of scrBox_CurvesSelectList's content; entry i switches
+  // series i.
+  std::vector<QCheckBox*> CurveCheckBoxList;
 
+  // ---- Hidden pages and history launcher (MainFormHiddenPages.cpp) ----
+  // One TFrame1 per channel pair on TabSheet3, eight to a row; called by every resize. The
+  // frames are rebuilt only when their content (frame count and channel names) has changed since
+  // the last build: their positions do not depend on the window's size, and some thousand frames
+  // of 19 widgets each take seconds to rebuild.
+  void BuildWsdFrames();
+  // Starts the history program AppDir + "\Olvesk", detached; its result is not looked at.
+  void Button1Click();
+  // Handlers of the temperature and humidity control page: they do nothing.
+  void btTH_CtrlOKClick();
+  void btTH_CtrlExitClick();
+  void tabSheet_HT_CtrlShow();
+  void btTempUpClick();
+  void btTempDownClick();
+  void Button2Click();
+  void Button3Click();
+  std::vector<TFrame1*> Frame1List;  // children of ScrollBox2's content, in build order
+
+ private:
+  void ConnectTrend();
+  void ConnectHiddenPages();
+  // Holds the curve check boxes (not exclusive). Unchecking a button that is in no group looks
+  // through all of its siblings; in a group it does not, which keeps "ALL" from costing
+  // thousands squared steps.
+  QButtonGroup* curveBoxGroup_ = nullptr;
+  std::string trendLabel_;  // the last tick text given to Animate
+  QString trendLabelText_;  // the same, converted once for every series of the tick
+  std::vector<std::string> wsdFrameContent_;  // channel name bytes of the frames built
+
+ public:
+
+  // ---- Meter editor (MainFormMeterEditor.cpp) ----
+  // The meter grid shows meter i in row i + 1 and one empty row after the last meter; column 3
+  // holds the set-value panel's text. Add, Delete and Modify change the table in memory only
+  // (their buttons work in configuration mode, when no polling thread runs); Save writes the
+  // meter table and the baud indexes to Config.dat. Input errors show a box captioned "错误".
+  void FillMeterList();
+  // The row selection: edit fields, channel grid (row 1 selected) and set-value target from the
+  // selected meter; nothing on the empty row.
+  void strgGrid_MeterListClick();
+  void strgGrid_MeterListDrawCell(int col, int row, const QRect& rect, QPainter& painter,
+                                  const TGridDrawState& state);
+  void strgGrid_MeterListDblClick();
+  // Takes the edit fields into meter record `index` in field order; the first number that does
+  // not convert is reported and ends the read, the fields taken before it keep their new values.
+  void ReadMeterEdits(int index);
+  void btn_MeterAddClick();
+  void btn_MeterDelClick();
+  void btn_MeterModifyClick();
+  void btn_MeterSaveClick();
+  // Meter index of the meter grid's selected row; -1 when it is not a meter row.
+  int SelectedMeter() const;
+
+  // ---- Channel editor (MainFormChannelEditor.cpp) ----
+  // Channels of the meter selected in the meter grid; the buttons do nothing while the meter
+  // grid's empty row is selected. A limit that is not a number raises EConvertError (the
+  // handler's error box shows it) after the fields before it have been taken.
+  void FillChannelList(int m);
+  void strgGrid_MeterChannelListClick();
+  void strgGrid_MeterChannelListDrawCell(int col, int row, const QRect& rect, QPainter& painter,
+                                         const TGridDrawState& state);
+  void ReadChannelEdits(int m, int c);
+  void btn_ChannelAddClick();
+  void btn_ChannelDelClick();
+  void btn_ChannelModifyClick();
+  void btn_ChannelSaveClick();
+
+  // ---- Batch add (MainFormBatchAdd.cpp) ----
+  void btn_MeterBatchAddClick();
+
+  // ---- Set-value panel (MainFormSetValue.cpp) ----
+  // Read or write register 31 of the selected meter through the serial polling thread of its
+  // port. The handler blocks (busy cursor) until the thread has answered, at most
+  // kSetValueWaitMs; a request that no running serial thread can answer fails at once, and one
+  // still unanswered at the bound is withdrawn and reported as failed.
+  void btReadSVClick();
+  void btSetSvClick();
+  void btExitSvOpClick();
+  // One poll in progress plus the exchange against meters that do not answer: each is at most
+  // 3 x (2000 + 240 + 80 + 3 x L) ms < 8 s, so an answer comes within 16 s.
+  static constexpr int kSetValueWaitMs = 20000;
+  // Pause between two looks at the request while waiting (through SleepMs, which also counts the
+  // bound, so a test's fast sleep shortens the bound with the thread's poll pauses).
+  static constexpr int kSetValueCheckMs = 50;
+
+ private:
+  void ConnectEditors();
+  int SelectedChannel() const;
+  void AppendBatchMeters(const TBatchAddInput& input);
+  // The set-value part of the meter row selection.
+  void SelectSetValueTarget(int m);
+  // The running serial thread of the target port; nullptr outside run mode, when no thread polls
+  // that port or when it has ended.
+  const TCommSrvTh* SetValueServer() const;
+  // Posts `command` and waits for its answer; false when it was withdrawn unanswered.
+  bool RunSetValueRequest(std::uint8_t command);
+  void SetMeterGridSetValueText(const QString& text);
+
+ public:
   // ---- Supervision cycle (MainFormCycle.cpp) ----
   void timer_PerSecondTimer();
-  // One trend point per channel per tick (the trend chart's step fills it in).
-  void Animate(int series, const std::string& label, double value);
   // Opens and closes alarm rows (the alarm records' step fills it in).
   void UpdateAlarmRecords(int m, int j, TDateTime tick);
   // Writes meter m's text row into its half-day file (the text files' step fills it in).
@@ -329,6 +450,17 @@ class Tfm_MainForm : public QWidget {
   std::int32_t SoundCountdown = 0;
   std::int32_t SmsCounter = 0;
   std::int32_t PhoneRowIndex = 0;
+  // ---- Alarm window and sound, SMS alarm (MainFormAlarm.cpp, MainFormSms.cpp) ----
+  // Where the SMS listing of alarmed channels resumes, and the messages of the current sweep.
+  TSmsCursor SmsCursor;
+  // The SMS part of the reset branch: SmsCursor, SmsCounter and PhoneRowIndex back to 0.
+  void SmsReset();
+  // Writes every key of Res\GSM_Alarm.ini from the SMS page's controls, in the file's order; a
+  // PWR_CH, Delay or Reload text that is not a whole number raises there, after the keys before
+  // it were written.
+  void btnGSM_SetSaveClick();
+  // Plays the alarm sound; a child of the window, made on the first play.
+  TSoundPlayer* AlarmSound = nullptr;
   std::array<std::int32_t, kMaxMeters> MeterRowSeconds{};
   // The tick value list: each channel's value as read in this tick, in series order; the history
   // step records the first (number of channels) entries.
@@ -345,6 +477,9 @@ class Tfm_MainForm : public QWidget {
   void AppendHistoryRecord(const float* values, int count);
   // Writes grid row r of the alarm grid as line r of the alarm list file.
   void WriteAlarmRow(int row);
+  // The alarm grid's cell drawing (MainFormAlarmRecords.cpp): the text centred in the cell.
+  void strgGrid_AlarmRecListDrawCell(int col, int row, const QRect& rect, QPainter& painter,
+                                     const TGridDrawState& state);
   std::string HistoryDataPath;
   std::string AlarmListPath;
   std::int32_t HistoryInterval = 0;

@@ -162,17 +162,6 @@ void Tfm_MainForm::AlarmStep() {
   }
 }
 
-// The trend chart's step fills this in.
-void Tfm_MainForm::Animate(int, const std::string&, double) {}
-// The alarm records' step fills this in.
-void Tfm_MainForm::UpdateAlarmRecords(int, int, TDateTime) {}
-// The alarm window's step fills this in.
-void Tfm_MainForm::AlarmBranch() {}
-// The SMS step fills this in.
-void Tfm_MainForm::SmsStep() {}
-// The alarm window's and the SMS steps fill this in.
-void Tfm_MainForm::ResetBranch() {}
-
 void Tfm_MainForm::ReportTickProblems(const TickProblems& problems) {
   for (int kind = 0; kind < kTickStepKinds; ++kind) {
     const TickProblems::Problem& problem = problems.Steps[kind];

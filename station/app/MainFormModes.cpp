@@ -92,24 +92,3 @@ void Tfm_MainForm::btn_ModifyPasswordClick() {
     throw;
   }
 }
-
-// Steps of the mode switches that the editors and the trend chart fill in.
-void Tfm_MainForm::FillMeterList() {
-  // The meter editor's grid fill: the meter grid from the meter table in memory.
-}
-
-void Tfm_MainForm::strgGrid_MeterListClick() {
-  // The meter editor's row selection: edit fields, channel grid and set-value target.
-}
-
-void Tfm_MainForm::BuildCurveSelectList() {
-  // The trend chart's step: one curve check box per channel.
-}
-
-void Tfm_MainForm::RebuildTrendSeries() {
-  // The trend chart's step: the trend series from scratch.
-}
-
-void Tfm_MainForm::chkBox_SelectAllCurvesClick() {
-  // The trend chart's "ALL" box: shows or hides every curve.
-}

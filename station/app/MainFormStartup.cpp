@@ -22,6 +22,7 @@
 #include "platform/gui/Picture.h"
 #include "platform/gui/StringGrid.h"
 #include "station/app/ConfigFile.h"
+#include "station/app/GsmSettings.h"
 #include "station/app/MainForm.h"
 #include "station/comm/SetValueRequest.h"
 
@@ -29,13 +30,6 @@ namespace {
 
 // Res\MFPara.ini
 constexpr const char* kDefaultCaption = "Velm";
-
-// Res\GSM_Alarm.ini: section GSM, then the phone list Name1/Num1 .. Name10/Num10.
-constexpr const char* kGsmSection = "GSM";
-constexpr const char* kPhoneListSection = "PhoneList";
-constexpr int kPhoneRows = 10;
-constexpr int kPhoneNameCol = 1;
-constexpr int kPhoneNumberCol = 2;
 
 // Res\FlowChart1.ini
 constexpr const char* kPictureSection = "PICTURE";
@@ -71,24 +65,30 @@ void ClearOnlineStates(MeterTable& table) {
 
 void ReadPhoneList(const TIniFile& ini, TStringGrid& grid) {
   for (int row = 1; row <= kPhoneRows; ++row) {
-    const std::string number = std::to_string(row);
-    grid.SetCells(kPhoneNameCol, row, Text(ini.ReadString(kPhoneListSection, "Name" + number, "")));
-    grid.SetCells(kPhoneNumberCol, row, Text(ini.ReadString(kPhoneListSection, "Num" + number, "")));
+    grid.SetCells(kPhoneNameCol, row,
+                  Text(ini.ReadString(kPhoneListSection, PhoneNameKey(row), "")));
+    grid.SetCells(kPhoneNumberCol, row,
+                  Text(ini.ReadString(kPhoneListSection, PhoneNumberKey(row), "")));
   }
 }
 
 // The SMS page's settings. A Delay that is not a whole number raises EConvertError after the
 // settings are in their controls, before the phone list is read.
 void ReadSmsSettings(Tfm_MainForm& form) {
-  const TIniFile ini(AppPath("\\Res\\GSM_Alarm.ini"));
-  form.GSMcbAlarmEn->setChecked(ini.ReadBool(kGsmSection, "Enable", false));
+  const TIniFile ini(AppPath(kGsmIniName));
+  form.GSMcbAlarmEn->setChecked(ini.ReadBool(kGsmSection, kGsmEnableKey, kGsmDefaultEnable));
   // A port number outside the list leaves no item selected rather than another port.
-  SetComboItemIndex(*form.GSMcbbCOM, ini.ReadInteger(kGsmSection, "COM", 0));
-  form.GSMcbPWR_AlarmEn->setChecked(ini.ReadBool(kGsmSection, "PWR_ALARM", false));
-  form.GSMedAlarmPWR_CH->setText(Text(ini.ReadString(kGsmSection, "PWR_CH", "1")));
-  form.GSMedAlarmDelayT->setText(Text(ini.ReadString(kGsmSection, "Delay", "10")));
-  form.GSMedAlarmReload->setText(Text(ini.ReadString(kGsmSection, "Reload", "60")));
-  form.GSMmeAlarmText->setPlainText(Text(ini.ReadString(kGsmSection, "Text", "ALARM!")));
+  SetComboItemIndex(*form.GSMcbbCOM, ini.ReadInteger(kGsmSection, kGsmComKey, kGsmDefaultCom));
+  form.GSMcbPWR_AlarmEn->setChecked(
+      ini.ReadBool(kGsmSection, kGsmPowerAlarmKey, kGsmDefaultPowerAlarm));
+  form.GSMedAlarmPWR_CH->setText(
+      Text(ini.ReadString(kGsmSection, kGsmPowerChannelKey, kGsmDefaultPowerChannel)));
+  form.GSMedAlarmDelayT->setText(
+      Text(ini.ReadString(kGsmSection, kGsmDelayKey, kGsmDefaultDelay)));
+  form.GSMedAlarmReload->setText(
+      Text(ini.ReadString(kGsmSection, kGsmReloadKey, kGsmDefaultReload)));
+  form.GSMmeAlarmText->setPlainText(
+      Text(ini.ReadString(kGsmSection, kGsmTextKey, kGsmDefaultText)));
   form.SoundCountdown = 0;
   form.AlarmDelayCountdown = StrToInt(form.GSMedAlarmDelayT->text().toStdString());
   ReadPhoneList(ini, *form.GSM_SG_PhoneNum);

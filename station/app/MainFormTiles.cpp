@@ -33,5 +33,5 @@ void Tfm_MainForm::resizeEvent(QResizeEvent* event) {
   // value until the next tick, at every resize event of a drag; the canvas follows the scroll
   // box's new width by itself.
   if (!InRunMode()) BuildOverviewTiles();
-  // The temperature and humidity frames are laid out here too, once their page's step exists.
+  BuildWsdFrames();
 }

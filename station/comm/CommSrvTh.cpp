@@ -21,24 +21,33 @@ Turn NextTurn(std::uint8_t command, std::int32_t portIndex) {
 }
 
 // Reads or writes the set-value register of the requested slave, stores Result (and, after a
-// good read, Value), then hands the block back with Command = 0: the release store is what tells
-// the requester that Value and Result are ready.
+// good read, Value), then hands the block back with Command = 0: the release is what tells the
+// requester that Value and Result are ready.
+//
+// A requester that gave up waiting withdraws its request (Command = 0) and may post the next
+// one while the exchange is still running. So the outcome is published only while the command
+// is still the one answered, and the command goes back to 0 by a compare-exchange from it: a
+// late answer neither overwrites the value of a write posted since nor clears its command.
 void AnswerSetValueRequest(ComPort& port, std::uint8_t command) {
   const std::uint8_t slave = SetValueRequest.SlaveAddress.load(std::memory_order_relaxed);
   std::uint8_t reply[kSetValueReplyBufferSize] = {};
   bool done = false;
   if (command == kSetValueRead) {
     done = ReadHoldingRegs(port, slave, reply, SetValueRegister, 1);
-    if (done) {
-      const auto value = static_cast<std::int16_t>((reply[3] << 8) | reply[4]);
-      SetValueRequest.Value.store(value, std::memory_order_relaxed);
-    }
   } else if (command == kSetValueWrite) {
     const std::int16_t value = SetValueRequest.Value.load(std::memory_order_relaxed);
     done = WriteSingleReg(port, slave, reply, SetValueRegister, value);
   }
+  if (SetValueRequest.Command.load(std::memory_order_acquire) != command) return;  // withdrawn
+  if (done && command == kSetValueRead) {
+    const auto value = static_cast<std::int16_t>((reply[3] << 8) | reply[4]);
+    SetValueRequest.Value.store(value, std::memory_order_relaxed);
+  }
   SetValueRequest.Result.store(done ? 1 : 0, std::memory_order_relaxed);
-  SetValueRequest.Command.store(kSetValueIdle, std::memory_order_release);
+  std::uint8_t answered = command;
+  SetValueRequest.Command.compare_exchange_strong(answered, kSetValueIdle,
+                                                  std::memory_order_release,
+                                                  std::memory_order_relaxed);
 }
 
 }  // namespace

@@ -5,6 +5,10 @@
 // The requester writes the target fields and the value, then stores Command with release order;
 // the serving thread loads Command with acquire order, answers between two polls, stores Value
 // and Result, then stores Command = 0 with release order, which tells the requester it is done.
+// A requester that stopped waiting withdraws its request (Command = 0) and may post the next
+// one: the serving thread publishes Value and Result only while Command is still the one it
+// answered, and clears it by a compare-exchange from that command, so the late answer of a
+// withdrawn request neither overwrites the next request's value nor clears its command.
 //
 // The target is the COM index of the selected meter's port rather than a port handle: a reopened
 // port gets another handle, and a handle saved at row selection would then name no port.

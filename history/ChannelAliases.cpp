@@ -1,0 +1,56 @@
+#include "history/ChannelAliases.h"
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+
+#include "common/AppPaths.h"
+#include "common/Cp936.h"
+#include "common/FixedText.h"
+
+namespace {
+
+bool ValidEntry(int i) { return i >= 0 && i < kAliasChannels; }
+
+FileStatus CannotRead(const std::string& path) {
+  return FileStatus::Fail(FileError::Io, "Cannot read the channel names of " + path);
+}
+
+}  // namespace
+
+std::string AliasFilePath(const std::string& dir) { return JoinPath(dir, kAliasFileName); }
+
+std::string TChannelAliasTable::Alias(int i) const {
+  if (!ValidEntry(i)) return {};
+  return Cp936ToUtf8(FixedBytes(bytes_.data() + i * kAliasEntrySize, kAliasTextBytes));
+}
+
+void TChannelAliasTable::SetAlias(int i, std::string_view utf8) {
+  if (!ValidEntry(i)) return;
+  char* entry = bytes_.data() + i * kAliasEntrySize;
+  const std::string cp936 = Utf8ToCp936(utf8);
+  const std::string_view text = CutCp936(cp936, kAliasTextBytes);
+  std::memset(entry, 0, kAliasTextBytes);
+  std::memcpy(entry, text.data(), text.size());
+}
+
+FileStatus TChannelAliasTable::Load(const std::string& path) {
+  Clear();
+  std::ifstream file(path, std::ios::binary);
+  if (!file) {
+    // Created only when no file of that name exists: one that is there but cannot be read is
+    // never emptied.
+    FileStatus created = CreateNewFile(path, bytes_.data(), bytes_.size());
+    return created.Error == FileError::NameTaken ? CannotRead(path) : created;
+  }
+  file.read(bytes_.data(), static_cast<std::streamsize>(bytes_.size()));
+  if (file.bad()) {
+    Clear();
+    return CannotRead(path);
+  }
+  return FileStatus::Ok();
+}
+
+FileStatus TChannelAliasTable::Save(const std::string& path) const {
+  return WriteExistingFileAt(path, 0, bytes_.data(), bytes_.size());
+}

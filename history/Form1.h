@@ -1,0 +1,302 @@
+#pragma once
+// TForm1: the main window of the history viewer Olvesk, and the viewer's program-wide state.
+//
+// The constructor builds the window's design: every control under its design name (objectName
+// and public member alike), its containment and docking, its initial enabled and visible state
+// and its design text (Chinese where the design has one). It wires every handler. It loads
+// nothing: FormCreate, which the program entry runs right after construction, sets the start
+// state, the English texts and the channel aliases.
+//
+// Containment: MainMenu1 (N1 / N2) at the top, StatusBar1 (five panels) at the bottom and
+// PageControl1 with one sheet TabSheet5 in between. The sheet holds Panel10 on the left (the
+// search group, the channel rows and the operation group) and Panel20 (Chart2 over the track
+// bar tb_histr_time). Inside Chart2 lie the time-range and read-out labels, the hidden progress
+// panel and the hidden alias panel.
+//
+// The viewer has one thread: every member and every global below belongs to the GUI thread.
+// Reading a file blocks the window; while it reads, only paint events are processed (the gauge
+// advances), never user input.
+
+#include <QWidget>
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/DateTime.h"
+#include "common/HistoryFile.h"
+#include "history/ChannelAliases.h"
+#include "history/OpenDialog.h"
+#include "history/PageSearch.h"
+#include "platform/gui/Colors.h"
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QProgressBar;
+class QPushButton;
+class QSlider;
+class QSplitter;
+class QTimeEdit;
+class TChart;
+class TColorPanel;
+class TCp936Edit;
+class TFastLineSeries;
+class TPageControl;
+class TPanel;
+class TScrollBox;
+class TStatusBar;
+class TTabSheet;
+
+// ---- Program-wide state (static storage; InitOlveskStatics resets it) ----------------------
+
+// The open history file and the page shown. Texts are UTF-8 paths. File positions are 64-bit
+// byte offsets (files pass 4 GiB); times are TDateTime values that are always whole
+// milliseconds from the file's start time (record times are computed from the record index).
+struct THistoryViewState {
+  std::string CurrentDir;         // the current directory at start (FormCreate)
+  std::string HistoryFilePath;    // the file last opened; empty before the first open
+  std::int64_t PointsShown = 0;   // points of each series of the page or searched window shown
+  std::int64_t PageStartPos = 0;  // offset of the first record of the page shown
+  std::int64_t NextPagePos = 0;   // offset just after the last record of the page read
+  std::int32_t PageCount = 0;     // floor(records / 20,000) + 1
+  std::int32_t CurrentPage = 0;   // 1-based
+  TDateTime PageStartTime = 0;    // time of the record at PageStartPos
+  TDateTime NextPageTime = 0;     // time of the record at NextPagePos
+  TDateTime FileStartTime = 0;    // time of record 0
+  TDateTime FileEndTime = 0;      // start + records × interval
+};
+
+static_assert(kViewerMaxChannels == kAliasChannels);
+
+extern THistoryViewState HistoryViewState;
+// One byte per channel: 1 = the curve is selected (shown and exported), 0 = not. All 1 after
+// FormCreate and after each open; the channel check boxes keep them (Form1Curves.cpp); the
+// export reads them.
+extern std::array<std::uint8_t, kViewerMaxChannels> CurveSelectedFlags;
+// The channel aliases, the in-memory copy of DevName.dat.
+extern TChannelAliasTable ChannelAliasTable;
+
+// Empties the texts and zeroes the rest of HistoryViewState, the flags and the alias table: the
+// state of a program that has just started. Runs before any window is created (and between
+// tests).
+void InitOlveskStatics();
+
+// ---- The main window ------------------------------------------------------------------------
+
+// The side-panel controls of one channel of the open file (Panel10's scroll box, row i at top
+// 28 + 22·i). They belong to the scroll box's content and go with the window.
+struct TChannelControls {
+  QCheckBox* CheckBox = nullptr;      // caption: the header's channel name; checked = selected
+  QLineEdit* ValueEdit = nullptr;     // the cross-hair read-out of the channel's value
+  TColorPanel* ColorPanel = nullptr;  // the colour of the channel's curve
+};
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+ public:
+  static constexpr int kDesignWidth = 1039;
+  static constexpr int kDesignHeight = 751;
+
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // Start-up: the start state, the English texts, CurrentDir and the alias table (DevName.dat in
+  // the current directory, created when missing). Runs once, right after construction.
+  void FormCreate();
+
+  // ---- Menu ----
+  QMenuBar* MainMenu1 = nullptr;
+  QMenu* N1 = nullptr;    // "System"
+  QAction* N2 = nullptr;  // "Trend Name Setting": shows the alias panel
+
+  // ---- Status bar: panel 0 shows the path of the open file ----
+  TStatusBar* StatusBar1 = nullptr;
+
+  // ---- Page control ----
+  TPageControl* PageControl1 = nullptr;
+  TTabSheet* TabSheet5 = nullptr;
+
+  // ---- Left panel: search group ----
+  TPanel* Panel10 = nullptr;
+  QSplitter* Splitter3 = nullptr;  // between GroupBox3 and ScrollBox_hisrt_color
+  QGroupBox* GroupBox3 = nullptr;
+  QPushButton* but_open_histr_data = nullptr;
+  QPushButton* Button1 = nullptr;            // "Search"; disabled until the first open
+  QPushButton* Button_histr_back = nullptr;  // "<<"; hidden, never shown
+  QPushButton* Button_histr_next = nullptr;  // ">>"; hidden, never shown
+  QLabel* Label_histr_pagecount = nullptr;   // "( pages // page )Page"; hidden, never shown
+  QDateEdit* DateTimer_give_date = nullptr;  // search start: date
+  QTimeEdit* DateTimer_give_time = nullptr;  // search start: time of day
+  QLabel* Label2 = nullptr;
+  QDateEdit* DateTimePickerEndDate = nullptr;  // search end: date
+  QTimeEdit* DateTimePickerEndTime = nullptr;  // search end: time of day
+  QLabel* Label23 = nullptr;
+  TCp936Edit* ME_histr_down = nullptr;  // left axis minimum, text "0"
+  TCp936Edit* ME_histr_up = nullptr;    // left axis maximum, text "1000"
+  QPushButton* but_mod_up = nullptr;
+  QComboBox* Combox_histrch_color = nullptr;  // channel picker of the colour swatch
+  TColorPanel* Pnl_histr_color = nullptr;
+  QLabel* Label1 = nullptr;
+  TColorPanel* Panel_back_color = nullptr;
+
+  // ---- Left panel: channel rows and operations ----
+  TScrollBox* ScrollBox_hisrt_color = nullptr;
+  QCheckBox* CheckBox_allhisrt_curve = nullptr;  // "ALL": checked; disabled until the first open
+  TScrollBox* ScrollBox_hisrt_op = nullptr;
+  QGroupBox* GroupBox2 = nullptr;
+  QPushButton* Button5 = nullptr;             // "Print Preview"
+  QPushButton* Button11 = nullptr;            // "Zoom In"
+  QPushButton* Button12 = nullptr;            // "Zoom Out"
+  QPushButton* but_unzoom = nullptr;          // "Resume"
+  QPushButton* Button_expro_histr = nullptr;  // "Export to EXCEL"; disabled until the first open
+
+  // ---- Chart panel ----
+  TPanel* Panel20 = nullptr;
+  TChart* Chart2 = nullptr;                   // one series per channel, series i = channel i
+  QLabel* lb_histr_time = nullptr;            // "Time Range: ... to ..." after an open
+  QLabel* Label_histr_oncross = nullptr;      // the cross-hair read-out
+  TPanel* Panel_histread_progress = nullptr;  // hidden except while a file is read
+  QProgressBar* CGauge1 = nullptr;            // read progress; its hint is its tool tip
+  QSlider* tb_histr_time = nullptr;           // scroll track bar, 0 to 100
+
+  // ---- Alias panel (inside Chart2, hidden until "Trend Name Setting") ----
+  TPanel* Panel1 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+  QComboBox* ComboBoxChName = nullptr;   // the open file's channels by header name
+  TCp936Edit* MaskEditChName = nullptr;  // the alias: at most 22 code page 936 bytes
+  QPushButton* btModChName = nullptr;
+  QPushButton* btModChNameExit = nullptr;
+
+  // ---- Components without a window ----
+  // The open dialog of history files (filter "History Data|*.vq"); tests answer it through
+  // ScopedOpenDialogHook.
+  TOpenDialog open_histr_data;
+  // The colour last chosen in the colour dialog shared by the curve and back colours
+  // (Form1Curves.cpp); the dialog opens with it.
+  TColor ColorDialog1Color = clBlack;
+
+  // ---- Fields of the window ----
+  // The side-panel rows of the open file, one per channel in channel order; empty before an open.
+  std::vector<TChannelControls> ChannelControlList;
+  // The cross-hair now drawn (Form1Navigation.cpp): X = -1 when none is.
+  int CrossHairX = -1;
+  int CrossHairY = -1;
+  // XOR mask applied to the chart's back colour for the cross-hair's pen (255: red over white).
+  TColor CrossHairColorMask = 255;
+  Qt::PenStyle CrossHairPenStyle = Qt::SolidLine;
+  // 1 until the first file has been read and while a page or window is read: the cross-hair
+  // read-out does nothing meanwhile.
+  std::uint8_t BusyReading = 1;
+  // 1 while SyncTimeTrackBar sets the track bar, so that its change handler leaves the axis.
+  std::uint8_t TrackBarSyncing = 0;
+
+  // ======================================================================================
+  // Handlers and steps. All run on the GUI thread; an error they raise is shown in the error
+  // box and ends only that handler.
+  // ======================================================================================
+
+  // ---- Opening a history file (Form1Open.cpp) ----
+  void but_open_histr_dataClick();
+  // Rebuilds the side panel and both channel combo boxes for the channels of `header`
+  // (REQUIRES: 1 <= ChannelCount <= 128 and one series per channel in Chart2).
+  void BuildChannelPanel(const THistoryFileHeader& header);
+  // Deletes every control of ChannelControlList and empties it.
+  void FreeChannelPanel();
+
+  // ---- Paging (Form1Paging.cpp) ----
+  void Button_histr_nextClick();
+  void Button_histr_backClick();
+
+  // ---- Time-window search (Form1Search.cpp) ----
+  void Button1Click();
+
+  // ---- Channel aliases (Form1Aliases.cpp) ----
+  // Loads ChannelAliasTable from CurrentDir + "/DevName.dat", creating the file when missing.
+  void LoadChannelAliases();
+  void N2Click();
+  void btModChNameExitClick();
+  void ComboBoxChNameChange();
+  void btModChNameClick();
+
+  // ---- Chart navigation and cross-hair read-out (Form1Navigation.cpp) ----
+  void but_mod_upClick();
+  void Button11Click();
+  void Button12Click();
+  // Undoes any zoom of Chart2; also the last step of opening, paging and searching.
+  void but_unzoomClick();
+  void tb_histr_timeChange();
+  void Chart2Zoom();
+  void Chart2Scroll();
+  void Chart2UndoZoom();
+  void SyncTimeTrackBar();
+  void Button5Click();
+  void Chart2MouseMove(Qt::KeyboardModifiers shift, int x, int y);
+  void DrawCrossHair(int x, int y);
+  // Bound to the AfterDrawValues of the series that opening, paging (series 0 only) and
+  // searching create.
+  void Series65AfterDrawValues();
+  // Wires Chart2's own events (zoom, scroll, undo zoom, mouse move) to the handlers above;
+  // called once by the constructor. The buttons and the track bar are wired by the constructor.
+  void ConnectChartHandlers();
+
+  // ---- Curve visibility and colours (Form1Curves.cpp) ----
+  // Bound to every channel check box's state change (BuildChannelPanel).
+  void CheckBox_all_histr_curveClick();
+  void CheckBox_allhisrt_curveClick();
+  void Combox_histrch_colorChange();
+  void Pnl_histr_colorClick();
+  void Panel_back_colorClick();
+
+  // ---- Export of a time range (Form1Export.cpp) ----
+  void Button_expro_histrClick();
+
+ private:
+  void BuildSearchGroup();
+  void BuildOperationGroup();
+  void BuildChartPanel();
+  void BuildAliasPanel();
+  void ConnectHandlers();
+  void SetEnglishTexts();
+
+  // ---- Reading (Form1Open.cpp) ----
+  // Steps of an open once the file has been accepted: curves, side panel, pickers, labels.
+  void ShowOpenedFile(const HistoryFileReader& reader);
+  // The page state for a page of records firstRecord .. firstRecord + recordsRead - 1.
+  void MovePageState(int channels, std::int64_t firstRecord, std::int64_t recordsRead,
+                     const TRecordTimeline& timeline);
+  // Series65AfterDrawValues becomes the series' AfterDrawValues.
+  void BindAfterDrawValues(TFastLineSeries& series);
+  // Removes every series of Chart2 and adds `channels` new ones with room for `points` points
+  // each; their titles, colours and AfterDrawValues are left to the caller.
+  void ReplaceSeries(int channels, std::int64_t points);
+  // Shows the progress panel and reads records first .. first + limit - 1 of `reader` into the
+  // series (point j = record first + j, series 0 labelled firstLabelMs + j·interval), in blocks,
+  // advancing CGauge1 and repainting it. Stops early at the end of the file. Sets PointsShown and
+  // returns the number of records read.
+  std::int64_t PlotRecords(const HistoryFileReader& reader, std::int64_t first, std::int64_t limit,
+                           std::int64_t firstLabelMs);
+  // Opens HistoryFilePath again for a page or a search: true when it still opens as a history
+  // file with the channel count of the one shown (the side panel's rows match its channels).
+  bool ReopenShownFile(HistoryFileReader& reader) const;
+  // The search's reading once the range and the file have passed their checks.
+  void ShowSearchWindow(const HistoryFileReader& reader, std::int64_t startMs, std::int64_t endMs);
+  // The last steps of every reading handler, whatever its outcome: progress hidden, zoom undone.
+  void FinishReading();
+  // Replaces the curves with the page that starts at record `firstRecord` (untitled series in
+  // the chart's colours) and moves the page state past it; true when the reading stopped at
+  // the end of the file rather than at the page's limit.
+  bool ShowPage(const HistoryFileReader& reader, std::int64_t firstRecord);
+
+  int shownChannels_ = 0;  // channels of the file shown (0 before the first open)
+};
+
+// The main window; set by its constructor, cleared by its destructor.
+extern TForm1* Form1;

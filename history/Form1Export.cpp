@@ -1,0 +1,12 @@
+// "Export to EXCEL" of the history window: the export dialog for the open file.
+
+#include "history/ExportForm.h"
+#include "history/Form1.h"
+#include "platform/gui/Dialogs.h"
+
+void TForm1::Button_expro_histrClick() {
+  // The dialog belongs to the application, not to this window, and lives for one showing.
+  TForm2 dialog;
+  dialog.ShowFileRange(HistoryViewState.FileStartTime, HistoryViewState.FileEndTime);
+  RunModal(dialog);
+}

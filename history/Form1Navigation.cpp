@@ -1,0 +1,193 @@
+// Chart navigation and the cross-hair read-out of the history window: the Y range, zooming,
+// the scroll track bar under the chart, the print preview, and the cross-hair that follows the
+// mouse over the plot area with the time and every channel's value under it.
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+
+#include <algorithm>
+#include <cfloat>
+#include <cmath>
+
+#include "common/Errors.h"
+#include "common/StrConv.h"
+#include "common/ValueText.h"
+#include "history/Form1.h"
+#include "platform/gui/Chart.h"
+#include "platform/gui/ChartPrint.h"
+#include "platform/gui/Cp936Edit.h"
+#include "platform/gui/Dialogs.h"
+
+namespace {
+
+constexpr double kZoomInPercent = 115;     // each end of each axis moves inward by 15 % of the span
+constexpr double kZoomOutPercent = 85;     // and outward by 15 %
+constexpr double kTrackBarPercent = 0.01;  // the track bar runs 0..100 over the data extent
+constexpr int kTrackBarMin = 0;
+constexpr int kTrackBarMax = 100;
+const char kRangeRefused[] = "The maximum range should be higher than the minimum range!";
+
+// The number in a range edit, held as a float32 value as the axis setting takes it. A value
+// beyond float32 raises the runtime's overflow error instead of becoming an infinite axis.
+float RangeValue(const QString& text) {
+  const long double value = StrToFloat(text.toStdString());
+  if (std::fabs(value) > FLT_MAX) throw Exception("Floating point overflow");
+  return static_cast<float>(value);
+}
+
+// The smallest and largest X of all the chart's points; 0 and 0 when there are none.
+void DataExtent(const TChart& chart, double& lo, double& hi) {
+  if (!chart.XDataExtent(lo, hi)) lo = hi = 0;
+}
+
+// Sets a flag for as long as it lives, also when a handler in between raises.
+class FlagScope {
+ public:
+  explicit FlagScope(std::uint8_t& flag) : flag_(flag) { flag_ = 1; }
+  ~FlagScope() { flag_ = 0; }
+  FlagScope(const FlagScope&) = delete;
+  FlagScope& operator=(const FlagScope&) = delete;
+
+ private:
+  std::uint8_t& flag_;
+};
+
+}  // namespace
+
+void TForm1::ConnectChartHandlers() {
+  Chart2->OnZoom = [this] { Chart2Zoom(); };
+  Chart2->OnScroll = [this] { Chart2Scroll(); };
+  Chart2->OnUndoZoom = [this] { Chart2UndoZoom(); };
+  Chart2->OnMouseMove = [this](Qt::KeyboardModifiers shift, int x, int y) {
+    Chart2MouseMove(shift, x, y);
+  };
+}
+
+// ---- Y range -------------------------------------------------------------------------------
+
+void TForm1::but_mod_upClick() {
+  const float max = RangeValue(ME_histr_up->text());
+  const float min = RangeValue(ME_histr_down->text());
+  if (!(max > min)) {
+    ShowMessageBox(QString::fromLatin1(kRangeRefused), QCoreApplication::applicationName());
+    return;
+  }
+  // The axis refuses a maximum below its minimum and a minimum above its maximum: the order
+  // that keeps the two apart depends on where the new range lies.
+  if (max >= Chart2->LeftAxis().Minimum) {
+    Chart2->SetLeftAxisMaximum(max);
+    Chart2->SetLeftAxisMinimum(min);
+  } else {
+    Chart2->SetLeftAxisMinimum(min);
+    Chart2->SetLeftAxisMaximum(max);
+  }
+}
+
+// ---- Zoom and scrolling --------------------------------------------------------------------
+
+void TForm1::Button11Click() { Chart2->ZoomPercent(kZoomInPercent); }
+
+void TForm1::Button12Click() { Chart2->ZoomPercent(kZoomOutPercent); }
+
+void TForm1::but_unzoomClick() { Chart2->UndoZoom(); }
+
+void TForm1::tb_histr_timeChange() {
+  if (TrackBarSyncing == 1) return;  // the track bar follows the axis, not the other way round
+  const TChartAxis bottom = Chart2->BottomAxis();
+  const double width = bottom.Maximum - bottom.Minimum;
+  double lo = 0, hi = 0;
+  DataExtent(*Chart2, lo, hi);
+  const double newMin = lo + tb_histr_time->value() * (hi - lo) * kTrackBarPercent;
+  const double newMax = newMin + width;
+  if (newMin > bottom.Minimum) {
+    Chart2->SetBottomAxisMaximum(newMax);
+    Chart2->SetBottomAxisMinimum(newMin);
+  } else {
+    Chart2->SetBottomAxisMinimum(newMin);
+    Chart2->SetBottomAxisMaximum(newMax);
+  }
+}
+
+void TForm1::Chart2Zoom() { SyncTimeTrackBar(); }
+
+void TForm1::Chart2Scroll() { SyncTimeTrackBar(); }
+
+void TForm1::Chart2UndoZoom() { SyncTimeTrackBar(); }
+
+void TForm1::SyncTimeTrackBar() {
+  FlagScope syncing(TrackBarSyncing);
+  const TChartAxis bottom = Chart2->BottomAxis();
+  if (bottom.Automatic) {  // nothing zoomed or panned
+    tb_histr_time->setEnabled(false);
+    return;
+  }
+  tb_histr_time->setEnabled(true);
+  double lo = 0, hi = 0;
+  DataExtent(*Chart2, lo, hi);
+  const double span = hi - lo;
+  if (!(span > 0)) return;
+  // Where the visible part starts within the data, in percent.
+  const double percent = std::floor((bottom.Minimum - lo) * kTrackBarMax / span);
+  tb_histr_time->setValue(
+      static_cast<int>(std::clamp<double>(percent, kTrackBarMin, kTrackBarMax)));
+}
+
+// ---- Print preview -------------------------------------------------------------------------
+
+void TForm1::Button5Click() {
+  Chart2->SetPrintMargins(QMargins(0, 0, 0, 0));
+  ShowChartPrintPreview(*Chart2);
+}
+
+// ---- Cross-hair and read-out ---------------------------------------------------------------
+
+void TForm1::DrawCrossHair(int x, int y) {
+  Chart2->XorCrossHair(x, y, CrossHairColorMask, CrossHairPenStyle);
+}
+
+void TForm1::Chart2MouseMove(Qt::KeyboardModifiers, int x, int y) {
+  if (BusyReading == 1) return;
+  if (CrossHairX != -1) {  // drawn again at the same place, the old cross-hair goes
+    DrawCrossHair(CrossHairX, CrossHairY);
+    CrossHairX = CrossHairY = -1;
+  }
+  if (!Chart2->PlotRect().contains(x, y)) return;  // the read-out keeps its last text
+  DrawCrossHair(x, y);
+  CrossHairX = x;
+  CrossHairY = y;
+  if (Chart2->SeriesCount() == 0) return;
+
+  double lo = 0, hi = 0;
+  DataExtent(*Chart2, lo, hi);
+  const double span = hi - lo;
+  const double xv = Chart2->BottomAxisValueAt(x);
+  const double yv = Chart2->LeftAxisValueAt(y);
+  if (!(span > 0 && lo <= xv && xv <= hi)) return;
+  // Points lie at X = 0, 1, 2, ...: the index follows from X without searching.
+  const std::int64_t shown = HistoryViewState.PointsShown;
+  const std::int64_t idx = std::min<std::int64_t>(
+      static_cast<std::int64_t>(std::floor((xv - lo) * static_cast<double>(shown) / span)),
+      shown - 1);
+  const TFastLineSeries& first = *Chart2->Series(0);
+  if (idx < 0 || idx >= first.Count()) return;
+  const int point = static_cast<int>(idx);
+
+  Label_histr_oncross->setText(QStringLiteral("Current Time: ") + first.Label(point) +
+                               QStringLiteral("    Y Coordinate: ") +
+                               TChart::LeftAxisLabelText(yv) + QStringLiteral("      "));
+  const int rows = std::min(Chart2->SeriesCount(), static_cast<int>(ChannelControlList.size()));
+  for (int i = 0; i < rows; ++i) {
+    const TFastLineSeries& series = *Chart2->Series(i);
+    if (point >= series.Count()) continue;
+    ChannelControlList[i].ValueEdit->setText(
+        QString::fromStdString(ValueText(series.YValue(point))));
+  }
+}
+
+void TForm1::Series65AfterDrawValues() {
+  // The chart has just drawn its picture anew, without the old cross-hair: the next mouse move
+  // must not draw that one again (which would leave it on the screen).
+  CrossHairX = CrossHairY = -1;
+}

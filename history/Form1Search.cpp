@@ -1,0 +1,61 @@
+// "Search": every record of the open file from a start to an end time, read whole (no page
+// limit) into new curves that keep the side panel's colours and the aliases as titles.
+
+#include <QCoreApplication>
+#include <QDateEdit>
+#include <QProgressBar>
+#include <QTimeEdit>
+
+#include "history/ColorPanel.h"
+#include "history/DatePickers.h"
+#include "history/Form1.h"
+#include "platform/gui/Chart.h"
+#include "platform/gui/Dialogs.h"
+
+namespace {
+
+const QString kNoIntervalMessage =
+    QStringLiteral("The history file has no record interval: no time window can be searched!");
+
+}  // namespace
+
+void TForm1::Button1Click() {
+  const std::int64_t startMs =
+      DateTimeToMs(PickedDateTime(*DateTimer_give_date, *DateTimer_give_time));
+  const std::int64_t endMs =
+      DateTimeToMs(PickedDateTime(*DateTimePickerEndDate, *DateTimePickerEndTime));
+  const SearchRangeError rangeError =
+      CheckSearchRange(startMs, endMs, DateTimeToMs(HistoryViewState.FileStartTime),
+                       DateTimeToMs(HistoryViewState.FileEndTime));
+  if (rangeError != SearchRangeError::None) {
+    ShowMessageBox(QString::fromUtf8(SearchRangeMessage(rangeError)),
+                   QCoreApplication::applicationName());
+    return;
+  }
+  HistoryFileReader reader;
+  if (ReopenShownFile(reader)) {
+    if (reader.IntervalSeconds() <= 0) {
+      ShowMessageBox(kNoIntervalMessage, QCoreApplication::applicationName());
+    } else {
+      ShowSearchWindow(reader, startMs, endMs);
+    }
+  }
+  FinishReading();
+}
+
+void TForm1::ShowSearchWindow(const HistoryFileReader& reader, std::int64_t startMs,
+                              std::int64_t endMs) {
+  BusyReading = 1;
+  const TSearchWindow window = SearchWindow(TRecordTimeline::Of(reader), startMs, endMs);
+  CGauge1->setMaximum(static_cast<int>(std::min<std::int64_t>(window.Points, INT32_MAX)));
+  const int channels = reader.ChannelCount();
+  ReplaceSeries(channels, window.Points);
+  for (int i = 0; i < channels; ++i) {
+    TFastLineSeries* series = Chart2->Series(i);
+    series->SetColor(ChannelControlList.at(i).ColorPanel->Color());
+    series->SetTitle(QString::fromStdString(ChannelAliasTable.Alias(i)));
+    BindAfterDrawValues(*series);
+  }
+  PlotRecords(reader, window.FirstRecord, window.Points, startMs);
+  BusyReading = 0;
+}

@@ -1,0 +1,102 @@
+#include "history/PageSearch.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace {
+
+constexpr std::int64_t kMsPerSecond = 1000;
+// Always two points in a search window, when the file holds them.
+constexpr std::int64_t kLeastSearchPoints = 2;
+constexpr std::string_view kTimeRangeTail = "         ";  // nine blanks
+
+}  // namespace
+
+TRecordTimeline TRecordTimeline::Of(const HistoryFileReader& reader) {
+  return {DateTimeToMs(reader.StartTime()), std::int64_t(reader.IntervalSeconds()) * kMsPerSecond,
+          reader.RecordCount()};
+}
+
+std::int64_t TRecordTimeline::RecordTimeMs(std::int64_t k) const {
+  constexpr __int128 kLimit = std::numeric_limits<std::int64_t>::max() / 2;
+  const __int128 ms = StartMs + static_cast<__int128>(k) * IntervalMs;
+  return static_cast<std::int64_t>(std::clamp<__int128>(ms, -kLimit, kLimit));
+}
+
+std::string HistoryFileRefusal(const HistoryFileReader& reader) {
+  const int channels = reader.ChannelCount();
+  if (channels < 1 || channels > kViewerMaxChannels) {
+    return "Cannot show " + reader.Path() + ": it holds " + std::to_string(channels) +
+           " channels, and the viewer shows 1 to " + std::to_string(kViewerMaxChannels) + ".";
+  }
+  if (reader.IntervalSeconds() <= 0) {
+    return "Cannot show " + reader.Path() +
+           ": its record interval is 0 seconds, so its records have no times.";
+  }
+  if (!IsInDateRange(MsToDateTime(TRecordTimeline::Of(reader).EndMs()))) {
+    return "Cannot show " + reader.Path() + ": the times of its records run past the year 9999.";
+  }
+  return {};
+}
+
+std::int32_t PageCountFor(std::int64_t records, std::int64_t pageRecords) {
+  const std::int64_t pages = records / pageRecords + 1;
+  return static_cast<std::int32_t>(
+      std::min<std::int64_t>(pages, std::numeric_limits<std::int32_t>::max()));
+}
+
+std::string PageLabelText(std::int32_t pageCount, std::int32_t page) {
+  return "( " + std::to_string(pageCount) + " // " + std::to_string(page) + " )Page";
+}
+
+std::string TimeRangeText(TDateTime start, TDateTime end) {
+  std::string text = "Time Range: ";
+  text += FormatDateTime(kDisplayDateTimePattern, start);
+  text += " to ";
+  text += FormatDateTime(kDisplayDateTimePattern, end);
+  text += kTimeRangeTail;
+  return text;
+}
+
+std::int64_t RecordAtOffset(std::int64_t offset, int channels) {
+  const std::int64_t recordBytes = std::int64_t(channels) * sizeof(float);
+  if (recordBytes <= 0 || offset <= kHistoryHeaderSize) return 0;
+  return (offset - kHistoryHeaderSize) / recordBytes;
+}
+
+std::int64_t OffsetOfRecord(std::int64_t k, int channels) {
+  return kHistoryHeaderSize + k * std::int64_t(channels) * std::int64_t(sizeof(float));
+}
+
+SearchRangeError CheckSearchRange(std::int64_t startMs, std::int64_t endMs,
+                                  std::int64_t fileStartMs, std::int64_t fileEndMs) {
+  if (startMs > fileEndMs || endMs > fileEndMs) return SearchRangeError::AfterFileEnd;
+  if (startMs < fileStartMs || endMs < fileStartMs) return SearchRangeError::BeforeFileStart;
+  if (startMs > endMs) return SearchRangeError::StartAfterEnd;
+  return SearchRangeError::None;
+}
+
+std::string_view SearchRangeMessage(SearchRangeError error) {
+  switch (error) {
+    case SearchRangeError::AfterFileEnd:
+      return "It is beyond the maximum time range!";
+    case SearchRangeError::BeforeFileStart:
+      return "It is beyond the minimum time range!";
+    case SearchRangeError::StartAfterEnd:
+      return "The starting time should be greater than the end time!";
+    case SearchRangeError::None:
+      break;
+  }
+  return {};
+}
+
+TSearchWindow SearchWindow(const TRecordTimeline& timeline, std::int64_t startMs,
+                           std::int64_t endMs) {
+  TSearchWindow window;
+  window.FirstRecord = std::clamp<std::int64_t>((startMs - timeline.StartMs) / timeline.IntervalMs,
+                                                0, timeline.RecordCount);
+  const std::int64_t labelled = (endMs - startMs) / timeline.IntervalMs + 1;
+  window.Points =
+      std::min(std::max(labelled, kLeastSearchPoints), timeline.RecordCount - window.FirstRecord);
+  return window;
+}

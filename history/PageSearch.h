@@ -1,0 +1,76 @@
+#pragma once
+// The page and time-window arithmetic of the history viewer, and which files it can show.
+// No Qt here; pure functions, safe from any thread.
+//
+// Every time is handled in whole milliseconds since 1899-12-30 (DateTimeToMs): a record index
+// taken from a difference of TDateTime values picks the wrong record for many starts that lie
+// exactly on a record, and a time that adds the interval record by record drifts.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/DateTime.h"
+#include "common/HistoryFile.h"
+
+// The records of a history file on the time axis.
+struct TRecordTimeline {
+  std::int64_t StartMs = 0;     // time of record 0
+  std::int64_t IntervalMs = 0;  // between two records; 0 for a file without record times
+  std::int64_t RecordCount = 0;
+
+  static TRecordTimeline Of(const HistoryFileReader& reader);
+  // StartMs + k·IntervalMs, held within the 64-bit range whatever a header claims.
+  std::int64_t RecordTimeMs(std::int64_t k) const;
+  // Just after the last record: the time of record RecordCount.
+  std::int64_t EndMs() const { return RecordTimeMs(RecordCount); }
+};
+
+// ---- Files the viewer shows ----
+
+// The most channels the viewer holds (series, check boxes, curve flags, aliases).
+inline constexpr int kViewerMaxChannels = 128;
+// Empty when the viewer can show the opened file; otherwise why not (English, names the file):
+// a channel count outside 1..128, a record interval of 0 (its records have no times), or
+// records whose times run past the last date a time can hold.
+std::string HistoryFileRefusal(const HistoryFileReader& reader);
+
+// ---- Pages ----
+
+// Records per page when a file is opened or paged.
+inline constexpr int kPageRecordLimit = 20000;
+
+// floor(records / pageRecords) + 1: a count that is a whole number of pages (0 included) has
+// one page more than it has full pages. REQUIRES pageRecords > 0.
+std::int32_t PageCountFor(std::int64_t records, std::int64_t pageRecords);
+// "( <pages> // <page> )Page".
+std::string PageLabelText(std::int32_t pageCount, std::int32_t page);
+// "Time Range: YY-MM-DD HH:NN:SS to YY-MM-DD HH:NN:SS" followed by nine blanks.
+std::string TimeRangeText(TDateTime start, TDateTime end);
+// Record index at a byte offset of the file (the offset of a record or just after one).
+std::int64_t RecordAtOffset(std::int64_t offset, int channels);
+std::int64_t OffsetOfRecord(std::int64_t k, int channels);
+
+// ---- Time-window search ----
+
+enum class SearchRangeError { None, AfterFileEnd, BeforeFileStart, StartAfterEnd };
+
+// The range checks of a search from start to end over a file that spans fileStart..fileEnd, in
+// this order: either bound after the file's end, either bound before its start, start after
+// end. Equal values pass every check.
+SearchRangeError CheckSearchRange(std::int64_t startMs, std::int64_t endMs,
+                                  std::int64_t fileStartMs, std::int64_t fileEndMs);
+// The message of a failed check, byte for byte as the operators know it.
+std::string_view SearchRangeMessage(SearchRangeError error);
+
+// The records a search shows: point j is record FirstRecord + j, labelled start + j·interval.
+struct TSearchWindow {
+  std::int64_t FirstRecord = 0;  // the record at or before the start
+  std::int64_t Points = 0;
+};
+// The window from startMs to endMs: the records labelled start, start + interval, ... up to the
+// last label not after the end, and always the second one too (a window shorter than one
+// interval shows two points), as far as the file holds records.
+// REQUIRES: interval > 0 and the range passed CheckSearchRange.
+TSearchWindow SearchWindow(const TRecordTimeline& timeline, std::int64_t startMs,
+                           std::int64_t endMs);

@@ -1,0 +1,59 @@
+#include "platform/gui/Sound.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QSoundEffect>
+#include <QUrl>
+
+#include <utility>
+
+namespace {
+
+PlaySoundHook& InstalledHook() {
+  static PlaySoundHook hook;
+  return hook;
+}
+
+}  // namespace
+
+TSoundPlayer::TSoundPlayer(QObject* parent) : QObject(parent) {}
+
+TSoundPlayer::~TSoundPlayer() = default;
+
+void TSoundPlayer::PlayFile(const std::string& path) {
+  if (const PlaySoundHook& hook = InstalledHook()) {
+    hook(path);
+    return;
+  }
+  const QString file = QString::fromStdString(path);
+  // A missing file never reaches the audio system.
+  if (!QFileInfo::exists(file)) {
+    QApplication::beep();
+    return;
+  }
+  QSoundEffect* effect = Effect();
+  // A file that failed to load is loaded afresh: it may have been put in place since.
+  if (file != source_ || effect->status() == QSoundEffect::Error) {
+    effect->setSource(QUrl());
+    effect->setSource(QUrl::fromLocalFile(file));
+    source_ = file;
+  }
+  // While the file is still loading, the effect plays it as soon as it is ready.
+  effect->play();
+}
+
+QSoundEffect* TSoundPlayer::Effect() {
+  if (effect_ == nullptr) {
+    effect_ = new QSoundEffect(this);
+    connect(effect_, &QSoundEffect::statusChanged, this, [this] { BeepOnError(); });
+  }
+  return effect_;
+}
+
+void TSoundPlayer::BeepOnError() {
+  if (effect_->status() == QSoundEffect::Error) QApplication::beep();
+}
+
+PlaySoundHook SetPlaySoundHook(PlaySoundHook hook) {
+  return std::exchange(InstalledHook(), std::move(hook));
+}

@@ -1,0 +1,189 @@
+#include "station/app/MeterBatchAddForm.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QStringList>
+
+#include "common/MeterRecord.h"
+#include "common/StrConv.h"
+#include "platform/gui/ComboBoxes.h"
+#include "platform/gui/Cp936Edit.h"
+#include "platform/gui/Dialogs.h"
+#include "station/app/DialogControls.h"
+
+namespace {
+
+// Design grid: three columns of fields, each field under its label, six rows; buttons below.
+constexpr int kColumnLeft[] = {8, 144, 280};
+constexpr int kFieldWidth = 128;
+constexpr int kRowTop = 8;
+constexpr int kRowPitch = 40;
+constexpr int kLabelHeight = 13;
+constexpr int kFieldOffset = 15;  // label top to field top
+constexpr int kFieldHeight = 21;
+constexpr int kUnitLabelWidth = 12;
+constexpr QRect kOkRect(120, 256, 75, 25);
+constexpr QRect kCancelRect(222, 256, 75, 25);
+
+// Byte limits of the texts that end up in record fields.
+constexpr int kNameMaxBytes = 39;
+constexpr int kStartRegisterMaxBytes = 5;
+constexpr int kIpAddressMaxBytes = 15;
+constexpr int kPortMaxBytes = 39;
+constexpr int kLimitMaxBytes = 10;
+constexpr int kUnitMaxBytes = 19;
+
+constexpr char kNotANumber[] = "请正确输入数值!";
+constexpr char kTooManyMeters[] = "添加后设备个数大于120台, 请减少要添加的设备数!";
+constexpr char kTooManyChannels[] = "设备通道数不得大于48个, 请减少要添加的通道数!";
+constexpr char kNoMeters[] = "添加设备数不得小于1台, 请增加要添加的设备数!";
+constexpr char kNoChannels[] = "设备通道数不得小于1个, 请增加要添加的通道数!";
+
+QRect LabelRect(int column, int row) {
+  return {kColumnLeft[column], kRowTop + row * kRowPitch, kFieldWidth, kLabelHeight};
+}
+
+QRect FieldRect(int column, int row, int width = kFieldWidth) {
+  return {kColumnLeft[column], kRowTop + row * kRowPitch + kFieldOffset, width, kFieldHeight};
+}
+
+QStringList ComPortItems() {
+  QStringList items;
+  for (int port = 1; port <= kComPortCount; ++port) items << QStringLiteral("COM%1").arg(port);
+  return items;
+}
+
+QStringList DecimalsItems() {
+  QStringList items;
+  for (int decimals = 0; decimals <= kMaxDecimals; ++decimals) items << QString::number(decimals);
+  return items;
+}
+
+std::optional<std::int32_t> EditInt(const TCp936Edit& edit) {
+  return TryStrToInt(edit.text().toStdString());
+}
+
+std::optional<float> EditFloat(const TCp936Edit& edit) {
+  const std::optional<long double> value = TryStrToFloat(edit.text().toStdString());
+  if (!value) return std::nullopt;
+  return static_cast<float>(*value);
+}
+
+std::uint8_t ItemIndex(const QComboBox& combo) {
+  return static_cast<std::uint8_t>(ComboItemIndex(combo));
+}
+
+}  // namespace
+
+Tfm_MeterBatchAddForm::Tfm_MeterBatchAddForm(QWidget* parent) : QDialog(parent) {
+  SetUpDialogFrame(*this, "fm_MeterBatchAddForm", "设备批量添加", kClientWidth, kClientHeight);
+  QDialog& d = *this;
+  // Labels start empty: the caller gives them their texts.
+  const auto label = [&d](const char* name, int column, int row) {
+    return NewDialogLabel(d, name, "", LabelRect(column, row));
+  };
+  lab_MeterAddCount = label("lab_MeterAddCount", 0, 0);
+  ed_MeterAddCount = NewDialogEdit(d, "ed_MeterAddCount", "1", 0, FieldRect(0, 0));
+  lab_MeterName = label("lab_MeterName", 0, 1);
+  ed_MeterName = NewDialogEdit(d, "ed_MeterName", "Slave", kNameMaxBytes, FieldRect(0, 1));
+  lab_MeterStartAddr = label("lab_MeterStartAddr", 0, 2);
+  ed_MeterAddr = NewDialogEdit(d, "ed_MeterAddr", "1", 0, FieldRect(0, 2));
+  lab_MeterPreRecordTime = label("lab_MeterPreRecordTime", 0, 3);
+  const QRect interval = FieldRect(0, 3, kFieldWidth - kUnitLabelWidth - 4);
+  ed_MeterPreRecordTime = NewDialogEdit(d, "ed_MeterPreRecordTime", "1", 0, interval);
+  lab_RecordTimeUnit = NewDialogLabel(
+      d, "lab_RecordTimeUnit", "S",
+      {interval.right() + 4, interval.top(), kUnitLabelWidth, interval.height()});
+  lab_MeterCommStyle = label("lab_MeterCommStyle", 0, 4);
+  cbo_MeterCommStyle = NewDialogCombo(d, "cbo_MeterCommStyle", {"3X", "4X"}, 0, FieldRect(0, 4));
+  lab_CommStartReg = label("lab_CommStartReg", 0, 5);
+  ed_CommStartReg =
+      NewDialogEdit(d, "ed_CommStartReg", "0", kStartRegisterMaxBytes, FieldRect(0, 5));
+
+  lab_MeterChCount = label("lab_MeterChCount", 1, 0);
+  ed_MeterChCount = NewDialogEdit(d, "ed_MeterChCount", "1", 0, FieldRect(1, 0));
+  lab_ChName = label("lab_ChName", 1, 1);
+  ed_ChName = NewDialogEdit(d, "ed_ChName", "CH", kNameMaxBytes, FieldRect(1, 1));
+  lab_CommMod = label("lab_CommMod", 1, 2);
+  cbo_CommMod = NewDialogCombo(d, "cbo_CommMod", {"Serial", "Ethernet"}, 0, FieldRect(1, 2));
+  lab_MeterCommSerial = label("lab_MeterCommSerial", 1, 3);
+  cboBox_MeterCommSerial =
+      NewDialogCombo(d, "cboBox_MeterCommSerial", ComPortItems(), 0, FieldRect(1, 3));
+  lab_MeterIPAddr = label("lab_MeterIPAddr", 1, 4);
+  ed_MeterIPAddr =
+      NewDialogEdit(d, "ed_MeterIPAddr", "192.168.0.101", kIpAddressMaxBytes, FieldRect(1, 4));
+  lab_Port = label("lab_Port", 1, 5);
+  ed_Port = NewDialogEdit(d, "ed_Port", "1000", kPortMaxBytes, FieldRect(1, 5));
+
+  lab_ChannelLLA = label("lab_ChannelLLA", 2, 0);
+  ed_ChannelLLA = NewDialogEdit(d, "ed_ChannelLLA", "-50", kLimitMaxBytes, FieldRect(2, 0));
+  lab_ChannelLA = label("lab_ChannelLA", 2, 1);
+  ed_ChannelLA = NewDialogEdit(d, "ed_ChannelLA", "0", kLimitMaxBytes, FieldRect(2, 1));
+  lab_ChannelHA = label("lab_ChannelHA", 2, 2);
+  ed_ChannelHA = NewDialogEdit(d, "ed_ChannelHA", "500", kLimitMaxBytes, FieldRect(2, 2));
+  lab_ChannelHHA = label("lab_ChannelHHA", 2, 3);
+  ed_ChannelHHA = NewDialogEdit(d, "ed_ChannelHHA", "10000", kLimitMaxBytes, FieldRect(2, 3));
+  lab_ChannelPoin = label("lab_ChannelPoin", 2, 4);
+  cboBox_ChannelPoin = NewDialogCombo(d, "cboBox_ChannelPoin", DecimalsItems(), 0, FieldRect(2, 4));
+  lab_ChannelUnit = label("lab_ChannelUnit", 2, 5);
+  ed_ChannelUnit = NewDialogEdit(d, "ed_ChannelUnit", "℃", kUnitMaxBytes, FieldRect(2, 5));
+
+  bt_Ok = NewDialogButton(d, "bt_Ok", "确认", kOkRect);
+  bt_Cancel = NewDialogButton(d, "bt_Cancel", "取消", kCancelRect);
+  MakeOkButton(d, *bt_Ok, [this] { bt_OkClick(); });
+  MakeCancelButton(d, *bt_Cancel);
+}
+
+void Tfm_MeterBatchAddForm::bt_OkClick() {
+  const char* refusal = Refusal();
+  if (refusal == nullptr) return;
+  setResult(mrNone);
+  ShowInputError(refusal);
+}
+
+const char* Tfm_MeterBatchAddForm::Refusal() const {
+  const std::optional<TBatchAddInput> input = Input();
+  if (!input) return kNotANumber;
+  // In 64 bits: a count near the int32 limit must not wrap below 120.
+  if (std::int64_t{input->MeterCount} + ExistingMeterCount > kMaxMeters) return kTooManyMeters;
+  if (input->ChannelCount > kMaxChannels) return kTooManyChannels;
+  if (input->MeterCount < 1) return kNoMeters;
+  if (input->ChannelCount < 1) return kNoChannels;
+  return nullptr;
+}
+
+std::optional<TBatchAddInput> Tfm_MeterBatchAddForm::AcceptedInput() const {
+  if (Refusal() != nullptr) return std::nullopt;
+  return Input();
+}
+
+std::optional<TBatchAddInput> Tfm_MeterBatchAddForm::Input() const {
+  TBatchAddInput input;
+  // Converted in this order; the first that fails refuses the whole entry.
+  for (auto [edit, field] : {std::pair{ed_MeterAddCount, &input.MeterCount},
+                             std::pair{ed_MeterChCount, &input.ChannelCount},
+                             std::pair{ed_MeterAddr, &input.StartAddress},
+                             std::pair{ed_MeterPreRecordTime, &input.RecordInterval},
+                             std::pair{ed_CommStartReg, &input.StartRegister},
+                             std::pair{ed_Port, &input.TcpPort}}) {
+    const std::optional<std::int32_t> number = EditInt(*edit);
+    if (!number) return std::nullopt;
+    *field = *number;
+  }
+  for (auto [edit, field] : {std::pair{ed_ChannelLLA, &input.LLA}, std::pair{ed_ChannelLA, &input.LA},
+                             std::pair{ed_ChannelHA, &input.HA}, std::pair{ed_ChannelHHA, &input.HHA}}) {
+    const std::optional<float> number = EditFloat(*edit);
+    if (!number) return std::nullopt;
+    *field = *number;
+  }
+  input.CommCode = ItemIndex(*cbo_MeterCommStyle);
+  input.CommMode = ItemIndex(*cbo_CommMod);
+  input.ComIndex = ItemIndex(*cboBox_MeterCommSerial);
+  input.Decimals = ItemIndex(*cboBox_ChannelPoin);
+  input.MeterName = ed_MeterName->text().toStdString();
+  input.ChannelName = ed_ChName->text().toStdString();
+  input.IpAddress = ed_MeterIPAddr->text().toStdString();
+  input.Unit = ed_ChannelUnit->text().toStdString();
+  return input;
+}

@@ -1,0 +1,185 @@
+// The batch add: the dialog's checks and the meters it appends, answered through the modal hook.
+
+#include <gtest/gtest.h>
+
+#include <QLabel>
+
+#include <functional>
+
+#include "station/app/MeterBatchAddForm.h"
+#include "tests/app/MeterEditorFixture.h"
+
+namespace {
+
+const QString kCaption = QString::fromUtf8("错误");
+
+class BatchAddTest : public EditorTest {
+ protected:
+  // Presses btn_MeterBatchAdd, lets `fill` type into the dialog and presses OK; Cancel when the
+  // entry was refused. Returns the dialog's result.
+  int BatchAdd(const std::function<void(Tfm_MeterBatchAddForm&)>& fill) {
+    int result = -1;
+    ScopedModalHook hook([&](QDialog& dialog) {
+      auto& d = dynamic_cast<Tfm_MeterBatchAddForm&>(dialog);
+      shownExisting = d.ExistingMeterCount;
+      shownTexts = {d.windowTitle(), d.lab_MeterAddCount->text(), d.lab_RecordTimeUnit->text(),
+                    d.lab_MeterCommSerial->text(), d.bt_Ok->text(), d.bt_Cancel->text()};
+      fill(d);
+      d.bt_Ok->click();
+      if (d.result() == mrNone) {
+        portAfterRefusal = d.ed_Port->text();
+        d.bt_Cancel->click();
+      }
+      return result = d.result();
+    });
+    form->btn_MeterBatchAdd->click();
+    return result;
+  }
+  int BatchAdd(const char* meters, const char* channels) {
+    return BatchAdd([&](Tfm_MeterBatchAddForm& d) {
+      d.ed_MeterAddCount->setText(meters);
+      d.ed_MeterChCount->setText(channels);
+    });
+  }
+  void PutEmptyMeters(int count) {
+    Table().MeterCount = count;
+    form->FillMeterList();
+  }
+
+  int shownExisting = -1;
+  QStringList shownTexts;
+  QString portAfterRefusal;
+};
+
+TEST_F(BatchAddTest, UpTo120MetersInAllAreAccepted) {
+  PutEmptyMeters(100);
+  EXPECT_EQ(BatchAdd("21", "1"), mrCancel);
+  EXPECT_EQ(messageBoxes,
+            QStringList{kCaption + QString::fromUtf8(
+                                       "|添加后设备个数大于120台, 请减少要添加的设备数!")});
+  EXPECT_EQ(Table().MeterCount, 100);
+  EXPECT_EQ(shownExisting, 100);
+  EXPECT_EQ(shownTexts, (QStringList{"Configuration in Bulk", "Slaves Numbers", "S", "Serial No. ",
+                                     "OK", "Cancel"}));
+
+  // A count near the 32-bit limit must not wrap the total below 120.
+  messageBoxes.clear();
+  EXPECT_EQ(BatchAdd("2147483647", "1"), mrCancel);
+  EXPECT_EQ(messageBoxes.size(), 1);
+
+  EXPECT_EQ(BatchAdd("20", "1"), mrOk);
+  ASSERT_EQ(Table().MeterCount, 120);
+  EXPECT_EQ(ReadFixedText(Meter(100).Name), "Slave101");
+  EXPECT_EQ(ReadFixedText(Meter(119).Name), "Slave120");
+  EXPECT_EQ(MeterGrid().RowCount(), 122);
+  EXPECT_EQ(MeterGrid().Row(), 120);
+  EXPECT_EQ(form->ed_MeterName->text(), "Slave120");
+}
+
+TEST_F(BatchAddTest, RefusedEntriesKeepTheDialogOpenAndTheTableUnchanged) {
+  const char* const kNumber = "请正确输入数值!";
+  const char* const kTotal = "添加后设备个数大于120台, 请减少要添加的设备数!";
+  const char* const kChannels = "设备通道数不得大于48个, 请减少要添加的通道数!";
+  const struct {
+    const char* meters;
+    const char* channels;
+    const char* address;
+    const char* port;
+    const char* hha;
+    const char* message;
+  } cases[] = {
+      {"1", "49", "1", "1000", "10000", kChannels},
+      {"121", "49", "1", "1000", "10000", kTotal},
+      {"1", "1", "1", "abc", "10000", kNumber},
+      {"1", "1", "1.5", "1000", "10000", kNumber},
+      {"1", "1", "1", "1000", "", kNumber},
+      {"0", "1", "1", "1000", "10000", "添加设备数不得小于1台, 请增加要添加的设备数!"},
+      {"-3", "1", "1", "1000", "10000", "添加设备数不得小于1台, 请增加要添加的设备数!"},
+      {"1", "0", "1", "1000", "10000", "设备通道数不得小于1个, 请增加要添加的通道数!"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string(c.meters) + "/" + c.channels + "/" + c.address + "/" + c.port);
+    messageBoxes.clear();
+    const int result = BatchAdd([&](Tfm_MeterBatchAddForm& d) {
+      d.ed_MeterAddCount->setText(c.meters);
+      d.ed_MeterChCount->setText(c.channels);
+      d.ed_MeterAddr->setText(c.address);
+      d.ed_Port->setText(c.port);
+      d.ed_ChannelHHA->setText(c.hha);
+    });
+    EXPECT_EQ(result, mrCancel);
+    EXPECT_EQ(portAfterRefusal, c.port);
+    EXPECT_EQ(messageBoxes, QStringList{kCaption + "|" + QString::fromUtf8(c.message)});
+    EXPECT_EQ(Table().MeterCount, 0);
+  }
+  EXPECT_EQ(BatchAdd("1", "48"), mrOk);
+  EXPECT_EQ(Meter(0).ChannelCount, 48);
+}
+
+TEST_F(BatchAddTest, NewMetersTakeTheCommonSettingsBehindTheExistingOnes) {
+  PutEmptyMeters(3);
+  Table().PortBaudIndex[4] = 6;
+  Meter(5).Channels[20].Colour = 0x123456;  // behind the new channel count: left alone
+  ASSERT_EQ(BatchAdd([](Tfm_MeterBatchAddForm& d) {
+              d.ed_MeterAddCount->setText("10");
+              d.ed_MeterAddr->setText("250");
+              d.ed_MeterChCount->setText("20");
+              d.ed_MeterPreRecordTime->setText("7");
+              d.ed_CommStartReg->setText("70000");
+              d.ed_Port->setText("6001");
+              SetComboItemIndex(*d.cbo_MeterCommStyle, 1);
+              SetComboItemIndex(*d.cbo_CommMod, 1);
+              SetComboItemIndex(*d.cboBox_MeterCommSerial, 4);
+              SetComboItemIndex(*d.cboBox_ChannelPoin, 2);
+            }),
+            mrOk);
+
+  const TColor colours[16] = {0xFF0000, 0x0000FF, 0x00FF00, 0x008000, 0xFFFFFF, 0x00FFFF,
+                              0xFF00FF, 0xF0CAA6, 0x808000, 0x008080, 0x800080, 0xFFFF00,
+                              0xC0DCC0, 0x000080, 0x00A5FF, 0xC1B6FF};
+  const int addresses[10] = {250, 251, 252, 253, 254, 255, 0, 1, 2, 3};
+  ASSERT_EQ(Table().MeterCount, 13);
+  for (int k = 0; k < 10; ++k) {
+    SCOPED_TRACE(k);
+    const TMeterRecord& meter = Meter(3 + k);
+    EXPECT_EQ(meter.SlaveAddress, addresses[k]);
+    EXPECT_EQ(ReadFixedText(meter.Name), "Slave" + std::to_string(4 + k));
+    EXPECT_EQ(meter.RecordInterval, 7);
+    EXPECT_EQ(meter.StartRegister, 70000 & 0xFFFF);
+    EXPECT_EQ(meter.TcpPort, 6001);
+    EXPECT_EQ(meter.CommCode, 1);
+    EXPECT_EQ(meter.CommMode, 1);
+    EXPECT_EQ(meter.ComIndex, 4);
+    EXPECT_EQ(ReadFixedText(meter.IpAddress), "192.168.0.101");
+    ASSERT_EQ(meter.ChannelCount, 20);
+    for (int j = 0; j < 20; ++j) {
+      const TChannelRecord& channel = meter.Channels[j];
+      EXPECT_EQ(ReadFixedText(channel.Name), "CH" + std::to_string(j + 1));
+      EXPECT_EQ(channel.Colour, colours[j % 16]) << j;
+      EXPECT_EQ(channel.Decimals, 2);
+      EXPECT_EQ(ReadFixedText(channel.Unit), "℃");
+      EXPECT_EQ(channel.LLA, -50.0f);
+      EXPECT_EQ(channel.LA, 0.0f);
+      EXPECT_EQ(channel.HA, 500.0f);
+      EXPECT_EQ(channel.HHA, 10000.0f);
+    }
+  }
+  EXPECT_EQ(Meter(5).Channels[20].Colour, 0x123456);
+  EXPECT_EQ(Table().PortBaudIndex[4], 6);
+  EXPECT_EQ(MeterGrid().Row(), 13);
+  EXPECT_EQ(ChannelGrid().RowCount(), 22);
+  EXPECT_EQ(Cell(MeterGrid(), 0, 13), "Ethernet");
+}
+
+TEST_F(BatchAddTest, ALongCommonNameLeavesNoRoomForTheNumber) {
+  const std::string name39(39, 'n');
+  ASSERT_EQ(BatchAdd([&](Tfm_MeterBatchAddForm& d) {
+              d.ed_MeterAddCount->setText("2");
+              d.ed_MeterName->setText(QString::fromStdString(name39));
+            }),
+            mrOk);
+  EXPECT_EQ(ReadFixedText(Meter(0).Name), name39);
+  EXPECT_EQ(ReadFixedText(Meter(1).Name), name39);
+}
+
+}  // namespace

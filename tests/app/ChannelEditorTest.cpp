@@ -1,0 +1,203 @@
+// The channel editor: the channel grid of the selected meter, Add, Delete, Modify, Save and the
+// drawing of the colour column.
+
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <QPainter>
+
+#include <string>
+
+#include "tests/app/MeterEditorFixture.h"
+
+namespace {
+
+const QString kCaption = QString::fromUtf8("错误");
+const QString kChannelsFull = kCaption + QString::fromUtf8("|每台设备最多48通道!");
+const QString kLastChannel = kCaption + QString::fromUtf8("|通道不可删除, 每台设备至少要有一个通道!");
+
+class ChannelEditorTest : public EditorTest {
+ protected:
+  // One meter with `channels` channels, selected; channel row 1 selected.
+  TMeterRecord& SelectedMeter(int channels) {
+    TMeterRecord& meter = PutMeter("meter", 1, channels);
+    SelectMeterRow(1);
+    return meter;
+  }
+  void TypeChannel(const char* name, int decimals, const char* unit, TColor colour,
+                   const char* lla, const char* la, const char* ha, const char* hha) {
+    form->ed_ChannelName->setText(name);
+    SetComboItemIndex(*form->cboBox_ChannelPoin, decimals);
+    form->ed_ChannelUnit->setText(QString::fromUtf8(unit));
+    form->colorBox_ChannelColor->SetSelected(colour);
+    form->ed_ChannelLLA->setText(lla);
+    form->ed_ChannelLA->setText(la);
+    form->ed_ChannelHA->setText(ha);
+    form->ed_ChannelHHA->setText(hha);
+  }
+  std::string ChannelName(const TMeterRecord& meter, int c) {
+    return ReadFixedText(meter.Channels[c].Name);
+  }
+};
+
+TEST_F(ChannelEditorTest, AddAppendsBehindTheLastChannelAndShowsItAsStored) {
+  TMeterRecord& meter = SelectedMeter(2);
+  TypeChannel("flow", 2, "℃", clTeal, "-1.5", "0", "123456", "1.234567");
+  form->btn_ChannelAdd->click();
+
+  ASSERT_EQ(meter.ChannelCount, 3);
+  const TChannelRecord& added = meter.Channels[2];
+  EXPECT_EQ(added.Colour, clTeal);
+  EXPECT_EQ(added.HHA, 1.234567f);
+  ASSERT_EQ(ChannelGrid().RowCount(), 5);
+  EXPECT_EQ(ChannelGrid().Row(), 3);
+  const char* const row[] = {"3", "flow", "2", "℃", "C", "-1.5", "0", "1.2346E005", "1.2346"};
+  for (int col = 0; col < 9; ++col) EXPECT_EQ(Cell(ChannelGrid(), col, 3), row[col]) << col;
+  // The edit fields show the limits as the grid does, not as typed.
+  EXPECT_EQ(form->ed_ChannelHHA->text(), "1.2346");
+}
+
+TEST_F(ChannelEditorTest, AFullMeterRefusesAnotherChannel) {
+  TMeterRecord& meter = SelectedMeter(kMaxChannels);
+  form->btn_ChannelAdd->click();
+  EXPECT_EQ(messageBoxes, QStringList{kChannelsFull});
+  EXPECT_EQ(meter.ChannelCount, kMaxChannels);
+  EXPECT_EQ(ChannelGrid().RowCount(), kMaxChannels + 2);
+}
+
+TEST_F(ChannelEditorTest, DeleteIsRefusedForTheOnlyChannelAndOnTheEmptyRow) {
+  TMeterRecord& single = SelectedMeter(1);
+  form->btn_ChannelDel->click();
+  EXPECT_EQ(single.ChannelCount, 1);
+
+  Table().MeterCount = 0;
+  TMeterRecord& three = SelectedMeter(3);
+  ChannelGrid().SetRow(4);  // the empty row
+  form->btn_ChannelDel->click();
+  EXPECT_EQ(three.ChannelCount, 3);
+  EXPECT_EQ(messageBoxes, (QStringList{kLastChannel, kLastChannel}));
+}
+
+TEST_F(ChannelEditorTest, DeleteMovesTheFollowingChannelsUpButNotTheValues) {
+  TMeterRecord& meter = SelectedMeter(3);
+  meter.Values[0] = 1.0f;
+  meter.Values[1] = 2.0f;
+  form->btn_ChannelDel->click();  // channel row 1
+  ASSERT_EQ(meter.ChannelCount, 2);
+  EXPECT_EQ(ChannelName(meter, 0), "CH2");
+  EXPECT_EQ(ChannelName(meter, 1), "CH3");
+  EXPECT_EQ(meter.Value(0), 1.0f);
+  EXPECT_EQ(meter.Value(1), 2.0f);
+  EXPECT_EQ(ChannelGrid().RowCount(), 4);
+  EXPECT_EQ(ChannelGrid().Row(), 1);
+}
+
+TEST_F(ChannelEditorTest, ALimitThatIsNoNumberEndsTheHandlerWithTheConversionError) {
+  TMeterRecord& meter = SelectedMeter(1);
+  meter.Channels[1].Colour = clRed;
+  WriteFixedText(meter.Channels[1].Unit, "old");
+  TypeChannel("new", 3, "bar", clBlue, "1", "2", "abc", "4");
+  form->btn_ChannelAdd->click();
+  EXPECT_EQ(errorBoxes, QStringList{"'abc' is not a valid floating point value"});
+  EXPECT_EQ(meter.ChannelCount, 1);
+  EXPECT_EQ(ChannelGrid().RowCount(), 3);
+  // The fields before the bad limit were taken; unit and colour were not.
+  EXPECT_EQ(ChannelName(meter, 1), "new");
+  EXPECT_EQ(meter.Channels[1].Decimals, 3);
+  EXPECT_EQ(meter.Channels[1].LA, 2.0f);
+  EXPECT_EQ(ReadFixedText(meter.Channels[1].Unit), "old");
+  EXPECT_EQ(meter.Channels[1].Colour, clRed);
+
+  // Modify likewise keeps the partial change.
+  form->btn_ChannelModify->click();
+  EXPECT_EQ(errorBoxes.size(), 2);
+  EXPECT_EQ(ChannelName(meter, 0), "new");
+  EXPECT_EQ(meter.Channels[0].Colour, 0);
+}
+
+TEST_F(ChannelEditorTest, ModifyRewritesTheSelectedChannelOnlyAndNothingOnTheEmptyRow) {
+  TMeterRecord& meter = SelectedMeter(3);
+  ChannelGrid().SetRow(2);
+  TypeChannel("temp", 1, "℃", clLime, "0", "5", "80", "90");
+  form->btn_ChannelModify->click();
+  EXPECT_EQ(ChannelName(meter, 1), "temp");
+  EXPECT_EQ(meter.Channels[1].HA, 80.0f);
+  EXPECT_EQ(ChannelName(meter, 0), "CH1");
+  EXPECT_EQ(ChannelGrid().Row(), 2);
+  EXPECT_EQ(Cell(ChannelGrid(), 1, 2), "temp");
+
+  ChannelGrid().SetRow(4);
+  TypeChannel("ignored", 0, "", clBlack, "0", "0", "0", "0");
+  form->btn_ChannelModify->click();
+  EXPECT_EQ(meter.ChannelCount, 3);
+  EXPECT_EQ(ChannelName(meter, 2), "CH3");
+  EXPECT_TRUE(messageBoxes.isEmpty());
+}
+
+TEST_F(ChannelEditorTest, WithoutASelectedMeterTheButtonsDoNothing) {
+  TMeterRecord& meter = SelectedMeter(2);
+  SelectMeterRow(2);  // the meter grid's empty row
+  form->btn_ChannelAdd->click();
+  form->btn_ChannelDel->click();
+  form->btn_ChannelModify->click();
+  EXPECT_EQ(meter.ChannelCount, 2);
+  EXPECT_EQ(Table().Meters[1].ChannelCount, 0);
+  EXPECT_TRUE(messageBoxes.isEmpty());
+  form->btn_ChannelSave->click();  // still writes the whole table: a meter count of 1
+  EXPECT_EQ(ReadFileBytes(ConfigPath()).substr(0, 4), std::string("\x01\0\0\0", 4));
+}
+
+TEST_F(ChannelEditorTest, ADamagedDecimalsValueIsNeverReplacedBy255) {
+  TMeterRecord& meter = SelectedMeter(1);
+  meter.Channels[0].Decimals = 9;
+  form->strgGrid_MeterChannelListClick();
+  EXPECT_EQ(ComboItemIndex(*form->cboBox_ChannelPoin), -1);
+  form->btn_ChannelModify->click();
+  EXPECT_EQ(meter.Channels[0].Decimals, 9);
+}
+
+// Paints one cell of the channel grid into an image whose painter carries the selection colour,
+// as the grid's own painting would for a selected cell.
+QImage PaintChannelCell(Tfm_MainForm& form, int col, int row) {
+  QImage image(60, 20, QImage::Format_RGB32);
+  image.fill(Qt::magenta);
+  QPainter painter(&image);
+  painter.setBrush(Qt::darkBlue);
+  painter.setPen(Qt::yellow);
+  form.strgGrid_MeterChannelListDrawCell(col, row, image.rect(), painter, {true, true, false});
+  return image;
+}
+
+// Text drawn in black leaves some dark pixels, whatever the font's smoothing.
+bool HasDarkPixel(const QImage& image) {
+  for (int y = 0; y < image.height(); ++y) {
+    for (int x = 0; x < image.width(); ++x) {
+      if (qGray(image.pixel(x, y)) < 60) return true;
+    }
+  }
+  return false;
+}
+
+TEST_F(ChannelEditorTest, ColourColumnShowsABlackCOnTheChannelColour) {
+  TMeterRecord& meter = SelectedMeter(2);
+  meter.Channels[0].Colour = clRed;
+  meter.Channels[1].Colour = clYellow;
+
+  const QImage colour = PaintChannelCell(*form, 4, 2);
+  EXPECT_EQ(colour.pixelColor(1, 1), ToQColor(clYellow));
+  EXPECT_EQ(colour.pixelColor(58, 18), ToQColor(clYellow));
+  EXPECT_TRUE(HasDarkPixel(colour));
+  EXPECT_EQ(PaintChannelCell(*form, 4, 1).pixelColor(1, 1), ToQColor(clRed));
+  EXPECT_EQ(PaintChannelCell(*form, 4, 0).pixelColor(1, 1), ToQColor(clBtnFace));
+  for (auto [col, row] : {std::pair{1, 1}, std::pair{4, 3}, std::pair{0, 2}}) {
+    const QImage white = PaintChannelCell(*form, col, row);
+    EXPECT_EQ(white.pixelColor(1, 1), ToQColor(clWhite)) << col << "," << row;
+    EXPECT_EQ(white.pixelColor(58, 18), ToQColor(clWhite)) << col << "," << row;
+  }
+  EXPECT_TRUE(HasDarkPixel(PaintChannelCell(*form, 1, 1)));  // "CH1" in black, not the pen given
+  // Without a selected meter the colour column is white too.
+  SelectMeterRow(2);
+  EXPECT_EQ(PaintChannelCell(*form, 4, 1).pixelColor(1, 1), ToQColor(clWhite));
+}
+
+}  // namespace

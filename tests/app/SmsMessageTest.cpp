@@ -1,0 +1,91 @@
+#include "station/app/SmsMessage.h"
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "common/FixedText.h"
+
+namespace {
+
+// Two meters of two channels ("M0--c0" ... "M1--c1"), every channel online with value 7 and
+// unit "V", tiles refreshed as a tick leaves them.
+class SmsMessageTest : public ::testing::Test {
+ protected:
+  SmsMessageTest() {
+    for (int m = 0; m < 2; ++m) {
+      TMeterRecord& meter = table->Meters[m];
+      WriteFixedText(meter.Name, "M" + std::to_string(m));
+      meter.ChannelCount = 2;
+      meter.Online = 1;
+      for (int c = 0; c < 2; ++c) {
+        WriteFixedText(meter.Channels[c].Name, "c" + std::to_string(c));
+        WriteFixedText(meter.Channels[c].Unit, "V");
+        meter.Values[c] = 7.0f;
+      }
+    }
+    table->MeterCount = 2;
+    Refresh();
+  }
+  void Refresh() {
+    tiles.Build(*table);
+    for (int m = 0, t = 0; m < table->MeterCount; ++m) {
+      for (int c = 0; c < table->Meters[m].ChannelCount; ++c, ++t) tiles.Update(*table, m, c, t, 0);
+    }
+  }
+  std::string Compose(TSmsCursor& cursor, std::string_view text = "X") {
+    return ComposeSmsMessage(SmsHead{"13800138000", text, false}, *table, tiles, cursor);
+  }
+
+  std::unique_ptr<MeterTable> table = std::make_unique<MeterTable>();
+  OverviewTiles tiles;
+};
+
+const std::string kHead = "8613800138000:X\n";
+
+TEST_F(SmsMessageTest, AStaleCursorIsBroughtBackInsideTheTable) {
+  table->Meters[1].HAFlags[1] = 1;
+  struct Case {
+    TSmsCursor cursor;
+    std::string expected;
+    bool complete;
+  };
+  const Case cases[] = {
+      // Past the last meter (the table shrank): nothing left to list.
+      {{7, 30, 999, 2}, kHead + "\r\n", true},
+      // Right meter and channel, tile index from another table: taken from them again.
+      {{1, 1, 57, 0}, kHead + "M1--c1\t7V\n\r\n", true},
+      // A channel index past the meter's channels moves on to the next meter.
+      {{0, 40, 3, 0}, kHead + "M1--c1\t7V\n\r\n", true},
+  };
+  for (const Case& c : cases) {
+    TSmsCursor cursor = c.cursor;
+    EXPECT_EQ(Compose(cursor), c.expected);
+    EXPECT_EQ(SmsListingComplete(cursor, *table), c.complete);
+    EXPECT_EQ(cursor.SentInSweep, c.cursor.SentInSweep);
+  }
+}
+
+TEST_F(SmsMessageTest, AHeadBeyondTheLimitCarriesNoEntryAndKeepsTheCursor) {
+  table->Meters[0].LAFlags[1] = 1;
+  TSmsCursor cursor;
+  const std::string text(126, 'x');  // head of 2 + 11 + 1 + 126 + 1 = 141 bytes
+  EXPECT_EQ(Compose(cursor, text), "8613800138000:" + text + "\n\r\n");
+  EXPECT_EQ(cursor.MeterIndex, 0);
+  EXPECT_EQ(cursor.ChannelIndex, 1);
+  EXPECT_EQ(cursor.TileIndex, 1);
+  EXPECT_FALSE(SmsListingComplete(cursor, *table));
+}
+
+TEST_F(SmsMessageTest, AChannelWithoutATileIsNotListed) {
+  table->Meters[1].HAFlags[0] = 1;
+  table->Meters[1].HAFlags[1] = 1;
+  table->Meters[1].ChannelCount = 3;  // edited after the tiles were built
+  table->Meters[1].HAFlags[2] = 1;
+  TSmsCursor cursor;
+  EXPECT_EQ(Compose(cursor), kHead + "M1--c0\t7V\n" + "M1--c1\t7V\n" + "\r\n");
+  EXPECT_TRUE(SmsListingComplete(cursor, *table));
+}
+
+}  // namespace

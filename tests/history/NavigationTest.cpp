@@ -1,0 +1,141 @@
+// Chart navigation and the cross-hair read-out of the history window.
+
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSlider>
+
+#include "platform/gui/Chart.h"
+#include "platform/gui/Cp936Edit.h"
+#include "tests/history/ViewerFixture.h"
+
+namespace {
+
+class NavigationTest : public ViewerTest {
+ protected:
+  // A file of 1,000 records of 3 channels, shown on the screen so that the chart has a picture.
+  void OpenThousandPoints() {
+    WriteAndOpen("n.vq", 3, 1000, 60);
+    form->show();
+    picture = Picture();
+  }
+  // The chart's own picture, without the labels and panels that lie on it.
+  QImage Picture() const {
+    QImage image(form->Chart2->size(), QImage::Format_RGB32);
+    form->Chart2->render(&image, QPoint(), QRegion(), QWidget::DrawWindowBackground);
+    return image;
+  }
+  void SetRange(const char* down, const char* up) {
+    form->ME_histr_down->setText(QString::fromUtf8(down));
+    form->ME_histr_up->setText(QString::fromUtf8(up));
+    messageBoxes.clear();
+    form->but_mod_upClick();
+  }
+  void Move(int x, int y) { form->Chart2MouseMove(Qt::NoModifier, x, y); }
+
+  QImage picture;
+};
+
+TEST_F(NavigationTest, RangeSettingKeepsTheAxisApartInEitherDirection) {
+  SetRange("5", "5");
+  ASSERT_EQ(messageBoxes.size(), 1);
+  EXPECT_TRUE(messageBoxes[0].endsWith(
+      QStringLiteral("|The maximum range should be higher than the minimum range!")));
+  EXPECT_EQ(form->Chart2->LeftAxis().Maximum, 1000);
+
+  struct Step {
+    const char *down, *up;
+    double min, max;
+  };
+  // Above the present range (maximum first), below it (minimum first), then float32 values.
+  for (const Step& s : {Step{"2000", "3000", 2000, 3000}, Step{"100", "1000", 100, 1000},
+                        Step{"-50", "50", -50, 50}, Step{"0.1", "0.3", 0.1f, 0.3f}}) {
+    SetRange(s.down, s.up);
+    EXPECT_TRUE(errorBoxes.isEmpty()) << errorBoxes.join(" ").toStdString();
+    EXPECT_EQ(form->Chart2->LeftAxis().Minimum, s.min) << s.down;
+    EXPECT_EQ(form->Chart2->LeftAxis().Maximum, s.max) << s.up;
+    EXPECT_FALSE(form->Chart2->LeftAxis().Automatic);
+  }
+}
+
+TEST_F(NavigationTest, RangeTextsThatAreNoFloat32NumberChangeNothing) {
+  for (const char* up : {"abc", "1E39"}) {
+    errorBoxes.clear();
+    form->ME_histr_up->setText(QString::fromUtf8(up));
+    RunGuarded([&] { form->but_mod_upClick(); });
+    EXPECT_EQ(errorBoxes.size(), 1) << up;
+    EXPECT_EQ(form->Chart2->LeftAxis().Maximum, 1000) << up;
+  }
+}
+
+TEST_F(NavigationTest, ZoomTrackBarAndResume) {
+  OpenThousandPoints();
+  EXPECT_FALSE(form->tb_histr_time->isEnabled());  // the open ends unzoomed
+  form->Button11Click();
+  form->Button11Click();
+  // 115 % twice: 0..999 becomes 149.85..849.15, then 254.745..744.255, which starts 25.5 % into
+  // the data.
+  EXPECT_TRUE(form->tb_histr_time->isEnabled());
+  EXPECT_NEAR(form->Chart2->BottomAxis().Minimum, 254.745, 1e-9);
+  EXPECT_EQ(form->tb_histr_time->value(), 25);
+
+  form->Chart2->SetBottomAxisMinMax(0, 100);
+  form->tb_histr_time->setValue(50);
+  EXPECT_DOUBLE_EQ(form->Chart2->BottomAxis().Minimum, 499.5);
+  EXPECT_DOUBLE_EQ(form->Chart2->BottomAxis().Maximum, 599.5);
+
+  form->but_unzoomClick();
+  EXPECT_FALSE(form->tb_histr_time->isEnabled());
+  EXPECT_TRUE(form->Chart2->BottomAxis().Automatic);
+  EXPECT_EQ(form->Chart2->LeftAxis().Minimum, 0);
+  EXPECT_EQ(form->Chart2->LeftAxis().Maximum, 1000);
+}
+
+TEST_F(NavigationTest, ReadOutAtTheLastPointAndOutsideThePlot) {
+  OpenThousandPoints();
+  const QRect plot = form->Chart2->PlotRect();
+  // The largest X of the data lies on the plot's right edge: the read-out shows the last point,
+  // never one past it.
+  Move(plot.right(), plot.center().y());
+  const QString text = form->Label_histr_oncross->text();
+  EXPECT_TRUE(text.startsWith(QStringLiteral("Current Time: 24-03-06 06:39:00    Y Coordinate: ")))
+      << text.toStdString();
+  EXPECT_TRUE(text.endsWith(QStringLiteral("      ")));
+  EXPECT_EQ(form->ChannelControlList[2].ValueEdit->text(), QStringLiteral("9992"));
+
+  // Leaving the plot takes the cross-hair away and keeps the read-out.
+  Move(plot.left() - 2, plot.center().y());
+  EXPECT_EQ(form->CrossHairX, -1);
+  EXPECT_EQ(Picture(), picture);
+  EXPECT_EQ(form->Label_histr_oncross->text(), text);
+}
+
+TEST_F(NavigationTest, CrossHairShowsRedOverAnyBackColourAndDiesWithARepaint) {
+  OpenThousandPoints();
+  const QRect plot = form->Chart2->PlotRect();
+  // Far right the curves run above the axis: only the back wall lies under this point.
+  const QPoint at(plot.right() - 5, plot.top() + plot.height() / 2);
+  for (TColor back : {clWhite, clNavy}) {
+    form->Chart2->SetBackColor(back);
+    picture = Picture();  // a new picture: whatever was drawn over the old one is gone
+    EXPECT_EQ(form->CrossHairX, -1);
+    Move(at.x(), at.y());
+    const QImage shown = Picture();
+    EXPECT_EQ(QColor(shown.pixel(at.x(), at.y() + 20)), QColor(Qt::red)) << back;
+    EXPECT_EQ(QColor(shown.pixel(at.x() - 20, at.y())), QColor(Qt::red)) << back;
+    Move(at.x(), at.y());  // erased at the old place, drawn at the same: unchanged
+    EXPECT_EQ(Picture(), shown);
+  }
+}
+
+TEST_F(NavigationTest, NothingHappensWhileNoFileIsShown) {
+  form->show();
+  picture = Picture();
+  const QRect plot = form->Chart2->PlotRect();
+  Move(plot.center().x(), plot.center().y());
+  EXPECT_EQ(form->CrossHairX, -1);
+  EXPECT_EQ(Picture(), picture);
+  EXPECT_EQ(form->Label_histr_oncross->text(), QStringLiteral("Current Time"));
+}
+
+}  // namespace

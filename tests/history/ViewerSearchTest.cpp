@@ -1,0 +1,128 @@
+// "Search": the time window of the open file between the four pickers.
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QTimeEdit>
+
+#include "history/ColorPanel.h"
+#include "history/DatePickers.h"
+#include "platform/gui/Chart.h"
+#include "tests/history/ViewerFixture.h"
+
+namespace {
+
+class ViewerSearchTest : public ViewerTest {
+ protected:
+  // The pickers' dates and times of day are set from different values on purpose: only the
+  // date of each date picker and the time of day of each time picker count.
+  void Search(TDateTime start, TDateTime end) {
+    SetPickerDateTime(*form->DateTimer_give_date, std::floor(start) + 0.75);
+    SetPickerDateTime(*form->DateTimer_give_time, start - std::floor(start) + 3);
+    SetPickerDateTime(*form->DateTimePickerEndDate, std::floor(end) + 0.25);
+    SetPickerDateTime(*form->DateTimePickerEndTime, end - std::floor(end) + 2);
+    messageBoxes.clear();
+    form->Button1Click();
+  }
+  // Series 1 holds the records `records`, series 0 is labelled with `labels`.
+  void ExpectWindow(const std::vector<std::int64_t>& records,
+                    const std::vector<const char*>& labels) {
+    const TFastLineSeries& series = *form->Chart2->Series(1);
+    ASSERT_EQ(series.Count(), static_cast<int>(records.size()));
+    EXPECT_EQ(HistoryViewState.PointsShown, static_cast<std::int64_t>(records.size()));
+    for (std::size_t j = 0; j < records.size(); ++j) {
+      EXPECT_EQ(series.XValue(static_cast<int>(j)), static_cast<std::int64_t>(j));
+      EXPECT_EQ(series.YValue(static_cast<int>(j)), RecordValue(records[j], 1));
+      EXPECT_EQ(form->Chart2->Series(0)->Label(static_cast<int>(j)), QString::fromUtf8(labels[j]));
+    }
+  }
+  void ExpectMessage(const char* text) {
+    ASSERT_EQ(messageBoxes.size(), 1);
+    EXPECT_TRUE(messageBoxes[0].endsWith(QStringLiteral("|") + QString::fromUtf8(text)))
+        << messageBoxes[0].toStdString();
+  }
+};
+
+TEST_F(ViewerSearchTest, WindowsOfATenRecordFile) {
+  WriteAndOpen("s.vq", 3, 10, 60);
+
+  Search(TestTime(14, 2, 30), TestTime(14, 5, 0));
+  ExpectWindow({2, 3, 4}, {"24-03-05 14:02:30", "24-03-05 14:03:30", "24-03-05 14:04:30"});
+
+  Search(TestTime(14, 0, 0), TestTime(14, 0, 0));
+  ExpectWindow({0, 1}, {"24-03-05 14:00:00", "24-03-05 14:01:00"});
+
+  Search(TestTime(14, 7, 0), TestTime(14, 10, 0));  // the end is the file's end
+  ExpectWindow({7, 8, 9}, {"24-03-05 14:07:00", "24-03-05 14:08:00", "24-03-05 14:09:00"});
+
+  Search(TestTime(14, 10, 0), TestTime(14, 10, 0));
+  ExpectWindow({}, {});
+  EXPECT_EQ(form->Chart2->SeriesCount(), 3);
+  EXPECT_TRUE(messageBoxes.isEmpty());
+  EXPECT_EQ(form->BusyReading, 0);
+}
+
+TEST_F(ViewerSearchTest, RangeChecksInTheirOrder) {
+  WriteAndOpen("s.vq", 3, 10, 60);
+  Search(TestTime(14, 2, 0), TestTime(14, 4, 0));
+
+  Search(TestTime(13, 59, 59), TestTime(14, 5, 0));
+  ExpectMessage("It is beyond the minimum time range!");
+  Search(TestTime(14, 10, 1), TestTime(14, 10, 2));
+  ExpectMessage("It is beyond the maximum time range!");
+  Search(TestTime(13, 0, 0), TestTime(14, 10, 1));  // both wrong: the maximum check comes first
+  ExpectMessage("It is beyond the maximum time range!");
+  Search(TestTime(14, 5, 0), TestTime(14, 4, 0));
+  ExpectMessage("The starting time should be greater than the end time!");
+  ExpectWindow({2, 3, 4}, {"24-03-05 14:02:00", "24-03-05 14:03:00", "24-03-05 14:04:00"});
+}
+
+TEST_F(ViewerSearchTest, EveryStartOnARecordFindsThatRecord) {
+  // A start with milliseconds and an interval that leaves no whole fraction of a day: the index
+  // taken from TDateTime differences misses many of these records.
+  const TDateTime start = TestTime(9, 17, 3, 481);
+  WriteAndOpen("s.vq", 2, 400, 7, start);
+  for (std::int64_t k = 0; k < 400; k += 3) {
+    const TDateTime onRecord = MsToDateTime(DateTimeToMs(start) + k * 7000);
+    Search(onRecord, onRecord);
+    ASSERT_GE(form->Chart2->Series(1)->Count(), 1) << k;
+    EXPECT_EQ(form->Chart2->Series(1)->YValue(0), RecordValue(k, 1)) << k;
+  }
+}
+
+TEST_F(ViewerSearchTest, LongWindowIsReadWhole) {
+  const TDateTime start = TestTime(0, 0, 0);
+  WriteAndOpen("s.vq", 2, 30500, 1, start);
+  Search(MsToDateTime(DateTimeToMs(start) + 100'000),
+         MsToDateTime(DateTimeToMs(start) + 30'099'000));
+  EXPECT_EQ(HistoryViewState.PointsShown, 30000);
+  ASSERT_EQ(form->Chart2->Series(1)->Count(), 30000);
+  EXPECT_EQ(form->Chart2->Series(1)->YValue(29999), RecordValue(30099, 1));
+  EXPECT_EQ(form->Chart2->Series(0)->Label(29999), QStringLiteral("24-03-05 08:21:39"));
+}
+
+TEST_F(ViewerSearchTest, SeriesKeepColoursAndAliasesButShowEveryLine) {
+  WriteAndOpen("s.vq", 3, 10, 60);
+  form->ChannelControlList[2].ColorPanel->SetColor(clFuchsia);
+  ChannelAliasTable.SetAlias(1, "Boiler");
+  form->ChannelControlList[1].CheckBox->setChecked(false);
+  CurveSelectedFlags[1] = 0;
+  form->Chart2->Series(1)->SetLineVisible(false);
+
+  Search(TestTime(14, 0, 0), TestTime(14, 3, 0));
+  EXPECT_EQ(form->Chart2->Series(2)->Color(), clFuchsia);
+  EXPECT_EQ(form->Chart2->Series(1)->Title(), QStringLiteral("Boiler"));
+  EXPECT_TRUE(form->Chart2->Series(1)->LineVisible());
+  EXPECT_FALSE(form->ChannelControlList[1].CheckBox->isChecked());
+  EXPECT_EQ(CurveSelectedFlags[1], 0);
+}
+
+TEST_F(ViewerSearchTest, FileWhoseIntervalBecameZeroIsRefused) {
+  const std::string path = WriteAndOpen("s.vq", 3, 10, 60);
+  const std::int32_t zero = 0;
+  ASSERT_TRUE(WriteExistingFileAt(path, 8, &zero, sizeof zero).ok());
+  Search(TestTime(14, 2, 0), TestTime(14, 4, 0));
+  ASSERT_EQ(messageBoxes.size(), 1);
+  EXPECT_EQ(form->Chart2->Series(1)->Count(), 10);
+}
+
+}  // namespace
