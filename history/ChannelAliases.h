@@ -32,8 +32,6 @@ class TChannelAliasTable {
  public:
   using Bytes = std::array<char, kAliasFileSize>;
 
-  // The table as the file holds it.
-  const Bytes& Data() const { return bytes_; }
   // Every byte zero.
   void Clear() { bytes_.fill(0); }
 

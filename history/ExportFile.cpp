@@ -13,7 +13,6 @@
 
 namespace {
 
-constexpr std::int64_t kMsPerSecond = 1000;
 // A line step longer than any date range ends the export after its first line; holding it here
 // keeps the running time from overflowing.
 constexpr std::int64_t kLongestStepMs = std::numeric_limits<std::int64_t>::max() / 2;
@@ -51,34 +50,21 @@ bool ExportRangeIsValid(TDateTime start, TDateTime end, TDateTime fileStart, TDa
   return s <= e && s >= DateTimeToMs(fileStart) && e <= DateTimeToMs(fileEnd);
 }
 
-FileStatus HistoryExport::Open(const std::string& historyPath, int maxChannels) {
+FileStatus HistoryExport::Open(const std::string& historyPath) {
   FileStatus status = reader_.Open(historyPath);
   if (!status.ok()) return status;
-  if (reader_.IntervalSeconds() == 0) {
-    return FileStatus::Fail(FileError::BadContent,
-                            historyPath +
-                                " cannot be exported: its record interval is 0 s, so "
-                                "its records have no times");
-  }
-  const int n = reader_.ChannelCount();
-  if (n < 1 || n > maxChannels) {
-    return FileStatus::Fail(FileError::BadContent,
-                            historyPath + " cannot be exported: it has " + std::to_string(n) +
-                                " channels, the viewer holds 1 to " + std::to_string(maxChannels));
-  }
+  const std::string refusal = HistoryFileRefusal(reader_);
+  if (!refusal.empty()) return FileStatus::Fail(FileError::BadContent, refusal);
+  timeline_ = TRecordTimeline::Of(reader_);
   return FileStatus::Ok();
 }
 
-std::int64_t HistoryExport::IntervalMs() const {
-  return std::int64_t{reader_.IntervalSeconds()} * kMsPerSecond;
-}
-
 std::int64_t HistoryExport::FirstRecord(TDateTime start) const {
-  return IntervalsUpTo(DateTimeToMs(reader_.StartTime()), DateTimeToMs(start), IntervalMs());
+  return IntervalsUpTo(timeline_.StartMs, DateTimeToMs(start), timeline_.IntervalMs);
 }
 
 std::int64_t HistoryExport::IntervalCount(TDateTime start, TDateTime end) const {
-  return IntervalsUpTo(DateTimeToMs(start), DateTimeToMs(end), IntervalMs());
+  return IntervalsUpTo(DateTimeToMs(start), DateTimeToMs(end), timeline_.IntervalMs);
 }
 
 std::string HistoryExport::HeaderLine(std::span<const std::uint8_t> selected) const {
@@ -140,7 +126,7 @@ int HistoryExport::WriteLines(std::ifstream& source, std::ofstream& out, TDateTi
   if (!out.write(header.data(), std::ssize(header))) return LastError();
 
   const std::int64_t stepMs = static_cast<std::int64_t>(std::min<__int128>(
-      static_cast<__int128>(step + std::int64_t{1}) * IntervalMs(), kLongestStepMs));
+      static_cast<__int128>(step + std::int64_t{1}) * timeline_.IntervalMs, kLongestStepMs));
   const std::int64_t endMs = DateTimeToMs(end);
   std::vector<float> values(reader_.ChannelCount());
   for (std::int64_t t = DateTimeToMs(start); t <= endMs; t += stepMs) {

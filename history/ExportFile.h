@@ -29,6 +29,7 @@
 
 #include "common/DateTime.h"
 #include "common/HistoryFile.h"
+#include "history/PageSearch.h"
 
 // The sampling step typed by the user: a whole number of at least 0 (the runtime's integer
 // syntax), or nothing.
@@ -42,12 +43,11 @@ class HistoryExport {
  public:
   // Reads and checks the history file's header. Fails with Missing or Io when the file cannot be
   // opened or read, and with BadContent (the message names the file and the fault) for a header
-  // the reader refuses, an interval of 0 (records have no times) or a channel count outside
-  // 1..maxChannels.
-  FileStatus Open(const std::string& historyPath, int maxChannels);
+  // the reader refuses or a file the viewer cannot show (HistoryFileRefusal: channel count
+  // outside 1..128, interval 0, times past the last date).
+  FileStatus Open(const std::string& historyPath);
 
   // REQUIRES for the rest: Open succeeded.
-  const HistoryFileReader& Source() const { return reader_; }
   // m: the first record at or after `start` (0 for a start before the file's first record).
   std::int64_t FirstRecord(TDateTime start) const;
   // The intervals from start to end, rounded up (the export's progress maximum; with a step
@@ -64,7 +64,6 @@ class HistoryExport {
                    const std::function<void()>& lineWritten) const;
 
  private:
-  std::int64_t IntervalMs() const;
   // Seeks to the first record, writes the header line and the record lines; 0, or the errno of
   // a write that failed.
   int WriteLines(std::ifstream& source, std::ofstream& out, TDateTime start, TDateTime end,
@@ -75,4 +74,5 @@ class HistoryExport {
                          std::span<const std::uint8_t> selected) const;
 
   HistoryFileReader reader_;
+  TRecordTimeline timeline_;  // of reader_, set by Open
 };

@@ -10,9 +10,6 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
-#include <algorithm>
-#include <climits>
-
 #include "history/DatePickers.h"
 #include "history/ExportFile.h"
 #include "history/Form1.h"
@@ -47,11 +44,6 @@ Control* Placed(Control* control, const char* name, int left, int top, int width
 
 QString DisplayTime(TDateTime value) {
   return QString::fromStdString(FormatDateTime(kDisplayDateTimePattern, value));
-}
-
-// A gauge of 0..0 would show Qt's busy animation instead of an empty bar.
-int GaugeMaximum(std::int64_t intervals) {
-  return static_cast<int>(std::clamp<std::int64_t>(intervals, 1, INT_MAX));
 }
 
 }  // namespace
@@ -154,14 +146,14 @@ void TForm2::Button1Click() {
 
 void TForm2::ExportRange(TDateTime start, TDateTime end, std::int32_t step) {
   HistoryExport exporter;
-  const FileStatus opened = exporter.Open(HistoryViewState.HistoryFilePath, kViewerMaxChannels);
+  const FileStatus opened = exporter.Open(HistoryViewState.HistoryFilePath);
   if (!opened.ok()) {
     // A file that is gone or unreadable ends the press quietly; one that cannot be exported
     // says why.
     if (opened.Error == FileError::BadContent) Message(QString::fromStdString(opened.Message));
     return;
   }
-  CGauge1->setMaximum(GaugeMaximum(exporter.IntervalCount(start, end)));
+  CGauge1->setMaximum(ProgressMaximum(exporter.IntervalCount(start, end)));
   CGauge1->setValue(0);
   if (!SaveDialog_histr.Execute(this)) return;
 

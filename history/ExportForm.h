@@ -11,8 +11,8 @@
 // Button1 reads the viewer's state (HistoryViewState's file path and bounds, CurveSelectedFlags)
 // at the press. Refusals, each with a message box and nothing written: a range outside the file
 // or a start after the end ("The Time Range is not correct!"), a step that is not a whole number
-// of at least 0, a history file the viewer cannot export (interval 0, channel count outside
-// 1..128), an export file that cannot be created or written. A history file that can no longer
+// of at least 0, a history file the viewer cannot show (HistoryFileRefusal), an export file that
+// cannot be created or written. A history file that can no longer
 // be opened ends the press silently. GUI thread only.
 
 #include <QDialog>

@@ -279,12 +279,17 @@ class TForm1 : public QWidget {
   void ReplaceSeries(int channels, std::int64_t points);
   // Shows the progress panel and reads records first .. first + limit - 1 of `reader` into the
   // series (point j = record first + j, series 0 labelled firstLabelMs + j·interval), in blocks,
-  // advancing CGauge1 and repainting it. Stops early at the end of the file. Sets PointsShown and
-  // returns the number of records read.
+  // advancing CGauge1 (its maximum: limit) and repainting it. Stops early at the end of the file.
+  // Sets PointsShown and returns the number of records read.
   std::int64_t PlotRecords(const HistoryFileReader& reader, std::int64_t first, std::int64_t limit,
                            std::int64_t firstLabelMs);
-  // Opens HistoryFilePath again for a page or a search: true when it still opens as a history
-  // file with the channel count of the one shown (the side panel's rows match its channels).
+  // Opens `path`: true when it opens as a history file that the viewer can show. One that opens
+  // but cannot be shown is refused with its reason in a message box; one that cannot be opened
+  // at all (gone, unreadable) is not reported.
+  bool OpenShowableFile(HistoryFileReader& reader, const std::string& path) const;
+  // Opens HistoryFilePath again for a page or a search, as OpenShowableFile does: true when it
+  // can still be shown and has the channel count of the one shown (the side panel's rows match
+  // its channels).
   bool ReopenShownFile(HistoryFileReader& reader) const;
   // The search's reading once the range and the file have passed their checks.
   void ShowSearchWindow(const HistoryFileReader& reader, std::int64_t startMs, std::int64_t endMs);
@@ -294,8 +299,6 @@ class TForm1 : public QWidget {
   // the chart's colours) and moves the page state past it; true when the reading stopped at
   // the end of the file rather than at the page's limit.
   bool ShowPage(const HistoryFileReader& reader, std::int64_t firstRecord);
-
-  int shownChannels_ = 0;  // channels of the file shown (0 before the first open)
 };
 
 // The main window; set by its constructor, cleared by its destructor.

@@ -72,17 +72,8 @@ QLineEdit* NewValueEdit(QWidget* parent) {
 
 void TForm1::but_open_histr_dataClick() {
   if (open_histr_data.Execute(this)) {
-    const std::string path = QFile::encodeName(open_histr_data.FileName()).toStdString();
     HistoryFileReader reader;
-    const FileStatus status = reader.Open(path);
-    // A file that cannot be opened at all changes nothing and is not reported; one that opens
-    // but cannot be shown is refused with its reason.
-    std::string refusal = status.Error == FileError::BadContent ? status.Message
-                          : status.ok()                         ? HistoryFileRefusal(reader)
-                                                                : std::string();
-    if (!refusal.empty()) {
-      ShowMessageBox(QString::fromStdString(refusal), QCoreApplication::applicationName());
-    } else if (status.ok()) {
+    if (OpenShowableFile(reader, QFile::encodeName(open_histr_data.FileName()).toStdString())) {
       ShowOpenedFile(reader);
     }
   }
@@ -111,7 +102,6 @@ void TForm1::ShowOpenedFile(const HistoryFileReader& reader) {
     BindAfterDrawValues(*series);
   }
   BuildChannelPanel(reader.Header());
-  shownChannels_ = channels;
   CurveSelectedFlags.fill(1);
 
   state.FileStartTime = MsToDateTime(timeline.StartMs);
@@ -120,7 +110,6 @@ void TForm1::ShowOpenedFile(const HistoryFileReader& reader) {
   SetPickerDateTime(*DateTimePickerEndTime, pageEnd);
   state.FileEndTime = MsToDateTime(timeline.EndMs());
 
-  CGauge1->setMaximum(static_cast<int>(pageRecords));
   const std::int64_t read = PlotRecords(reader, 0, pageRecords, timeline.StartMs);
   MovePageState(channels, 0, read, timeline);
   Button_histr_back->setEnabled(false);
@@ -193,7 +182,6 @@ void TForm1::FreeChannelPanel() {
 }
 
 void TForm1::ReplaceSeries(int channels, std::int64_t points) {
-  for (int i = 0; i < Chart2->SeriesCount(); ++i) Chart2->Series(i)->Clear();
   Chart2->RemoveAllSeries();
   // Room for every point from the start (0: a series that grows as needed).
   const int capacity = static_cast<int>(std::clamp<std::int64_t>(points, 0, INT32_MAX));
@@ -208,6 +196,7 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
                                  std::int64_t limit, std::int64_t firstLabelMs) {
   Panel_histread_progress->setVisible(true);
   CGauge1->setToolTip(kReadingHint);
+  CGauge1->setMaximum(ProgressMaximum(limit));
   CGauge1->setValue(0);
   RepaintWhileReading();
 
@@ -242,9 +231,18 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
   return done;
 }
 
+bool TForm1::OpenShowableFile(HistoryFileReader& reader, const std::string& path) const {
+  const FileStatus status = reader.Open(path);
+  if (!status.ok() && status.Error != FileError::BadContent) return false;
+  const std::string refusal = status.ok() ? HistoryFileRefusal(reader) : status.Message;
+  if (refusal.empty()) return true;
+  ShowMessageBox(QString::fromStdString(refusal), QCoreApplication::applicationName());
+  return false;
+}
+
 bool TForm1::ReopenShownFile(HistoryFileReader& reader) const {
-  return reader.Open(HistoryViewState.HistoryFilePath).ok() &&
-         reader.ChannelCount() == shownChannels_ && shownChannels_ > 0;
+  return OpenShowableFile(reader, HistoryViewState.HistoryFilePath) &&
+         reader.ChannelCount() == static_cast<int>(ChannelControlList.size());
 }
 
 void TForm1::FinishReading() {

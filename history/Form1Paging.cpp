@@ -3,7 +3,6 @@
 // and the two buttons.
 
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <algorithm>
 
@@ -51,13 +50,11 @@ bool TForm1::ShowPage(const HistoryFileReader& reader, std::int64_t firstRecord)
   const std::int64_t first = std::min(firstRecord, timeline.RecordCount);
   const std::int64_t pageRecords =
       std::min<std::int64_t>(timeline.RecordCount - first, kPageRecordLimit);
-  CGauge1->setMaximum(static_cast<int>(pageRecords));
   // Series made by paging carry no titles and the chart's own colours; only series 0 reports
   // its drawing.
   ReplaceSeries(channels, pageRecords);
   BindAfterDrawValues(*Chart2->Series(0));
-  const std::int64_t read =
-      PlotRecords(reader, first, kPageRecordLimit, timeline.RecordTimeMs(first));
+  const std::int64_t read = PlotRecords(reader, first, pageRecords, timeline.RecordTimeMs(first));
   MovePageState(channels, first, read, timeline);
   return read < kPageRecordLimit;
 }

@@ -3,7 +3,6 @@
 
 #include <QCoreApplication>
 #include <QDateEdit>
-#include <QProgressBar>
 #include <QTimeEdit>
 
 #include "history/ColorPanel.h"
@@ -11,13 +10,6 @@
 #include "history/Form1.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/Dialogs.h"
-
-namespace {
-
-const QString kNoIntervalMessage =
-    QStringLiteral("The history file has no record interval: no time window can be searched!");
-
-}  // namespace
 
 void TForm1::Button1Click() {
   const std::int64_t startMs =
@@ -33,13 +25,7 @@ void TForm1::Button1Click() {
     return;
   }
   HistoryFileReader reader;
-  if (ReopenShownFile(reader)) {
-    if (reader.IntervalSeconds() <= 0) {
-      ShowMessageBox(kNoIntervalMessage, QCoreApplication::applicationName());
-    } else {
-      ShowSearchWindow(reader, startMs, endMs);
-    }
-  }
+  if (ReopenShownFile(reader)) ShowSearchWindow(reader, startMs, endMs);
   FinishReading();
 }
 
@@ -47,7 +33,6 @@ void TForm1::ShowSearchWindow(const HistoryFileReader& reader, std::int64_t star
                               std::int64_t endMs) {
   BusyReading = 1;
   const TSearchWindow window = SearchWindow(TRecordTimeline::Of(reader), startMs, endMs);
-  CGauge1->setMaximum(static_cast<int>(std::min<std::int64_t>(window.Points, INT32_MAX)));
   const int channels = reader.ChannelCount();
   ReplaceSeries(channels, window.Points);
   for (int i = 0; i < channels; ++i) {

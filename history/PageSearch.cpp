@@ -24,19 +24,23 @@ std::int64_t TRecordTimeline::RecordTimeMs(std::int64_t k) const {
 }
 
 std::string HistoryFileRefusal(const HistoryFileReader& reader) {
+  const std::string refused = reader.Path() + " cannot be shown or exported: ";
   const int channels = reader.ChannelCount();
   if (channels < 1 || channels > kViewerMaxChannels) {
-    return "Cannot show " + reader.Path() + ": it holds " + std::to_string(channels) +
-           " channels, and the viewer shows 1 to " + std::to_string(kViewerMaxChannels) + ".";
+    return refused + "it holds " + std::to_string(channels) +
+           " channels, and the viewer holds 1 to " + std::to_string(kViewerMaxChannels) + ".";
   }
   if (reader.IntervalSeconds() <= 0) {
-    return "Cannot show " + reader.Path() +
-           ": its record interval is 0 seconds, so its records have no times.";
+    return refused + "its record interval is 0 seconds, so its records have no times.";
   }
   if (!IsInDateRange(MsToDateTime(TRecordTimeline::Of(reader).EndMs()))) {
-    return "Cannot show " + reader.Path() + ": the times of its records run past the year 9999.";
+    return refused + "the times of its records run past the year 9999.";
   }
   return {};
+}
+
+int ProgressMaximum(std::int64_t steps) {
+  return static_cast<int>(std::clamp<std::int64_t>(steps, 1, std::numeric_limits<int>::max()));
 }
 
 std::int32_t PageCountFor(std::int64_t records, std::int64_t pageRecords) {

@@ -30,10 +30,14 @@ struct TRecordTimeline {
 
 // The most channels the viewer holds (series, check boxes, curve flags, aliases).
 inline constexpr int kViewerMaxChannels = 128;
-// Empty when the viewer can show the opened file; otherwise why not (English, names the file):
-// a channel count outside 1..128, a record interval of 0 (its records have no times), or
-// records whose times run past the last date a time can hold.
+// Empty when the viewer can show and export the opened file; otherwise why not (English, names
+// the file): a channel count outside 1..128, a record interval of 0 (its records have no times),
+// or records whose times run past the last date a time can hold.
 std::string HistoryFileRefusal(const HistoryFileReader& reader);
+
+// The maximum of a progress gauge that advances `steps` times: at least 1 (a gauge of 0..0
+// shows a busy animation instead of an empty bar) and at most the largest int.
+int ProgressMaximum(std::int64_t steps);
 
 // ---- Pages ----
 

@@ -3,6 +3,7 @@
 #include <QLabel>
 #include <QPushButton>
 
+#include "common/MeterRecord.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
@@ -55,6 +56,18 @@ TCp936Edit* NewDialogEdit(QDialog& dialog, const char* objectName, const char* t
 QComboBox* NewDialogCombo(QDialog& dialog, const char* objectName, const QStringList& items,
                           int selected, const QRect& rect) {
   return Placed(MakeListCombo(items, selected, &dialog), objectName, rect);
+}
+
+QStringList ComPortItems() {
+  QStringList items;
+  for (int port = 1; port <= kComPortCount; ++port) items << QStringLiteral("COM%1").arg(port);
+  return items;
+}
+
+QStringList DecimalsItems() {
+  QStringList items;
+  for (int decimals = 0; decimals <= kMaxDecimals; ++decimals) items << QString::number(decimals);
+  return items;
 }
 
 void ShowInputError(const char* text) {

@@ -1,7 +1,8 @@
 #pragma once
-// Building blocks of the station's small modal dialogs (sign-in, change password): a fixed-size
-// frame centred on the desktop, controls at design positions, password edits, and the
-// modal-result behaviour of their buttons. GUI thread only.
+// Building blocks of the station's small modal dialogs (sign-in, change password, batch add): a
+// fixed-size frame centred on the desktop, controls at design positions, password edits, the
+// modal-result behaviour of their buttons, and the item lists and input-error box that the
+// dialogs share with the main window. GUI thread only.
 //
 // Modal results (TModalResult): the dialog's QDialog::result(). A button that carries a modal
 // result closes the dialog with it; the OK button first sets 1 (mrOk), then runs its check,
@@ -37,6 +38,11 @@ TCp936Edit* NewDialogEdit(QDialog& dialog, const char* objectName, const char* t
 // A pick-only list (MakeListCombo) with item `selected` selected.
 QComboBox* NewDialogCombo(QDialog& dialog, const char* objectName, const QStringList& items,
                           int selected, const QRect& rect);
+
+// Items of the COM port lists, "COM1" to "COM40" (item index = COM index), and of the decimals
+// lists, "0" to "4".
+QStringList ComPortItems();
+QStringList DecimalsItems();
 
 // The station's input-error box: `text` (UTF-8) in a message box captioned "错误" with an OK
 // button.

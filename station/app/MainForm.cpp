@@ -24,6 +24,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/StatusBar.h"
 #include "platform/gui/StringGrid.h"
+#include "station/app/DialogControls.h"
 #include "station/comm/MeterComm.h"
 
 Tfm_MainForm* fm_MainForm = nullptr;
@@ -117,21 +118,9 @@ QComboBox* NewCombo(const char* name, const QStringList& items, int selected, QW
   return Named(MakeListCombo(items, selected, parent), name);
 }
 
-QStringList ComPortItems() {
-  QStringList items;
-  for (int port = 1; port <= kComPortCount; ++port) items << QStringLiteral("COM%1").arg(port);
-  return items;
-}
-
 QStringList BaudRateItems() {
   QStringList items;
   for (std::int32_t rate : BaudRateTable) items << QString::number(rate);
-  return items;
-}
-
-QStringList DecimalsItems() {
-  QStringList items;
-  for (int decimals = 0; decimals <= kMaxDecimals; ++decimals) items << QString::number(decimals);
   return items;
 }
 

@@ -37,7 +37,6 @@ constexpr int kUnitMaxBytes = 19;
 constexpr char kNotANumber[] = "请正确输入数值!";
 constexpr char kTooManyMeters[] = "添加后设备个数大于120台, 请减少要添加的设备数!";
 constexpr char kTooManyChannels[] = "设备通道数不得大于48个, 请减少要添加的通道数!";
-constexpr char kNoMeters[] = "添加设备数不得小于1台, 请增加要添加的设备数!";
 constexpr char kNoChannels[] = "设备通道数不得小于1个, 请增加要添加的通道数!";
 
 QRect LabelRect(int column, int row) {
@@ -46,18 +45,6 @@ QRect LabelRect(int column, int row) {
 
 QRect FieldRect(int column, int row, int width = kFieldWidth) {
   return {kColumnLeft[column], kRowTop + row * kRowPitch + kFieldOffset, width, kFieldHeight};
-}
-
-QStringList ComPortItems() {
-  QStringList items;
-  for (int port = 1; port <= kComPortCount; ++port) items << QStringLiteral("COM%1").arg(port);
-  return items;
-}
-
-QStringList DecimalsItems() {
-  QStringList items;
-  for (int decimals = 0; decimals <= kMaxDecimals; ++decimals) items << QString::number(decimals);
-  return items;
 }
 
 std::optional<std::int32_t> EditInt(const TCp936Edit& edit) {
@@ -148,7 +135,6 @@ const char* Tfm_MeterBatchAddForm::Refusal() const {
   // In 64 bits: a count near the int32 limit must not wrap below 120.
   if (std::int64_t{input->MeterCount} + ExistingMeterCount > kMaxMeters) return kTooManyMeters;
   if (input->ChannelCount > kMaxChannels) return kTooManyChannels;
-  if (input->MeterCount < 1) return kNoMeters;
   if (input->ChannelCount < 1) return kNoChannels;
   return nullptr;
 }

@@ -8,7 +8,10 @@
 // A requester that stopped waiting withdraws its request (Command = 0) and may post the next
 // one: the serving thread publishes Value and Result only while Command is still the one it
 // answered, and clears it by a compare-exchange from that command, so the late answer of a
-// withdrawn request neither overwrites the next request's value nor clears its command.
+// withdrawn request neither overwrites the value of a request of the other kind posted since
+// nor clears its command. A request of the same kind posted before that late answer could not
+// be told from the withdrawn one: the requester's bound, longer than a poll in progress plus
+// one exchange, keeps a running thread from answering that late.
 //
 // The target is the COM index of the selected meter's port rather than a port handle: a reopened
 // port gets another handle, and a handle saved at row selection would then name no port.

@@ -93,8 +93,6 @@ TEST_F(BatchAddTest, RefusedEntriesKeepTheDialogOpenAndTheTableUnchanged) {
       {"1", "1", "1", "abc", "10000", kNumber},
       {"1", "1", "1.5", "1000", "10000", kNumber},
       {"1", "1", "1", "1000", "", kNumber},
-      {"0", "1", "1", "1000", "10000", "添加设备数不得小于1台, 请增加要添加的设备数!"},
-      {"-3", "1", "1", "1000", "10000", "添加设备数不得小于1台, 请增加要添加的设备数!"},
       {"1", "0", "1", "1000", "10000", "设备通道数不得小于1个, 请增加要添加的通道数!"},
   };
   for (const auto& c : cases) {
@@ -114,6 +112,20 @@ TEST_F(BatchAddTest, RefusedEntriesKeepTheDialogOpenAndTheTableUnchanged) {
   }
   EXPECT_EQ(BatchAdd("1", "48"), mrOk);
   EXPECT_EQ(Meter(0).ChannelCount, 48);
+}
+
+TEST_F(BatchAddTest, NoMetersToAddAppendsNothingAndSelectsTheLastMeter) {
+  PutEmptyMeters(3);
+  for (const char* count : {"0", "-3"}) {
+    SCOPED_TRACE(count);
+    messageBoxes.clear();
+    EXPECT_EQ(BatchAdd([&](Tfm_MeterBatchAddForm& d) { d.ed_MeterAddCount->setText(count); }),
+              mrOk);
+    EXPECT_TRUE(messageBoxes.isEmpty());
+    EXPECT_EQ(Table().MeterCount, 3);
+    EXPECT_EQ(MeterGrid().RowCount(), 5);
+    EXPECT_EQ(MeterGrid().Row(), 3);
+  }
 }
 
 TEST_F(BatchAddTest, NewMetersTakeTheCommonSettingsBehindTheExistingOnes) {

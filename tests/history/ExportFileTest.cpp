@@ -57,7 +57,7 @@ Exported Export(const std::string& history, TDateTime start, TDateTime end, std:
                 std::span<const std::uint8_t> selected, const std::string& target) {
   HistoryExport exporter;
   Exported result;
-  result.Status = exporter.Open(history, kViewerChannels);
+  result.Status = exporter.Open(history);
   if (!result.Status.ok()) return result;
   result.Status = exporter.Write(target, start, end, step, selected, [&] { ++result.Lines; });
   if (result.Status.ok()) result.Bytes = ReadFileBytes(target);
@@ -72,7 +72,7 @@ TEST(ExportFileTest, RangeBetweenRecordsWithStepOne) {
   auto flags = AllSelected();
   flags[1] = 0;  // T2 unchecked
   HistoryExport exporter;
-  ASSERT_TRUE(exporter.Open(history, kViewerChannels).ok());
+  ASSERT_TRUE(exporter.Open(history).ok());
   EXPECT_EQ(exporter.FirstRecord(At(14, 0, 30)), 1);
   EXPECT_EQ(exporter.IntervalCount(At(14, 0, 30), At(14, 5, 0)), 5);
 
@@ -92,7 +92,7 @@ TEST(ExportFileTest, StartExactlyOnARecordExportsThatRecord) {
   TempDir dir;
   const std::string history = MakeHistory(dir, 1, 0, 7);
   HistoryExport exporter;
-  ASSERT_TRUE(exporter.Open(history, kViewerChannels).ok());
+  ASSERT_TRUE(exporter.Open(history).ok());
   for (int k = 0; k < 20000; ++k) {
     const std::int64_t ms = DateTimeToMs(kStart) + std::int64_t{k} * 7000;
     const DateTimeParts p = DecodeDateTime(MsToDateTime(ms));
@@ -171,12 +171,12 @@ TEST(ExportFileTest, RecordsBeyondFourGibibytesAreReached) {
 TEST(ExportFileTest, FilesTheViewerCannotHoldAreRefused) {
   TempDir dir;
   HistoryExport exporter;
-  const FileStatus zero = exporter.Open(MakeHistory(dir, 2, 3, 0, "zero.vq"), kViewerChannels);
+  const FileStatus zero = exporter.Open(MakeHistory(dir, 2, 3, 0, "zero.vq"));
   EXPECT_EQ(zero.Error, FileError::BadContent);
   EXPECT_NE(zero.Message.find("zero.vq"), std::string::npos);
-  const FileStatus wide = exporter.Open(MakeHistory(dir, 129, 1, 1, "wide.vq"), kViewerChannels);
+  const FileStatus wide = exporter.Open(MakeHistory(dir, 129, 1, 1, "wide.vq"));
   EXPECT_EQ(wide.Error, FileError::BadContent);
-  EXPECT_EQ(exporter.Open(dir.File("missing.vq"), kViewerChannels).Error, FileError::Missing);
+  EXPECT_EQ(exporter.Open(dir.File("missing.vq")).Error, FileError::Missing);
 }
 
 TEST(ExportFileTest, TargetsThatCannotTakeTheExportAreReported) {

@@ -76,4 +76,18 @@ TEST_F(ViewerPagingTest, FileGoneLeavesThePageAsItWas) {
   EXPECT_TRUE(messageBoxes.isEmpty());
 }
 
+TEST_F(ViewerPagingTest, FileThatCanNoLongerBeShownIsRefusedAndThePageStays) {
+  const std::string path = WriteAndOpen("p.vq", 2, 25000, 5);
+  const std::int32_t zero = 0;  // its records have no times any more
+  ASSERT_TRUE(WriteExistingFileAt(path, offsetof(THistoryFileHeader, IntervalSeconds), &zero,
+                                  sizeof zero)
+                  .ok());
+  form->Button_histr_nextClick();
+  ExpectPage(0, 20000);
+  EXPECT_EQ(HistoryViewState.CurrentPage, 1);
+  ASSERT_EQ(messageBoxes.size(), 1);
+  EXPECT_TRUE(messageBoxes[0].contains(QStringLiteral("p.vq"))) << messageBoxes[0].toStdString();
+  EXPECT_EQ(form->BusyReading, 0);
+}
+
 }  // namespace
