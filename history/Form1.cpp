@@ -17,6 +17,7 @@
 #include "common/AppPaths.h"
 #include "history/ColorPanel.h"
 #include "history/DatePickers.h"
+#include "platform/gui/Controls.h"
 #include "platform/gui/AlignLayout.h"
 #include "platform/gui/Captions.h"
 #include "platform/gui/Chart.h"
@@ -56,34 +57,6 @@ constexpr int kAliasEditMaxBytes = kAliasTextBytes;
 constexpr int kRangeEditMaxBytes = 40;
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
-
-template <class Control>
-Control* Named(Control* control, const char* name) {
-  control->setObjectName(QString::fromLatin1(name));
-  return control;
-}
-
-template <class Control>
-Control* Placed(Control* control, int left, int top, int width, int height) {
-  control->setGeometry(left, top, width, height);
-  return control;
-}
-
-QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
-  return Named(new QPushButton(Utf8(text), parent), name);
-}
-
-QLabel* NewLabel(const char* name, const char* text, QWidget* parent) {
-  return Named(new QLabel(Utf8(text), parent), name);
-}
-
-TCp936Edit* NewEdit(const char* name, const char* text, int maxBytes, QWidget* parent) {
-  auto* edit = Named(new TCp936Edit(Utf8(text), parent), name);
-  edit->SetMaxBytes(maxBytes);
-  return edit;
-}
-
-TPanel* NewPanel(const char* name, QWidget* parent) { return Named(new TPanel(parent), name); }
 
 void MakeRed(QLabel* label) { label->setStyleSheet(QStringLiteral("color: red")); }
 

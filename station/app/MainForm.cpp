@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include "common/MeterRecord.h"
+#include "platform/gui/Controls.h"
 #include "platform/gui/AlignLayout.h"
 #include "platform/gui/Captions.h"
 #include "platform/gui/Chart.h"
@@ -84,28 +85,6 @@ constexpr int kDesignBaudIndex = 2;  // 9600
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
-template <class Control>
-Control* Named(Control* control, const char* name) {
-  control->setObjectName(QString::fromLatin1(name));
-  return control;
-}
-
-QPushButton* NewButton(const char* name, const char* text, QWidget* parent) {
-  return Named(new QPushButton(Utf8(text), parent), name);
-}
-
-QLabel* NewLabel(const char* name, const char* text, QWidget* parent) {
-  return Named(new QLabel(Utf8(text), parent), name);
-}
-
-TCp936Edit* NewEdit(const char* name, const char* text, int maxBytes, QWidget* parent) {
-  auto* edit = Named(new TCp936Edit(Utf8(text), parent), name);
-  edit->SetMaxBytes(maxBytes);
-  return edit;
-}
-
-TPanel* NewPanel(const char* name, QWidget* parent) { return Named(new TPanel(parent), name); }
-
 TScrollBox* NewScrollBox(const char* name, QWidget* parent) {
   return Named(new TScrollBox(parent), name);
 }
@@ -135,12 +114,6 @@ TStringGrid* NewGrid(const char* name, const int (&widths)[N], int rowHeight, in
   for (std::size_t col = 0; col < N; ++col) grid->SetColWidths(static_cast<int>(col), widths[col]);
   grid->SetDefaultRowHeight(rowHeight);
   return grid;
-}
-
-QFont PixelFont(const QFont& base, int pixelSize) {
-  QFont font = base;
-  font.setPixelSize(pixelSize);
-  return font;
 }
 
 // A label above its field, in one cell of a grid layout.

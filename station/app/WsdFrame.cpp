@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "platform/gui/Controls.h"
 #include "platform/gui/Colors.h"
 #include "platform/gui/Containers.h"
 
@@ -31,11 +32,6 @@ void SetTextColor(QWidget& widget, const QColor& color) {
   QPalette palette = widget.palette();
   palette.setColor(QPalette::WindowText, color);
   widget.setPalette(palette);
-}
-
-QFont PixelFont(QFont font, int pixelSize) {
-  font.setPixelSize(pixelSize);
-  return font;
 }
 
 }  // namespace
