@@ -7,7 +7,12 @@
 // window is offscreen at 1280 x 900, start-up is flagged finished, and a fake clock moves on one
 // second per tick. The application directory is a temporary one.
 //
-// Prints the medians; the last line is exactly "tick_ms_median=<x> paint_ms_median=<y>".
+// Then the trend page is shown, its range set to the values' range, and for a further
+// kTrendTicks ticks the trend chart's repaint after the tick is timed (every curve scrolls, so
+// each is a full repaint).
+//
+// Prints the medians; the line before the last is "trend_paint_ms_median=<z>", the last line is
+// exactly "tick_ms_median=<x> paint_ms_median=<y>" (those of the Overview ticks).
 // Usage: tick_bench [ticks]   (default 120)
 
 #include <QApplication>
@@ -23,8 +28,11 @@
 
 #include "common/AppPaths.h"
 #include "common/FixedText.h"
+#include "platform/gui/Chart.h"
 #include "platform/gui/Containers.h"
+#include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
+#include "station/app/ConfigFile.h"
 #include "station/app/MainForm.h"
 #include "station/app/OverviewCanvas.h"
 #include "tests/support/TestSupport.h"
@@ -36,6 +44,11 @@ constexpr int kWindowWidth = 1280;
 constexpr int kWindowHeight = 900;
 // One channel in this many is beyond its high limit.
 constexpr int kAlarmEvery = 37;
+// Ticks with the trend page shown (each repaint draws 5,760 curves of 1,000 points).
+constexpr int kTrendTicks = 20;
+// The range of the values WriteRunTimePart writes, set as the trend's axis range.
+constexpr const char* kTrendLow = "-100";
+constexpr const char* kTrendHigh = "1900";
 
 using Clock = std::chrono::steady_clock;
 
@@ -88,6 +101,30 @@ double PaintOverview(Tfm_MainForm& form) {
   return MsSince(start);
 }
 
+// Shows the trend page with the values' range and times the trend chart's repaint after each of
+// `ticks` further ticks, through the backing store as the event loop would paint it.
+std::vector<double> TrendPaints(Tfm_MainForm& form, ScopedFakeClock& clock, int firstTick,
+                                int ticks) {
+  form.ed_CurvesMix->setText(kTrendLow);
+  form.ed_CurvesMax->setText(kTrendHigh);
+  form.btn_SetCurvesRangeClick();
+  form.pgContr_MainForm->SetActivePage(form.tabSheet_RealTimeCurves);
+  QApplication::processEvents();
+  TChart& chart = *form.chart_RealTimeCurves;
+  std::vector<double> paintMs;
+  for (int tick = firstTick; tick < firstTick + ticks; ++tick) {
+    WriteRunTimePart(form.Table, tick);
+    clock.AdvanceSeconds(1);
+    form.timer_PerSecondTimer();
+    const QRect visible = chart.visibleRegion().boundingRect();
+    const Clock::time_point start = Clock::now();
+    chart.repaint(visible);
+    paintMs.push_back(MsSince(start));
+    QApplication::processEvents();  // the rest of the window's repaint after the tick
+  }
+  return paintMs;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -100,6 +137,11 @@ int main(int argc, char** argv) {
 
   TempDir dir;
   SetAppDir(dir.Path());
+  // Setting the trend's range saves it into Config.dat.
+  if (!CreateConfigFileIfMissing(dir.File("Config.dat"))) {
+    std::fprintf(stderr, "cannot create Config.dat in %s\n", dir.Path().c_str());
+    return 1;
+  }
   ScopedFakeClock clock(EncodeDateTime({2019, 12, 3, 14, 5, 8, 0}));
 
   auto form = std::make_unique<Tfm_MainForm>();
@@ -132,6 +174,11 @@ int main(int argc, char** argv) {
   std::printf("tick_ms_max=%.3f paint_ms_max=%.3f\n",
               *std::max_element(tickMs.begin(), tickMs.end()),
               *std::max_element(paintMs.begin(), paintMs.end()));
+  const std::vector<double> trendMs = TrendPaints(*form, clock, ticks, kTrendTicks);
+  std::printf("trend_ticks=%d chart=%dx%d trend_paint_ms_max=%.3f\n", kTrendTicks,
+              form->chart_RealTimeCurves->width(), form->chart_RealTimeCurves->height(),
+              *std::max_element(trendMs.begin(), trendMs.end()));
+  std::printf("trend_paint_ms_median=%.3f\n", Median(trendMs));
   std::printf("tick_ms_median=%.3f paint_ms_median=%.3f\n", Median(tickMs), Median(paintMs));
   return 0;
 }

@@ -4,9 +4,13 @@
 // Picture, from the top: the title, the plot area (the back wall, clear so that the chart's own
 // colour shows until a back colour is set) with a left axis and a bottom axis, and, when shown,
 // the legend at the bottom listing every series by title and colour. Only active series with a
-// visible line are drawn, clipped to the plot area, at most four points per pixel column
-// (ColumnPolyline), so 5,760 curves of 1,000 points or 128 curves of 20,000 points draw in a
-// fraction of a second.
+// visible line are drawn, clipped to the plot area, in the order they were added (the last on
+// top). Lines 1 pixel wide are drawn by TLineRaster (ChartRaster.h) straight into the pixels
+// when the picture goes into a 32-bit image without transform (the cached picture, or Draw into
+// such an image): every pixel is written once however many curves cross it, so 5,760 curves of
+// 1,000 points draw in some 50 ms even when every point jumps across the plot. Wider lines, and
+// every line on other devices (printers), go through QPainter with at most four points per pixel
+// column (ColumnPolyline). The two give the same picture to within a pixel (ChartRaster.h).
 //
 // The whole picture is kept in a cached image that is redrawn only after a change of data,
 // axes, colours, texts or size, and only when the chart is painted (a hidden chart costs
@@ -229,7 +233,17 @@ class TChart : public QWidget {
   const Layout& CurrentLayout() const;
   void DrawChart(QPainter& painter, const Layout& layout) const;
   void DrawTitle(QPainter& painter, const Layout& layout) const;
+  // Draws the series in order. Into a plain 32-bit image (RasterTarget) each run of 1-pixel
+  // lines goes through TLineRaster; wider lines, and every line on other devices, go through
+  // QPainter.
   void DrawSeries(QPainter& painter, const Layout& layout) const;
+  static bool IsDrawn(const TFastLineSeries& series);
+  // The image under `painter` when the raster may draw into it directly, else null.
+  static QImage* RasterTarget(QPainter& painter);
+  // Draws the 1-pixel series from `first` up to the next drawn wider one; returns where it
+  // stopped.
+  int RasterizeThinRun(QImage& image, const Layout& layout, int first) const;
+  void PaintSeries(QPainter& painter, const Layout& layout, const TFastLineSeries& series) const;
   void DrawAxes(QPainter& painter, const Layout& layout) const;
   void DrawLegend(QPainter& painter, const Layout& layout) const;
   QString BottomLabel(double tick) const;

@@ -8,6 +8,7 @@
 #include <cmath>
 
 #include "platform/gui/Chart.h"
+#include "platform/gui/ChartRaster.h"
 
 namespace {
 
@@ -178,18 +179,65 @@ void TChart::DrawTitle(QPainter& painter, const Layout& layout) const {
 }
 
 void TChart::DrawSeries(QPainter& painter, const Layout& layout) const {
-  const Ranges& r = layout.ranges;
+  QImage* image = RasterTarget(painter);
   painter.save();
   painter.setClipRect(layout.plot);
-  for (const auto& series : series_) {
-    if (!series->Active() || !series->LineVisible()) continue;
-    const QPolygonF line = ColumnPolyline(*series, r.xMin, r.xMax, r.yMin, r.yMax, QRectF(layout.plot));
-    QPen pen(ToQColor(series->Color()), series->LineWidth());
-    pen.setCosmetic(true);
-    painter.setPen(pen);
-    painter.drawPolyline(line);
+  const int count = SeriesCount();
+  int i = 0;
+  while (i < count) {
+    if (!IsDrawn(*series_[i])) {
+      ++i;
+    } else if (image != nullptr && series_[i]->LineWidth() == 1) {
+      i = RasterizeThinRun(*image, layout, i);
+    } else {
+      PaintSeries(painter, layout, *series_[i]);
+      ++i;
+    }
   }
   painter.restore();
+}
+
+bool TChart::IsDrawn(const TFastLineSeries& series) {
+  return series.Active() && series.LineVisible();
+}
+
+QImage* TChart::RasterTarget(QPainter& painter) {
+  QPaintDevice* device = painter.device();
+  if (device == nullptr || device->devType() != QInternal::Image) return nullptr;
+  auto* image = static_cast<QImage*>(device);
+  // Anything that would make QPainter's pixels differ from plain opaque 1-pixel lines, and a
+  // shared image, which the raster's first write would copy away from under the painter.
+  const bool plain = painter.deviceTransform().isIdentity() && !painter.hasClipping() &&
+                     painter.opacity() == 1.0 &&
+                     painter.compositionMode() == QPainter::CompositionMode_SourceOver &&
+                     !painter.testRenderHint(QPainter::Antialiasing) && image->isDetached();
+  return plain && TLineRaster::Supports(*image) ? image : nullptr;
+}
+
+int TChart::RasterizeThinRun(QImage& image, const Layout& layout, int first) const {
+  const int count = SeriesCount();
+  int end = first;
+  while (end < count && (!IsDrawn(*series_[end]) || series_[end]->LineWidth() == 1)) ++end;
+  const Ranges& r = layout.ranges;
+  const TPlotMapping mapping(r.xMin, r.xMax, r.yMin, r.yMax, QRectF(layout.plot));
+  TLineRaster raster(image, layout.plot, mapping);
+  // The raster takes the series front to back: the last one drawn shows on top.
+  for (int i = end - 1; i >= first; --i) {
+    const TFastLineSeries& series = *series_[i];
+    if (IsDrawn(series)) raster.DrawUnder(series, ToQColor(series.Color()).rgb());
+  }
+  return end;
+}
+
+void TChart::PaintSeries(QPainter& painter, const Layout& layout,
+                         const TFastLineSeries& series) const {
+  const Ranges& r = layout.ranges;
+  const QPolygonF line =
+      ColumnPolyline(series, r.xMin, r.xMax, r.yMin, r.yMax, QRectF(layout.plot));
+  QPen pen(ToQColor(series.Color()), series.LineWidth());
+  pen.setCosmetic(true);
+  painter.setPen(pen);
+  painter.drawPolyline(line);
 }
 
 void TChart::DrawAxes(QPainter& painter, const Layout& layout) const {

@@ -79,61 +79,53 @@ void TFastLineSeries::SetTitle(const QString& title) {
   owner_.DataChanged();
 }
 
-namespace {
+TPlotMapping::TPlotMapping(double xMin, double xMax, double yMin, double yMax, const QRectF& plot)
+    : xMin_(xMin),
+      xMax_(xMax),
+      xScale_((plot.width() - 1) / (xMax - xMin)),
+      columnOffset_(plot.left() - xMin * xScale_),
+      yScale_((plot.height() - 1) / (yMax - yMin)),
+      // yMin shows on the plot's bottom pixel row.
+      rowOffset_(plot.top() + plot.height() - 1 + yMin * yScale_) {}
 
-// Keeps a value far outside the plot from overflowing the painter's integer coordinates.
-constexpr double kCoordinateLimit = 1e6;
-
-struct ColumnSpan {
-  double first, low, high, last;
-};
-
-}  // namespace
+bool TPlotMapping::IndexRange(const TFastLineSeries& series, int& first, int& last) const {
+  if (series.Count() == 0) return false;
+  const double firstX = static_cast<double>(series.FirstX());
+  const double lastIndex = series.Count() - 1;
+  first = static_cast<int>(std::clamp(std::ceil(xMin_ - firstX) - 1, 0.0, lastIndex));
+  last = static_cast<int>(std::clamp(std::floor(xMax_ - firstX) + 1, 0.0, lastIndex));
+  return true;
+}
 
 QPolygonF ColumnPolyline(const TFastLineSeries& series, double xMin, double xMax, double yMin,
                          double yMax, const QRectF& plot) {
-  QPolygonF line;
-  if (series.Count() == 0) return line;
-  const double xScale = (plot.width() - 1) / (xMax - xMin);
-  const double yScale = (plot.height() - 1) / (yMax - yMin);
-  const double bottomRow = plot.top() + plot.height() - 1;  // the pixel row of yMin
-  // One point beyond each end of the range, so the line runs to the edges of the plot.
-  const auto begin = static_cast<int>(
-      std::clamp<double>(std::ceil(xMin - series.FirstX()) - 1, 0, series.Count() - 1));
-  const auto end = static_cast<int>(
-      std::clamp<double>(std::floor(xMax - series.FirstX()) + 1, 0, series.Count() - 1));
-  line.reserve(std::min(end - begin + 1, 4 * (static_cast<int>(plot.width()) + 3)));
-
-  long long column = 0;
-  double columnX = 0;
-  bool open = false;
-  ColumnSpan span{};
-  auto flush = [&] {
-    line << QPointF(columnX, span.first);
-    if (span.low != span.first) line << QPointF(columnX, span.low);
-    if (span.high != span.low) line << QPointF(columnX, span.high);
-    if (span.last != span.high) line << QPointF(columnX, span.last);
+  struct Column {
+    int column;
+    double first, low, high, last;
   };
-  for (int i = begin; i <= end; ++i) {
-    const float value = series.YValue(i);
-    if (std::isnan(value)) continue;
-    const double px = plot.left() + (static_cast<double>(series.XValue(i)) - xMin) * xScale;
-    const double py = std::clamp(bottomRow - (value - yMin) * yScale, -kCoordinateLimit,
-                                 kCoordinateLimit);
-    const long long pixel = std::llround(std::clamp(px, -kCoordinateLimit, kCoordinateLimit));
-    if (open && pixel == column) {
-      // Screen Y grows downwards: the lowest value has the highest Y.
-      span.low = std::max(span.low, py);
-      span.high = std::min(span.high, py);
-      span.last = py;
-      continue;
+  QPolygonF line;
+  auto flush = [&line](const Column& c) {
+    const double x = c.column;
+    line << QPointF(x, c.first);
+    if (c.low != c.first) line << QPointF(x, c.low);
+    if (c.high != c.low) line << QPointF(x, c.high);
+    if (c.last != c.high) line << QPointF(x, c.last);
+  };
+  bool open = false;
+  Column now{};
+  const TPlotMapping mapping(xMin, xMax, yMin, yMax, plot);
+  auto columnOf = [&mapping](std::int64_t x) { return mapping.Column(x); };
+  ForEachPlotPoint(series, mapping, columnOf, [&](int column, double row) {
+    if (open && column == now.column) {
+      now.low = std::max(now.low, row);
+      now.high = std::min(now.high, row);
+      now.last = row;
+      return;
     }
-    if (open) flush();
+    if (open) flush(now);
     open = true;
-    column = pixel;
-    columnX = static_cast<double>(pixel);
-    span = {py, py, py, py};
-  }
-  if (open) flush();
+    now = {column, row, row, row, row};
+  });
+  if (open) flush(now);
   return line;
 }

@@ -18,8 +18,11 @@
 #include <QRectF>
 #include <QString>
 
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <vector>
 
 #include "platform/gui/Colors.h"
@@ -40,6 +43,14 @@ class TFastLineSeries {
   // REQUIRES: 0 <= index < Count().
   std::int64_t XValue(int index) const { return firstX_ + index; }
   float YValue(int index) const { return y_[Slot(index)]; }
+  // The values of points `first` up to `last`, or up to where the ring wraps if that comes
+  // first, as they lie one after another in memory: two calls cover any range. For loops over
+  // many points. REQUIRES: 0 <= first <= last < Count().
+  std::span<const float> ContiguousValues(int first, int last) const {
+    const int slot = Slot(first);
+    const int wrap = static_cast<int>(y_.size()) - slot;
+    return {y_.data() + slot, static_cast<std::size_t>(std::min(last - first + 1, wrap))};
+  }
   // The chart's label of the point's X position (empty when none was given).
   QString Label(int index) const;
   // X of the oldest and of the newest point (LastX() = FirstX() - 1 when the series is empty).
@@ -97,11 +108,63 @@ class TFastLineSeries {
   QString title_;
 };
 
-// The line that draws the points of `series` with X in [xMin, xMax] and Y in [yMin, yMax] into
-// `plot`: where several points fall into one pixel column it keeps only the first, lowest,
-// highest and last of them, so the line costs at most four points per column however many
-// points the series holds, and still shows every spike. Points just outside the X range are
-// included so the line reaches the plot's edges. NaN values are skipped. REQUIRES xMax > xMin and
-// yMax > yMin.
+// Where the points of a series fall in `plot` while the axes show [xMin, xMax] and [yMin, yMax]:
+// a point's column is its X mapped onto the plot's pixel columns and rounded to the nearest; its
+// row is the screen Y of its value, not rounded (Y grows downwards: the lowest value has the
+// largest row). Values far off are held within a million pixels of the plot, so that no pixel
+// arithmetic overflows. REQUIRES xMax > xMin and yMax > yMin.
+class TPlotMapping {
+ public:
+  TPlotMapping(double xMin, double xMax, double yMin, double yMax, const QRectF& plot);
+
+  int Column(std::int64_t x) const {
+    const double pixel = Limited(static_cast<double>(x) * xScale_ + columnOffset_);
+    // Rounded half up by truncating a shifted, positive value: std::llround is a library call,
+    // and this runs for every point of every curve.
+    return static_cast<int>(static_cast<long long>(pixel + kShift + 0.5) - kShiftWhole);
+  }
+  double Row(float value) const { return Limited(rowOffset_ - value * yScale_); }
+  // The points of `series` that the line through the plot needs: those with X in [xMin, xMax]
+  // and one beyond each end, so the line reaches the plot's edges. False when there is none.
+  bool IndexRange(const TFastLineSeries& series, int& first, int& last) const;
+
+ private:
+  static constexpr double kLimit = 1e6;
+  static constexpr long long kShiftWhole = 1000001;  // makes every limited pixel positive
+  static constexpr double kShift = static_cast<double>(kShiftWhole);
+  // std::clamp would compile to branches.
+  static double Limited(double pixel) { return std::min(std::max(pixel, -kLimit), kLimit); }
+
+  double xMin_, xMax_;
+  double xScale_, columnOffset_;  // column = x * xScale_ + columnOffset_
+  double yScale_, rowOffset_;     // row = rowOffset_ - value * yScale_
+};
+
+// Calls visit(columnOf(x), mapping.Row(value)) for each point (x, value) of `series` that the line
+// through the plot needs (TPlotMapping::IndexRange), oldest first, so columns never decrease;
+// NaN values are skipped. columnOf(x) must give mapping.Column(x), worked out or looked up.
+// A template so that the callers' work compiles into the loop over the points.
+template <typename ColumnOf, typename Visit>
+void ForEachPlotPoint(const TFastLineSeries& series, const TPlotMapping& mapping,
+                      ColumnOf&& columnOf, Visit&& visit) {
+  int index = 0;
+  int last = 0;
+  if (!mapping.IndexRange(series, index, last)) return;
+  const TPlotMapping map = mapping;  // a local copy stays in registers across the visitor's calls
+  while (index <= last) {
+    const std::span<const float> values = series.ContiguousValues(index, last);
+    std::int64_t x = series.XValue(index);
+    for (const float value : values) {
+      if (!std::isnan(value)) visit(columnOf(x), map.Row(value));
+      ++x;
+    }
+    index += static_cast<int>(values.size());
+  }
+}
+
+// The line as a polyline for QPainter: where several points fall into one pixel column it keeps
+// only the first, lowest, highest and last of them (repeats left out), so it costs at most four
+// points per column however many points the series holds, and still shows every spike.
+// REQUIRES xMax > xMin and yMax > yMin.
 QPolygonF ColumnPolyline(const TFastLineSeries& series, double xMin, double xMax, double yMin,
                          double yMax, const QRectF& plot);
