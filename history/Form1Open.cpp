@@ -234,7 +234,7 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
 bool TForm1::OpenShowableFile(HistoryFileReader& reader, const std::string& path) const {
   const FileStatus status = reader.Open(path);
   if (!status.ok() && status.Error != FileError::BadContent) return false;
-  const std::string refusal = status.ok() ? HistoryFileRefusal(reader) : status.Message;
+  const std::string refusal = status.ok() ? HistoryFileShowRefusal(reader) : status.Message;
   if (refusal.empty()) return true;
   ShowMessageBox(QString::fromStdString(refusal), QCoreApplication::applicationName());
   return false;

@@ -25,7 +25,15 @@ void TForm1::Button1Click() {
     return;
   }
   HistoryFileReader reader;
-  if (ReopenShownFile(reader)) ShowSearchWindow(reader, startMs, endMs);
+  if (ReopenShownFile(reader)) {
+    // A file shown with a record interval of 0 has no record at a time to start from.
+    const std::string refusal = HistoryFileRefusal(reader);
+    if (refusal.empty()) {
+      ShowSearchWindow(reader, startMs, endMs);
+    } else {
+      ShowMessageBox(QString::fromStdString(refusal), QCoreApplication::applicationName());
+    }
+  }
   FinishReading();
 }
 

@@ -23,20 +23,27 @@ std::int64_t TRecordTimeline::RecordTimeMs(std::int64_t k) const {
   return static_cast<std::int64_t>(std::clamp<__int128>(ms, -kLimit, kLimit));
 }
 
-std::string HistoryFileRefusal(const HistoryFileReader& reader) {
+std::string HistoryFileShowRefusal(const HistoryFileReader& reader) {
   const std::string refused = reader.Path() + " cannot be shown or exported: ";
   const int channels = reader.ChannelCount();
   if (channels < 1 || channels > kViewerMaxChannels) {
     return refused + "it holds " + std::to_string(channels) +
            " channels, and the viewer holds 1 to " + std::to_string(kViewerMaxChannels) + ".";
   }
-  if (reader.IntervalSeconds() <= 0) {
-    return refused + "its record interval is 0 seconds, so its records have no times.";
-  }
   if (!IsInDateRange(MsToDateTime(TRecordTimeline::Of(reader).EndMs()))) {
     return refused + "the times of its records run past the year 9999.";
   }
   return {};
+}
+
+std::string HistoryFileRefusal(const HistoryFileReader& reader) {
+  std::string refusal = HistoryFileShowRefusal(reader);
+  if (refusal.empty() && reader.IntervalSeconds() <= 0) {
+    refusal = reader.Path() +
+              " cannot be searched or exported: its record interval is 0 seconds, so its "
+              "records have no times.";
+  }
+  return refusal;
 }
 
 int ProgressMaximum(std::int64_t steps) {

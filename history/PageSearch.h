@@ -30,9 +30,14 @@ struct TRecordTimeline {
 
 // The most channels the viewer holds (series, check boxes, curve flags, aliases).
 inline constexpr int kViewerMaxChannels = 128;
-// Empty when the viewer can show and export the opened file; otherwise why not (English, names
-// the file): a channel count outside 1..128, a record interval of 0 (its records have no times),
-// or records whose times run past the last date a time can hold.
+// Empty when the viewer can open and page the opened file; otherwise why not (English, names
+// the file): a channel count outside 1..128, or records whose times run past the last date a
+// time can hold. A record interval of 0 (the station's files when meter 0 records nothing) is
+// shown: every record then has the start time.
+std::string HistoryFileShowRefusal(const HistoryFileReader& reader);
+// Empty when the viewer can also search and export the file; otherwise why not: the reasons of
+// HistoryFileShowRefusal, or a record interval of 0, by which the search's first record and the
+// export's positions would be divided.
 std::string HistoryFileRefusal(const HistoryFileReader& reader);
 
 // The maximum of a progress gauge that advances `steps` times: at least 1 (a gauge of 0..0

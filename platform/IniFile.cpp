@@ -273,7 +273,12 @@ std::string TIniFile::ReadString(std::string_view section, std::string_view key,
 
 std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view key,
                                    std::int32_t defaultValue) const {
-  return TryStrToInt(ReadString(section, key, "")).value_or(defaultValue);
+  const std::string text = ReadString(section, key, "");
+  // Only a leading "0x" marks hexadecimal here; the strict conversion would also take "$1F" and
+  // a signed "-0x1F", which a profile file does not hold as numbers.
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  if (!hex && text.find_first_of("xX$") != std::string::npos) return defaultValue;
+  return TryStrToInt(text).value_or(defaultValue);
 }
 
 bool TIniFile::ReadBool(std::string_view section, std::string_view key,

@@ -43,8 +43,8 @@ class TIniFile {
 
   std::string ReadString(std::string_view section, std::string_view key,
                          std::string_view defaultValue) const;
-  // Decimal, or hexadecimal after "0x" (or '$'), within 32 bits; any other text, "12abc" for
-  // one, yields the default.
+  // Decimal (optionally signed), or hexadecimal when the text begins with "0x", within 32 bits;
+  // any other text, "12abc", "$10" or "-0x10" for some, yields the default.
   std::int32_t ReadInteger(std::string_view section, std::string_view key,
                            std::int32_t defaultValue) const;
   // An integer key: true for any whole number other than 0.

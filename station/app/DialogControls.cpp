@@ -1,5 +1,6 @@
 #include "station/app/DialogControls.h"
 
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -16,6 +17,21 @@ Control* Placed(Control* control, const char* objectName, const QRect& rect) {
   control->setGeometry(rect);
   return control;
 }
+
+// Swallows the Escape key on its way to the dialog, where QDialog would reject (close) it.
+class EscapeKeyFilter : public QObject {
+ public:
+  using QObject::QObject;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress &&
+        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+      return true;
+    }
+    return QObject::eventFilter(watched, event);
+  }
+};
 
 }  // namespace
 
@@ -86,4 +102,8 @@ void MakeOkButton(QDialog& dialog, QPushButton& button, std::function<void()> ch
 
 void MakeCancelButton(QDialog& dialog, QPushButton& button) {
   QObject::connect(&button, &QPushButton::clicked, &dialog, [&dialog] { dialog.done(mrCancel); });
+}
+
+void KeepOpenOnEscape(QDialog& dialog) {
+  dialog.installEventFilter(new EscapeKeyFilter(&dialog));
 }

@@ -53,3 +53,6 @@ void ShowInputError(const char* text);
 void MakeOkButton(QDialog& dialog, QPushButton& button, std::function<void()> check);
 // A press closes the dialog with mrCancel.
 void MakeCancelButton(QDialog& dialog, QPushButton& button);
+// For a dialog without a cancel button: the Escape key does not close it (only the window's close
+// button and the dialog's own buttons do).
+void KeepOpenOnEscape(QDialog& dialog);

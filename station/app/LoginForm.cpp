@@ -17,6 +17,8 @@ Tfm_LoginForm::Tfm_LoginForm(QWidget* parent) : QDialog(parent) {
   bt_Cancel = NewDialogButton(*this, "bt_Cancel", "取消", {112, 56, 57, 25});
   MakeOkButton(*this, *bt_Ok, [this] { bt_OkClick(); });
   MakeCancelButton(*this, *bt_Cancel);
+  // Neither button is the cancel button: Escape leaves the dialog open.
+  KeepOpenOnEscape(*this);
 }
 
 void Tfm_LoginForm::bt_OkClick() {

@@ -4,8 +4,9 @@
 // A modal dialog created for one showing and destroyed afterwards (owned by its creator, no
 // parent window). The caller sets ExpectedPassword and the English texts, then shows it with
 // RunModal. Results: 1 (mrOk) only for an entry equal to ExpectedPassword; 2 (mrCancel) from
-// bt_Cancel; closing the window gives 0. A wrong entry keeps the dialog open: the edit is
-// cleared and lab_PasswordTip reads "Error" (and keeps that text while the dialog lives).
+// bt_Cancel; closing the window gives 0; Escape does nothing (no button is the cancel button).
+// A wrong entry keeps the dialog open: the edit is cleared and lab_PasswordTip reads "Error"
+// (and keeps that text while the dialog lives).
 //
 // The password edit takes at most 8 code page 936 bytes and refuses characters the code page
 // lacks, so whatever is typed can be stored in Config.dat's 8-byte field and read back the same.

@@ -4,10 +4,12 @@
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QStringList>
 #include <QTimer>
@@ -130,6 +132,10 @@ Tfm_MainForm::Tfm_MainForm(QWidget* parent) : QWidget(parent) {
   setWindowTitle(QStringLiteral("Velm"));
   setFont(PixelFont(font(), kFontPixelSize));
   resize(kDesignWidth, kDesignHeight);
+  // Centred on the desktop: where the window returns to when it is restored from maximised.
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+    move(screen->availableGeometry().center() - rect().center());
+  }
 
   BuildTopPanel();
   BuildMainPages();
@@ -522,7 +528,6 @@ void Tfm_MainForm::BuildTrendOptions() {
 void Tfm_MainForm::BuildAlarmRecordPage() {
   strgGrid_AlarmRecList = NewGrid("strgGrid_AlarmRecList", kAlarmGridWidths, kAlarmGridRowHeight,
                                   1, 0, tabSheet_AlamRecord);
-  strgGrid_AlarmRecList->SetRowSelect(true);
   tabSheet_AlamRecord->Docks().AddAligned(strgGrid_AlarmRecList, TAlign::Client);
 }
 

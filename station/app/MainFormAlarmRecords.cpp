@@ -65,6 +65,7 @@ void Tfm_MainForm::UpdateAlarmRecords(int m, int j, TDateTime tick) {
                                       Utf8(ReadFixedText(meter.Channels[j].Name)));
       strgGrid_AlarmRecList->SetCells(kAlarmModeCol, row, Utf8(kAlarmKindTexts[kind]));
       strgGrid_AlarmRecList->SetCells(kStartTimeCol, row, TimeText());
+      strgGrid_AlarmRecList->SetCells(kEndTimeCol, row, QString());
       WriteAlarmRow(row);
     } else if (!flag && row != 0) {
       strgGrid_AlarmRecList->SetCells(kEndTimeCol, row, TimeText());

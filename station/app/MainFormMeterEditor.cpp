@@ -5,7 +5,9 @@
 #include <QGroupBox>
 #include <QPainter>
 #include <QPushButton>
+#include <QStringList>
 
+#include <algorithm>
 #include <optional>
 #include <string>
 
@@ -24,7 +26,8 @@ namespace {
 constexpr int kPortColumn = 0;
 constexpr int kNameColumn = 1;
 constexpr int kAddressColumn = 2;
-constexpr int kHeaderColumns = 3;  // column 3 belongs to the set-value panel
+constexpr int kHeaderColumns = 3;
+constexpr int kSetValueColumn = 3;  // the set-value panel's texts, never written by a refill
 const char* const kMeterGridHeaders[kHeaderColumns] = {"Serial", "Slave Name", "Addrress"};
 // The item of cbo_CommMod that names every meter whose comm mode is not serial.
 constexpr int kEthernetItem = 1;
@@ -99,6 +102,10 @@ void Tfm_MainForm::FillMeterList() {
   for (int col = 0; col < kHeaderColumns; ++col) {
     grid.SetCells(col, 0, QString::fromUtf8(kMeterGridHeaders[col]));
   }
+  // Shrinking the grid drops its rows' texts: the set values shown in column 3 go back into the
+  // rows that the refill gives back, so each row keeps the last value read or written there.
+  QStringList setValues;
+  for (int row = 0; row < grid.RowCount(); ++row) setValues << grid.Cells(kSetValueColumn, row);
   grid.SetRowCount(2);
   for (int m = 0; m < MetersInUse(Table); ++m) {
     const TMeterRecord& meter = Table.Meters[m];
@@ -111,6 +118,8 @@ void Tfm_MainForm::FillMeterList() {
     grid.SetRowCount(grid.RowCount() + 1);
   }
   for (int col = 0; col < kHeaderColumns; ++col) grid.SetCells(col, grid.RowCount() - 1, {});
+  const int keptRows = std::min(grid.RowCount(), static_cast<int>(setValues.size()));
+  for (int row = 2; row < keptRows; ++row) grid.SetCells(kSetValueColumn, row, setValues[row]);
 }
 
 void Tfm_MainForm::strgGrid_MeterListClick() {

@@ -116,7 +116,9 @@ void SendMessage(Tfm_MainForm& form, const std::string& number) {
 }
 
 void StartNextSweep(Tfm_MainForm& form) {
-  form.SmsCounter = ToInt32(DelaySeconds(form) - kSecondsPerMinute * ReloadMinutes(form));
+  // Delay is converted before Reload: a page on which neither is a whole number reports Delay.
+  const std::int64_t delay = DelaySeconds(form);
+  form.SmsCounter = ToInt32(delay - kSecondsPerMinute * ReloadMinutes(form));
   form.PhoneRowIndex = 0;
   form.SmsCursor = TSmsCursor{};
 }

@@ -28,10 +28,9 @@ void Tfm_MainForm::UpdateOverviewTile(int m, int j, int t) {
 // FormResize.
 void Tfm_MainForm::resizeEvent(QResizeEvent* event) {
   QWidget::resizeEvent(event);
-  // In configuration mode the table may have been edited, so the tiles are built afresh from it.
-  // In run mode the table is locked and the tiles are current: rebuilding them would blank every
-  // value until the next tick, at every resize event of a drag; the canvas follows the scroll
-  // box's new width by itself.
-  if (!InRunMode()) BuildOverviewTiles();
+  // Every resize builds the tiles afresh from the table (in configuration mode as it is being
+  // edited): they show lime with empty texts until the next tick refreshes them. Cheap, as the
+  // tiles are plain data; the canvas takes the scroll box's new width by itself.
+  BuildOverviewTiles();
   BuildWsdFrames();
 }

@@ -31,7 +31,8 @@ FileStatus MakeFolders(const std::string& folder) {
                                              (ec ? ec.message() : "not a folder"));
 }
 
-// Appends to a file that exists: "r+b", positioned at its end.
+// Appends to a file that exists: "r+b", positioned at its end. A write that stops part-way (a
+// full disk) is cut back to the old end, so that no torn row runs into the next one.
 FileStatus AppendToExisting(const std::string& path, const std::string& bytes, bool& missing) {
   std::error_code ec;
   const std::uintmax_t size = std::filesystem::file_size(path, ec);
@@ -40,7 +41,12 @@ FileStatus AppendToExisting(const std::string& path, const std::string& bytes, b
     return FileStatus::Fail(missing ? FileError::Missing : FileError::Io,
                             "Cannot open " + path + ": " + ec.message());
   }
-  return WriteExistingFileAt(path, static_cast<std::int64_t>(size), bytes.data(), bytes.size());
+  const FileStatus status =
+      WriteExistingFileAt(path, static_cast<std::int64_t>(size), bytes.data(), bytes.size());
+  if (!status.ok() && status.Error != FileError::Missing) {
+    std::filesystem::resize_file(path, size, ec);
+  }
+  return status;
 }
 
 }  // namespace

@@ -19,6 +19,8 @@ Tfm_ModifyPwForm::Tfm_ModifyPwForm(QWidget* parent) : QDialog(parent) {
   btn_Cancel = NewDialogButton(*this, "btn_Cancel", "取消", {176, 64, 57, 25});
   MakeOkButton(*this, *btn_Ok, [this] { btn_OkClick(); });
   MakeCancelButton(*this, *btn_Cancel);
+  // Neither button is the cancel button: Escape leaves the dialog open.
+  KeepOpenOnEscape(*this);
 }
 
 void Tfm_ModifyPwForm::btn_OkClick() {

@@ -5,8 +5,9 @@
 // parent window). The caller sets the English texts, shows it with RunModal and, on result 1
 // (mrOk), takes the text of ed_NewPw as the new password. Results: 1 only when both edits hold
 // the same text (two empty edits included); 2 (mrCancel) from btn_Cancel; closing the window
-// gives 0. A mismatch keeps the dialog open: both edits are cleared and lab_ModifyTip reads
-// "错误" (and keeps that text while the dialog lives).
+// gives 0; Escape does nothing (no button is the cancel button). A mismatch keeps the dialog
+// open: both edits are cleared and lab_ModifyTip reads "错误" (and keeps that text while the
+// dialog lives).
 //
 // Both edits take at most 8 code page 936 bytes and refuse characters the code page lacks, so an
 // accepted password fits Config.dat's 8-byte field and reads back the same after a restart.

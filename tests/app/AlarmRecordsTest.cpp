@@ -110,6 +110,31 @@ TEST_F(AlarmRecordsTest, AnOfflineMeterNeitherOpensNorClosesRows) {
   EXPECT_EQ(FileLine(1), Line("Boiler", "T1", "HA", "19-12-03 14:05:11", "19-12-03 14:05:14"));
 }
 
+TEST_F(AlarmRecordsTest, RowsOpenAtThePeriodsEndStayOpenInItsFileAndTheNextPeriodStartsAfresh) {
+  TMeterRecord& meter = Boiler();
+  meter.HAFlags[0] = 1;
+  meter.LAFlags[1] = 1;
+  Tick();  // rows 1 (HA of T1) and 2 (LA of T2)
+  meter.LAFlags[1] = 0;
+  Tick();  // row 2 closes
+  const std::string firstPath = form->AlarmListPath;
+  clock.AdvanceSeconds(5);
+  form->OpenRecordingFiles();  // the next run mode: flags cleared, header row alone
+  ASSERT_NE(form->AlarmListPath, firstPath);
+  EXPECT_EQ(GridRows(), 1);
+  meter.LAFlags[1] = 1;
+  Tick();  // 14:05:16
+  ASSERT_EQ(GridRows(), 2);
+  EXPECT_EQ(Cell(2, 1), "LA");
+  EXPECT_EQ(Cell(4, 1), "");
+  EXPECT_EQ(FileLines(), 2);
+  EXPECT_EQ(FileLine(1), Line("Boiler", "T2", "LA", "19-12-03 14:05:16"));
+  const std::string first = ReadFileBytes(firstPath);
+  ASSERT_EQ(first.size(), 3u * kLine);
+  EXPECT_EQ(first.substr(kLine, kLine), Line("Boiler", "T1", "HA", kFirstTick));
+  EXPECT_EQ(first.substr(2 * kLine, kLine), Line("Boiler", "T2", "LA", kFirstTick, kSecondTick));
+}
+
 TEST_F(AlarmRecordsTest, ThousandsOfOccurrencesEachGetTheirOwnRowAndLine) {
   TMeterRecord& meter = Boiler();
   constexpr int kOccurrences = 1500;

@@ -124,6 +124,17 @@ TEST_F(AlarmStepTest, TheCloseBoxAndTheMinimiseButtonChangeNoState) {
   EXPECT_TRUE(window.windowState() & Qt::WindowMinimized);  // showing it again keeps it small
 }
 
+TEST_F(AlarmStepTest, ConfigurationModeLeavesTheWindowRedAndTheCountersAsTheLastTickDid) {
+  Start("0");
+  AlarmTicks(1);  // shown red, the sound played
+  ASSERT_EQ(window.Color(), clRed);
+  form->EnterConfigMode();
+  EXPECT_TRUE(window.isVisible());
+  EXPECT_EQ(window.Color(), clRed);
+  EXPECT_EQ(form->SoundCountdown, 3);
+  EXPECT_EQ(plays, std::vector<int>{1});
+}
+
 TEST_F(AlarmStepTest, ADelayThatIsNotAWholeNumberFailsEveryQuietTickAndIsReportedOnce) {
   Start("0");
   AlarmTicks(1);

@@ -5,6 +5,7 @@
 #include <QLabel>
 
 #include <functional>
+#include <string>
 
 #include "station/app/MeterBatchAddForm.h"
 #include "tests/app/MeterEditorFixture.h"
@@ -177,6 +178,8 @@ TEST_F(BatchAddTest, NewMetersTakeTheCommonSettingsBehindTheExistingOnes) {
     }
   }
   EXPECT_EQ(Meter(5).Channels[20].Colour, 0x123456);
+  // The table in memory only: Config.dat still holds no meter.
+  EXPECT_EQ(ReadFileBytes(ConfigPath()).substr(0, 4), std::string(4, '\0'));
   EXPECT_EQ(Table().PortBaudIndex[4], 6);
   EXPECT_EQ(MeterGrid().Row(), 13);
   EXPECT_EQ(ChannelGrid().RowCount(), 22);

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <memory>
 #include <string>
 
 #include "tests/app/MeterEditorFixture.h"
@@ -145,6 +146,29 @@ TEST_F(ChannelEditorTest, WithoutASelectedMeterTheButtonsDoNothing) {
   EXPECT_TRUE(messageBoxes.isEmpty());
   form->btn_ChannelSave->click();  // still writes the whole table: a meter count of 1
   EXPECT_EQ(ReadFileBytes(ConfigPath()).substr(0, 4), std::string("\x01\0\0\0", 4));
+}
+
+TEST_F(ChannelEditorTest, OnlySaveReachesConfigDat) {
+  TMeterRecord& meter = SelectedMeter(2);
+  form->btn_ChannelSave->click();
+  const std::string saved = ReadFileBytes(ConfigPath());
+
+  TypeChannel("added", 1, "bar", clRed, "1", "2", "3", "4");
+  form->btn_ChannelAdd->click();
+  ChannelGrid().SetRow(1);
+  form->btn_ChannelModify->click();
+  form->btn_ChannelDel->click();
+  ASSERT_EQ(meter.ChannelCount, 2);
+  ASSERT_EQ(ChannelName(meter, 0), "CH2");
+  EXPECT_EQ(ReadFileBytes(ConfigPath()), saved);
+
+  // What a restart loads: the channels as they were at the last Save.
+  auto loaded = std::make_unique<MeterTable>();
+  EXPECT_EQ(LoadMeterTable(ConfigPath(), *loaded), "");
+  ASSERT_EQ(loaded->MeterCount, 1);
+  EXPECT_EQ(loaded->Meters[0].ChannelCount, 2);
+  EXPECT_EQ(ReadFixedText(loaded->Meters[0].Channels[0].Name), "CH1");
+  EXPECT_EQ(ReadFixedText(loaded->Meters[0].Channels[1].Name), "CH2");
 }
 
 TEST_F(ChannelEditorTest, ADamagedDecimalsValueIsNeverReplacedBy255) {

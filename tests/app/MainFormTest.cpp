@@ -5,9 +5,11 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QSpinBox>
 #include <QTimer>
 
@@ -533,6 +535,13 @@ TEST_F(MainFormTest, TimerIsPreciseOneSecondAndNotStarted) {
   EXPECT_FALSE(form->timer_PerSecond->isActive());
   ShowAtDesignSize();
   EXPECT_FALSE(form->timer_PerSecond->isActive());
+}
+
+TEST_F(MainFormTest, WindowHasItsDesignSizeCentredOnTheDesktop) {
+  const QScreen* screen = QGuiApplication::primaryScreen();
+  ASSERT_NE(screen, nullptr);
+  EXPECT_EQ(form->size(), QSize(1034, 679));
+  EXPECT_EQ(form->geometry().center(), screen->availableGeometry().center());
 }
 
 TEST_F(MainFormTest, GlobalReferenceFollowsTheWindow) {

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/gui/Captions.h"
+#include "platform/gui/Cp936Edit.h"
 #include "station/comm/SetValueRequest.h"
 #include "tests/app/MeterEditorFixture.h"
 
@@ -190,6 +191,28 @@ TEST_F(MeterEditorTest, DeleteMovesWholeRecordsUpAndKeepsTheRowSelected) {
   form->btn_MeterDel->click();
   EXPECT_EQ(Table().MeterCount, 2);
   EXPECT_EQ(MeterGrid().Row(), 3);
+}
+
+TEST_F(MeterEditorTest, RefillsLeaveTheSetValueColumnInEveryRow) {
+  for (std::uint8_t m = 0; m < 3; ++m) PutMeter(("m" + std::to_string(m + 1)).c_str(), m + 1);
+  // The set-value panel's last values in column 3.
+  const char* const setValues[] = {"1.5", "3", "4.5"};
+  for (int row = 1; row <= 3; ++row) MeterGrid().SetCells(3, row, setValues[row - 1]);
+
+  SelectMeterRow(2);
+  form->btn_MeterModify->click();
+  for (int row = 1; row <= 3; ++row) EXPECT_EQ(Cell(MeterGrid(), 3, row), setValues[row - 1]);
+  SelectMeterRow(3);
+  EXPECT_EQ(form->edSV->text(), "4.5");
+
+  // Column 3 stays with its row when the meters move; the texts of the other columns do not
+  // stay behind in the empty row.
+  SelectMeterRow(2);
+  form->btn_MeterDel->click();
+  ASSERT_EQ(MeterGrid().RowCount(), 4);
+  EXPECT_EQ(Cell(MeterGrid(), 3, 2), "3");
+  EXPECT_EQ(Cell(MeterGrid(), 1, 3), "");
+  EXPECT_EQ(Cell(MeterGrid(), 3, 3), "4.5");
 }
 
 TEST_F(MeterEditorTest, SaveWritesTheTableAndTheBaudIndexes) {

@@ -1,7 +1,9 @@
 #include "station/app/MeterTextFiles.h"
 
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 
@@ -92,6 +94,26 @@ TEST_F(MeterTextWriterTest, AProblemIsReportedOnceAndAgainOnlyAfterASuccess) {
   fs::create_directory(Pm("Boiler_0.xls"));  // a folder in the file's place
   EXPECT_FALSE(WriteRow(kAfternoon + 5 / 86400.0).Report.empty());
   EXPECT_TRUE(WriteRow(kAfternoon + 6 / 86400.0).Report.empty());
+}
+
+TEST_F(MeterTextWriterTest, ARowCutShortByAFullDiskIsRemovedSoTheNextRowStartsItsOwnLine) {
+  ASSERT_TRUE(WriteRow(kAfternoon).Written);
+  const std::string before = ReadFileBytes(Pm("Boiler_0.xls"));
+  // Writes past the limit fail part-way with EFBIG, as on a full disk.
+  rlimit saved{};
+  ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+  const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+  const rlimit limit{before.size() + 5, saved.rlim_max};
+  ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &limit), 0);
+  const WriteOutcome failed = WriteRow(kAfternoon + 1 / 86400.0);
+  ::setrlimit(RLIMIT_FSIZE, &saved);
+  std::signal(SIGXFSZ, previousHandler);
+  EXPECT_FALSE(failed.Written);
+  EXPECT_NE(failed.Report.find("Boiler_0.xls"), std::string::npos) << failed.Report;
+  EXPECT_EQ(ReadFileBytes(Pm("Boiler_0.xls")), before);
+
+  ASSERT_TRUE(WriteRow(kAfternoon + 2 / 86400.0).Written);
+  EXPECT_EQ(ReadFileBytes(Pm("Boiler_0.xls")), before + "  14:05:11\t12.5\t\n");
 }
 
 TEST_F(MeterTextWriterTest, NoonStartsANewFileWithItsHeaderInThePmFolder) {

@@ -12,6 +12,7 @@
 #include "platform/Clock.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
+#include "platform/gui/StringGrid.h"
 #include "station/app/LoginForm.h"
 #include "station/app/ModifyPwForm.h"
 #include "tests/app/StartupFixture.h"
@@ -161,6 +162,23 @@ TEST_F(ModesTest, SignOutPollsTheTableAsItStandsInMemory) {
   EXPECT_EQ(com1.Requests()[0][0], 1);
   EXPECT_EQ(com1.Requests()[1][0], 2);
   EXPECT_TRUE(ReadFile("Config.dat") == config) << "sign-out wrote Config.dat";
+}
+
+TEST_F(ModesTest, SignOutSelectsTheFirstMeterAndStartsTheSmsSweepAnew) {
+  ASSERT_EQ(SignIn({"583106"}), mrOk);
+  AddSerialMeter(form->Table, 9, 0);
+  form->FillMeterList();
+  form->strgGrid_MeterList->SetRow(2);
+  form->strgGrid_MeterListClick();
+  ASSERT_EQ(form->ed_MeterAddr->text(), "9");
+  form->PhoneRowIndex = 7;
+  std::filesystem::remove(form->HistoryDataPath);
+  form->btn_SignOut->click();
+  ExpectRunMode();
+  EXPECT_EQ(form->strgGrid_MeterList->Row(), 1);
+  EXPECT_EQ(form->ed_MeterAddr->text(), "1");
+  EXPECT_EQ(form->PhoneRowIndex, 0);
+  EXPECT_TRUE(std::filesystem::exists(form->HistoryDataPath)) << "no new recording period";
 }
 
 TEST_F(ModesTest, ChangedPasswordIsInConfigDatWhenTheHandlerReturns) {

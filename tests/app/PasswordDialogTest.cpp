@@ -109,6 +109,22 @@ TEST_F(PasswordDialogTest, CancelAndClosingNeverGiveOk) {
   EXPECT_FALSE(closed.isVisible());
 }
 
+TEST_F(PasswordDialogTest, EscapeClosesNeitherDialog) {
+  // Neither dialog has a cancel button, so the Escape key is no way out of it.
+  Tfm_LoginForm login;
+  Tfm_ModifyPwForm change;
+  for (QDialog* dialog : std::initializer_list<QDialog*>{&login, &change}) {
+    SCOPED_TRACE(dialog->objectName().toStdString());
+    dialog->show();
+    QWidget* edit = dialog == &login ? static_cast<QWidget*>(login.ed_InputPassword)
+                                     : static_cast<QWidget*>(change.ed_NewPw);
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QCoreApplication::sendEvent(edit, &escape);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), mrNone);
+  }
+}
+
 TEST_F(PasswordDialogTest, EditsTakeAtMostEightCodePageBytes) {
   Tfm_LoginForm login;
   Tfm_ModifyPwForm change;

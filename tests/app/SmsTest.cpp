@@ -201,6 +201,25 @@ TEST_F(SmsTest, AfterTheTenthRowTheNextSweepStartsReloadMinutesLater) {
   EXPECT_EQ(SendSeconds(95), (std::vector<int>{5, 25, 91}));
 }
 
+TEST_F(SmsTest, WithoutAValidNumberTheRowsPassInTenSecondsAndTheSweepRestartsUnsent) {
+  TMeterRecord& meter = AlarmedBoiler(1);
+  SetDelay(5);  // Reload is 1 minute
+  EXPECT_TRUE(SendSeconds(10).empty());
+  EXPECT_EQ(Caption(), "延时计时：  10");
+  EXPECT_EQ(form->SmsCounter, 5 - 60);
+  EXPECT_EQ(form->PhoneRowIndex, 0);
+  EXPECT_TRUE(SendSeconds(100).empty());
+  EXPECT_EQ(Received(0), "");
+
+  // Neither text a whole number: the restart fails on Delay, which it converts first.
+  QuietTick(meter);
+  form->GSMedAlarmDelayT->setText(QStringLiteral("5s"));
+  form->GSMedAlarmReload->setText(QStringLiteral("1m"));
+  SendSeconds(10);
+  Settle();
+  EXPECT_EQ(errorBoxes, QStringList{"'5s' is not a valid integer value"});
+}
+
 TEST_F(SmsTest, ADelayOfZeroOrLessNeverSends) {
   TMeterRecord& meter = AlarmedBoiler(1);
   SetNumber(1, kNumber);

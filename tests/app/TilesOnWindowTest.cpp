@@ -57,6 +57,13 @@ TEST_F(TilesOnWindowTest, AlarmedTilesBlinkRedOrYellowAndBlueWhileTheDelayRuns) 
   EXPECT_EQ(Blink(1, 2), (std::vector<std::int32_t>{clLime, clYellow}));  // LLA alone
   EXPECT_EQ(Blink(2, 2), (std::vector<std::int32_t>{clLime, clRed}));     // LLA and HHA
   EXPECT_EQ(form->AlarmActive, 1);
+  // A resize rebuilds the tiles lime, so the blink starts again from its alarm colour.
+  ASSERT_EQ(ColourOf(0), clRed);
+  form->show();  // a hidden window gets its resize events only when shown
+  form->resize(form->width() + 40, form->height());
+  QCoreApplication::processEvents();
+  EXPECT_EQ(ColourOf(0), clLime);
+  EXPECT_EQ(Blink(0, 2), (std::vector<std::int32_t>{clRed, clLime}));
 }
 
 TEST_F(TilesOnWindowTest, TheCanvasInTheOverviewBoxPaintsTheTicksColours) {
@@ -93,7 +100,7 @@ TEST_F(TilesOnWindowTest, AResizeOutsideRunModeRebuildsTheTilesFromTheEditedTabl
   EXPECT_EQ(TileOf(1).Title, "Pump--P");
 }
 
-TEST_F(TilesOnWindowTest, AResizeInRunModeKeepsTheTilesAndFollowsTheWidth) {
+TEST_F(TilesOnWindowTest, AResizeInRunModeRebuildsTheTilesAndFollowsTheWidth) {
   AddMeter("Boiler", {"T1", "T2", "T3", "T4", "T5", "T6"});
   form->resize(1010, 700);
   form->show();
@@ -105,6 +112,12 @@ TEST_F(TilesOnWindowTest, AResizeInRunModeKeepsTheTilesAndFollowsTheWidth) {
   const int wideColumns = form->overviewCanvas->Layout().Columns;
   form->resize(500, 700);
   QCoreApplication::processEvents();
+  // Built afresh: lime with empty texts until the next tick refreshes them.
+  ASSERT_EQ(form->OverviewTileList.Count(), 6);
+  EXPECT_EQ(TileOf(0).ValueText, "");
+  EXPECT_EQ(TileOf(0).AlarmText, "");
+  EXPECT_EQ(TileOf(0).Title, "Boiler--T1");
+  Tick();
   EXPECT_FALSE(TileOf(0).ValueText.empty());
   EXPECT_LT(form->overviewCanvas->Layout().Columns, wideColumns);
   EXPECT_EQ(form->overviewCanvas->Layout().Columns,

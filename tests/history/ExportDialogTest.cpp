@@ -98,6 +98,17 @@ TEST_F(ExportDialogTest, ExportsTheCheckedChannelsAndStaysOpenForMore) {
   EXPECT_TRUE(ReadFileBytes(whole).ends_with("24-03-05 14:09:00\t90\t92\t\r\n"));
 }
 
+TEST_F(ExportDialogTest, AllUncheckedExportsOnlyTheTimeColumn) {
+  WriteAndOpen("d.vq", 3, 10, 60);
+  form->CheckBox_allhisrt_curve->setChecked(false);
+  const std::string target = dir.File("times.xls");
+  WithDialog([&](TForm2& dialog) {
+    Export(dialog, TestTime(14, 0, 0), TestTime(14, 1, 0), "0", target);
+    ExpectMessage("Data Export is finished!");
+  });
+  EXPECT_EQ(ReadFileBytes(target), "Time\t\r\n24-03-05 14:00:00\t\r\n24-03-05 14:01:00\t\r\n");
+}
+
 TEST_F(ExportDialogTest, RefusalsWriteNothing) {
   WriteAndOpen("d.vq", 3, 10, 60);
   const std::string target = dir.File("x.xls");

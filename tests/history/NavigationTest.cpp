@@ -1,12 +1,21 @@
 // Chart navigation and the cross-hair read-out of the history window.
 
+#include <QDateEdit>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintPreviewDialog>
+#include <QPushButton>
 #include <QSlider>
+#include <QTest>
+#include <QTimeEdit>
 
+#include <cmath>
+
+#include "history/DatePickers.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/Cp936Edit.h"
+#include "platform/gui/Dialogs.h"
 #include "tests/history/ViewerFixture.h"
 
 namespace {
@@ -126,6 +135,82 @@ TEST_F(NavigationTest, CrossHairShowsRedOverAnyBackColourAndDiesWithARepaint) {
     Move(at.x(), at.y());  // erased at the old place, drawn at the same: unchanged
     EXPECT_EQ(Picture(), shown);
   }
+}
+
+TEST_F(NavigationTest, PanningFollowsOnTheTrackBarAndZoomOutKeepsItInRange) {
+  OpenThousandPoints();
+  const QRect plot = form->Chart2->PlotRect();
+  // A right-button drag to the left shows what lies to the right of the view.
+  QTest::mousePress(form->Chart2, Qt::RightButton, {}, plot.center());
+  QTest::mouseMove(form->Chart2, plot.center() - QPoint(80, 0));
+  QTest::mouseRelease(form->Chart2, Qt::RightButton, {}, plot.center() - QPoint(80, 0));
+  const double minimum = form->Chart2->BottomAxis().Minimum;
+  ASSERT_GT(minimum, 0);
+  EXPECT_TRUE(form->tb_histr_time->isEnabled());
+  EXPECT_EQ(form->tb_histr_time->value(), static_cast<int>(std::floor(minimum * 100 / 999)));
+
+  form->but_unzoomClick();
+  EXPECT_FALSE(form->tb_histr_time->isEnabled());
+  // 85 %: 0..999 becomes -149.85..1148.85, which starts before the data: position 0.
+  form->Button12Click();
+  EXPECT_NEAR(form->Chart2->BottomAxis().Minimum, -149.85, 1e-9);
+  EXPECT_NEAR(form->Chart2->BottomAxis().Maximum, 1148.85, 1e-9);
+  EXPECT_TRUE(form->tb_histr_time->isEnabled());
+  EXPECT_EQ(form->tb_histr_time->value(), 0);
+  EXPECT_TRUE(errorBoxes.isEmpty()) << errorBoxes.join(" ").toStdString();
+}
+
+TEST_F(NavigationTest, OnePointPerCurveDrawsTheCrossHairButReadsNothing) {
+  WriteAndOpen("one.vq", 2, 1, 60);
+  form->show();
+  picture = Picture();
+  const QRect plot = form->Chart2->PlotRect();
+  Move(plot.center().x(), plot.center().y());
+  EXPECT_EQ(form->CrossHairX, plot.center().x());
+  EXPECT_NE(Picture(), picture);
+  EXPECT_EQ(form->Label_histr_oncross->text(), QStringLiteral("Current Time"));
+  EXPECT_EQ(form->ChannelControlList[1].ValueEdit->text(), QStringLiteral("0.0"));
+
+  // No extent to place the view in: a zoom enables the track bar and leaves its position.
+  form->tb_histr_time->setValue(40);
+  form->Button11Click();
+  EXPECT_TRUE(form->tb_histr_time->isEnabled());
+  EXPECT_EQ(form->tb_histr_time->value(), 40);
+  EXPECT_TRUE(errorBoxes.isEmpty()) << errorBoxes.join(" ").toStdString();
+}
+
+TEST_F(NavigationTest, ReadOutOfASearchedWindowEndsAtItsLastPoint) {
+  WriteAndOpen("s.vq", 3, 10, 60);
+  for (auto* picker : {static_cast<QDateTimeEdit*>(form->DateTimer_give_date),
+                       static_cast<QDateTimeEdit*>(form->DateTimer_give_time)}) {
+    SetPickerDateTime(*picker, TestTime(14, 2, 30));
+  }
+  for (auto* picker : {static_cast<QDateTimeEdit*>(form->DateTimePickerEndDate),
+                       static_cast<QDateTimeEdit*>(form->DateTimePickerEndTime)}) {
+    SetPickerDateTime(*picker, TestTime(14, 5, 0));
+  }
+  form->Button1Click();
+  ASSERT_EQ(HistoryViewState.PointsShown, 3);
+  form->show();
+  const QRect plot = form->Chart2->PlotRect();
+  Move(plot.right(), plot.center().y());
+  EXPECT_TRUE(form->Label_histr_oncross->text().startsWith(
+      QStringLiteral("Current Time: 24-03-05 14:04:30    Y Coordinate: ")))
+      << form->Label_histr_oncross->text().toStdString();
+  EXPECT_EQ(form->ChannelControlList[0].ValueEdit->text(), QStringLiteral("40"));
+  EXPECT_EQ(form->ChannelControlList[2].ValueEdit->text(), QStringLiteral("42"));
+}
+
+TEST_F(NavigationTest, PrintPreviewShowsTheChartWithoutMargins) {
+  int previews = 0;
+  ScopedModalHook modal([&](QDialog& dialog) {
+    previews += dynamic_cast<QPrintPreviewDialog*>(&dialog) != nullptr;
+    EXPECT_EQ(form->Chart2->PrintMargins(), QMargins(0, 0, 0, 0));
+    return int{mrCancel};
+  });
+  form->Button5->click();
+  EXPECT_EQ(previews, 1);
+  EXPECT_TRUE(errorBoxes.isEmpty()) << errorBoxes.join(" ").toStdString();
 }
 
 TEST_F(NavigationTest, NothingHappensWhileNoFileIsShown) {

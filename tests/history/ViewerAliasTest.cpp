@@ -83,6 +83,17 @@ TEST_F(ViewerAliasTest, AliasFileGoneAtModifyIsReportedAndNotCreated) {
   EXPECT_EQ(form->Chart2->Series(2)->Title(), QStringLiteral("Flow"));
 }
 
+TEST_F(ViewerAliasTest, AliasFileThatCannotBeReadAtStartIsReportedAndLeftAlone) {
+  // Something that is not a readable file stands under the alias file's name.
+  std::filesystem::remove(AliasFile());
+  std::filesystem::create_directory(AliasFile());
+  messageBoxes.clear();
+  form->LoadChannelAliases();
+  ASSERT_EQ(messageBoxes.size(), 1);
+  EXPECT_TRUE(messageBoxes[0].contains(QStringLiteral("DevName.dat")));
+  EXPECT_TRUE(std::filesystem::is_directory(AliasFile()));
+}
+
 TEST_F(ViewerAliasTest, AliasEditHoldsTwentyTwoCodePageBytes) {
   EXPECT_EQ(form->MaskEditChName->MaxBytes(), 22);
   WriteAndOpen("a.vq", 1, 1, 60);

@@ -78,9 +78,9 @@ TEST_F(ViewerPagingTest, FileGoneLeavesThePageAsItWas) {
 
 TEST_F(ViewerPagingTest, FileThatCanNoLongerBeShownIsRefusedAndThePageStays) {
   const std::string path = WriteAndOpen("p.vq", 2, 25000, 5);
-  const std::int32_t zero = 0;  // its records have no times any more
-  ASSERT_TRUE(WriteExistingFileAt(path, offsetof(THistoryFileHeader, IntervalSeconds), &zero,
-                                  sizeof zero)
+  const std::int32_t many = 200;  // more channels than the viewer holds
+  ASSERT_TRUE(WriteExistingFileAt(path, offsetof(THistoryFileHeader, ChannelCount), &many,
+                                  sizeof many)
                   .ok());
   form->Button_histr_nextClick();
   ExpectPage(0, 20000);
@@ -88,6 +88,19 @@ TEST_F(ViewerPagingTest, FileThatCanNoLongerBeShownIsRefusedAndThePageStays) {
   ASSERT_EQ(messageBoxes.size(), 1);
   EXPECT_TRUE(messageBoxes[0].contains(QStringLiteral("p.vq"))) << messageBoxes[0].toStdString();
   EXPECT_EQ(form->BusyReading, 0);
+}
+
+TEST_F(ViewerPagingTest, FileWithIntervalZeroPagesWithEveryLabelAtTheStart) {
+  WriteAndOpen("p.vq", 2, 25000, 0);
+  form->Button_histr_nextClick();
+  EXPECT_TRUE(messageBoxes.isEmpty());
+  const TFastLineSeries& series = *form->Chart2->Series(1);
+  ASSERT_EQ(series.Count(), 5000);
+  EXPECT_EQ(series.YValue(0), RecordValue(20000, 1));
+  EXPECT_EQ(form->Chart2->Series(0)->Label(4999), QStringLiteral("24-03-05 14:00:00"));
+  EXPECT_EQ(HistoryViewState.CurrentPage, 2);
+  EXPECT_FALSE(NextEnabled());
+  EXPECT_TRUE(BackEnabled());
 }
 
 }  // namespace

@@ -125,4 +125,14 @@ TEST_F(ViewerSearchTest, FileWhoseIntervalBecameZeroIsRefused) {
   EXPECT_EQ(form->Chart2->Series(1)->Count(), 10);
 }
 
+TEST_F(ViewerSearchTest, FileShownWithIntervalZeroIsNotSearched) {
+  WriteAndOpen("s.vq", 3, 4, 0);
+  Search(TestTime(14, 0, 0), TestTime(14, 0, 0));  // the only time its range holds
+  ASSERT_EQ(messageBoxes.size(), 1);
+  EXPECT_TRUE(messageBoxes[0].contains(QStringLiteral("s.vq"))) << messageBoxes[0].toStdString();
+  EXPECT_EQ(form->Chart2->Series(1)->Count(), 4);
+  EXPECT_FALSE(form->Panel_histread_progress->isVisibleTo(form.get()));
+  EXPECT_EQ(form->BusyReading, 0);
+}
+
 }  // namespace

@@ -94,6 +94,16 @@ TEST_F(IniFileTest, IntegersAreDecimalOrHexAfter0xAndAnythingElseIsTheDefault) {
   EXPECT_EQ(ini.ReadInteger("P", "float", -1), -1);
 }
 
+TEST_F(IniFileTest, HexadecimalIsReadOnlyAfterALeading0x) {
+  const TIniFile ini =
+      Open("[P]\ndollar=$10\nsigned=-0x10\nplus=+0x10\nbare=0x\nmax=0xFFFFFFFF\n");
+  EXPECT_EQ(ini.ReadInteger("P", "dollar", -1), -1);
+  EXPECT_EQ(ini.ReadInteger("P", "signed", -1), -1);
+  EXPECT_EQ(ini.ReadInteger("P", "plus", -1), -1);
+  EXPECT_EQ(ini.ReadInteger("P", "bare", -1), -1);
+  EXPECT_EQ(ini.ReadInteger("P", "max", 0), -1);  // the 32-bit pattern
+}
+
 TEST_F(IniFileTest, BooleansAreWholeNumbersOtherThanZero) {
   const TIniFile ini = Open("[GSM]\nA=1\nB=0\nC=2\nD=-1\nE=yes\nF=0x0\n");
   EXPECT_TRUE(ini.ReadBool("GSM", "A", false));
