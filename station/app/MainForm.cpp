@@ -10,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSpinBox>
 #include <QStringList>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -27,6 +26,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/StatusBar.h"
 #include "platform/gui/StringGrid.h"
+#include "platform/gui/UpDown.h"
 #include "station/app/DialogControls.h"
 #include "station/comm/MeterComm.h"
 
@@ -489,10 +489,9 @@ void Tfm_MainForm::BuildTrendOptions() {
   lab_CurvesBackColor = NewLabel("lab_CurvesBackColor", "曲线背景色", p);
   colorBox_CurvesBackColor = Named(new TColorBox(p), "colorBox_CurvesBackColor");
   lab_CurvesWidth = NewLabel("lab_CurvesWidth", "曲线宽度", p);
-  upDown_CurvesWidth = Named(new QSpinBox(p), "upDown_CurvesWidth");
+  upDown_CurvesWidth = Named(new TUpDown(p), "upDown_CurvesWidth");
   upDown_CurvesWidth->setRange(kCurvesWidthMin, kCurvesWidthMax);
   upDown_CurvesWidth->setValue(kCurvesWidthMin);
-  upDown_CurvesWidth->setWrapping(false);
   lab_CurvesMix = NewLabel("lab_CurvesMix", "曲线量程下限", p);
   ed_CurvesMix = NewEdit("ed_CurvesMix", "0", kRangeMaxBytes, p);
   lab_CurvesMax = NewLabel("lab_CurvesMax", "曲线量程上限", p);

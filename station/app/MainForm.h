@@ -43,7 +43,7 @@ class QGroupBox;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
-class QSpinBox;
+class TUpDown;
 class QTimer;
 class OverviewCanvas;
 class TChart;
@@ -207,7 +207,7 @@ class Tfm_MainForm : public QWidget {
   QLabel* lab_CurvesBackColor = nullptr;
   TColorBox* colorBox_CurvesBackColor = nullptr;
   QLabel* lab_CurvesWidth = nullptr;
-  QSpinBox* upDown_CurvesWidth = nullptr;
+  TUpDown* upDown_CurvesWidth = nullptr;
   QLabel* lab_CurvesMix = nullptr;
   TCp936Edit* ed_CurvesMix = nullptr;
   QLabel* lab_CurvesMax = nullptr;
@@ -355,6 +355,8 @@ class Tfm_MainForm : public QWidget {
 
  private:
   void ConnectTrend();
+  // Shows CurveRangeLow and CurveRangeHigh in the range edits (general format, 3 exponent digits).
+  void ShowCurveRange();
   void ConnectHiddenPages();
   // Holds the curve check boxes (not exclusive). Unchecking a button that is in no group looks
   // through all of its siblings; in a group it does not, which keeps "ALL" from costing

@@ -4,24 +4,15 @@
 #include <QStringList>
 
 #include "common/AppPaths.h"
-#include "common/ValueText.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"
-#include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
 #include "station/app/ConfigFile.h"
 #include "station/app/MainForm.h"
 
 namespace {
 
-// Exponent digits of the trend range edits' general format.
-constexpr int kCurveRangeDigits = 3;
-
 std::string ConfigPath() { return AppPath("\\Config.dat"); }
-
-QString RangeText(float value) {
-  return QString::fromStdString(ValueText(value, kCurveRangeDigits));
-}
 
 }  // namespace
 
@@ -54,8 +45,7 @@ void Tfm_MainForm::LoadBaudTable() {
 void Tfm_MainForm::LoadCurveRange() {
   NoteConfigProblem(::LoadCurveRange(ConfigPath(), CurveRangeLow, CurveRangeHigh));
   chart_RealTimeCurves->SetLeftAxisMinMax(CurveRangeLow, CurveRangeHigh);
-  ed_CurvesMix->setText(RangeText(CurveRangeLow));
-  ed_CurvesMax->setText(RangeText(CurveRangeHigh));
+  ShowCurveRange();
 }
 
 void Tfm_MainForm::SaveMeterTable() { ::SaveMeterTable(ConfigPath(), Table); }

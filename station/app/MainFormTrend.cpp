@@ -5,7 +5,6 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QPushButton>
-#include <QSpinBox>
 
 #include <cfloat>
 #include <cmath>
@@ -20,6 +19,7 @@
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/UpDown.h"
 #include "station/app/MainForm.h"
 
 namespace {
@@ -67,8 +67,7 @@ void Tfm_MainForm::ConnectTrend() {
   connect(chkBox_SelectAllCurves, &QCheckBox::clicked, this,
           Guarded([this] { chkBox_SelectAllCurvesClick(); }));
   colorBox_CurvesBackColor->OnChange = Guarded([this] { colorBox_CurvesBackColorChange(); });
-  connect(upDown_CurvesWidth, &QSpinBox::valueChanged, this,
-          Guarded([this] { upDown_CurvesWidthClick(); }));
+  upDown_CurvesWidth->OnClick = Guarded([this] { upDown_CurvesWidthClick(); });
   connect(btn_CurvesPrintPreview, &QPushButton::clicked, this,
           Guarded([this] { btn_CurvesPrintPreviewClick(); }));
   connect(btn_CurvesZoomOut, &QPushButton::clicked, this,
@@ -163,6 +162,11 @@ void Tfm_MainForm::colorBox_CurvesBackColorChange() {
   SaveChartBackColor();
 }
 
+void Tfm_MainForm::ShowCurveRange() {
+  ed_CurvesMix->setText(RangeText(CurveRangeLow));
+  ed_CurvesMax->setText(RangeText(CurveRangeHigh));
+}
+
 void Tfm_MainForm::upDown_CurvesWidthClick() {
   const int width = upDown_CurvesWidth->value();
   for (int i = 0; i < chart_RealTimeCurves->SeriesCount(); ++i) {
@@ -195,7 +199,6 @@ void Tfm_MainForm::btn_SetCurvesRangeClick() {
     SaveCurveRange();
     return;
   }
-  ed_CurvesMix->setText(RangeText(CurveRangeLow));
-  ed_CurvesMax->setText(RangeText(CurveRangeHigh));
+  ShowCurveRange();
   ShowMessageBox(QString::fromLatin1(kRangeOrderText), QString::fromLatin1(kRangeErrorCaption));
 }

@@ -10,7 +10,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
-#include <QSpinBox>
 #include <QTimer>
 
 #include <memory>
@@ -25,6 +24,7 @@
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/StatusBar.h"
 #include "platform/gui/StringGrid.h"
+#include "platform/gui/UpDown.h"
 #include "tests/platform/gui/GuiTestApp.h"
 
 namespace {

@@ -6,13 +6,13 @@
 #include <QCheckBox>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
-#include <QSpinBox>
 
 #include "common/AppPaths.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
+#include "platform/gui/UpDown.h"
 #include "station/app/ConfigFile.h"
 #include "tests/app/CycleTestSupport.h"
 
@@ -179,9 +179,20 @@ TEST_F(TrendTest, RangeIsTruncatedCheckedAppliedAndStored) {
   }
 }
 
+TEST_F(TrendTest, WidthArrowAtItsLimitReappliesTheShownWidthAfterARebuild) {
+  form->EnterRunMode();
+  for (int press = 0; press < 12; ++press) form->upDown_CurvesWidth->stepUp();
+  EXPECT_EQ(form->upDown_CurvesWidth->value(), 10);
+  form->EnterRunMode();  // rebuilt series are 1 wide whatever the arrows show
+  ASSERT_GT(Chart().SeriesCount(), 0);
+  EXPECT_EQ(Chart().Series(0)->LineWidth(), 1);
+  form->upDown_CurvesWidth->stepUp();
+  for (int i = 0; i < Chart().SeriesCount(); ++i) EXPECT_EQ(Chart().Series(i)->LineWidth(), 10);
+}
+
 TEST_F(TrendTest, OptionControlsChangeTheChartAndTheBackColourIsStored) {
   form->EnterRunMode();
-  form->upDown_CurvesWidth->setValue(4);
+  for (int press = 0; press < 3; ++press) form->upDown_CurvesWidth->stepUp();
   for (int i = 0; i < Chart().SeriesCount(); ++i) EXPECT_EQ(Chart().Series(i)->LineWidth(), 4);
 
   QComboBox& colours = *form->colorBox_CurvesBackColor;
