@@ -78,13 +78,10 @@ std::string_view TrimBlanks(std::string_view text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-// The hexadecimal digits after '$' or "0x", or none when the text is not written in hex.
+// The hexadecimal digits after '$', or none when the text is not written in hex. "0x" is no
+// prefix here: an editor refuses "0x10" as it refuses any other text that is not a number.
 std::optional<std::string_view> HexDigits(std::string_view unsignedText) {
   if (!unsignedText.empty() && unsignedText[0] == '$') return unsignedText.substr(1);
-  if (unsignedText.size() >= 2 && unsignedText[0] == '0' &&
-      (unsignedText[1] == 'x' || unsignedText[1] == 'X')) {
-    return unsignedText.substr(2);
-  }
   return std::nullopt;
 }
 

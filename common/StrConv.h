@@ -11,8 +11,8 @@
 // Pure functions, safe from any thread; locale-independent ('.' is always the separator).
 
 // An optionally signed decimal number (-2147483648..2147483647), or an optional sign and
-// hexadecimal digits after '$' (or "0x") spelling at most 32 bits, taken as the 32-bit pattern
-// ($FFFFFFFF = -1); blanks around it are not allowed; the empty text fails.
+// hexadecimal digits after '$' spelling at most 32 bits, taken as the 32-bit pattern
+// ($FFFFFFFF = -1); blanks around it are not allowed; "0x" is no hex prefix; the empty text fails.
 std::int32_t StrToInt(std::string_view text);
 std::optional<std::int32_t> TryStrToInt(std::string_view text);
 // A decimal number: optional sign, digits with an optional '.' fraction (at least one digit in

@@ -278,7 +278,7 @@ std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view ke
   // a signed "-0x1F", which a profile file does not hold as numbers.
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   if (!hex && text.find_first_of("xX$") != std::string::npos) return defaultValue;
-  return TryStrToInt(text).value_or(defaultValue);
+  return TryStrToInt(hex ? "$" + text.substr(2) : text).value_or(defaultValue);
 }
 
 bool TIniFile::ReadBool(std::string_view section, std::string_view key,
