@@ -141,7 +141,8 @@ void TForm1::BuildChannelPanel(const THistoryFileHeader& header) {
   ScrollBox_hisrt_color->verticalScrollBar()->setValue(0);
 
   QWidget* rows = ScrollBox_hisrt_color->Content();
-  const int channels = std::clamp(header.ChannelCount, 0, kViewerMaxChannels);
+  const int stored = header.ChannelCount;  // a copy: std::clamp would bind to the packed field
+  const int channels = std::clamp(stored, 0, kViewerMaxChannels);
   for (int i = 0; i < channels; ++i) {
     const QString name = QString::fromStdString(ReadFixedText(header.ChannelNames[i]));
     TChannelControls row;

@@ -18,6 +18,10 @@ TStatusBar::TStatusBar(QWidget* parent) : QWidget(parent) {}
 void TStatusBar::SetPanelWidths(const std::vector<int>& widths) {
   panels_.clear();
   for (int width : widths) panels_.push_back({width, QString()});
+  {
+    std::lock_guard lock(pendingMutex_);
+    pending_.assign(widths.size(), Pending{});
+  }
   update();
 }
 
@@ -39,9 +43,26 @@ void TStatusBar::SetPanelText(int index, const QString& text) {
 
 bool TStatusBar::PostPanelText(int index, const QString& text) {
   if (index < 0 || index >= PanelCount()) return false;
-  QMetaObject::invokeMethod(this, [this, index, text] { SetPanelText(index, text); },
+  std::lock_guard lock(pendingMutex_);
+  Pending& pending = pending_[index];
+  pending.text = text;
+  if (pending.posted) return true;  // the call on its way shows the newest text
+  pending.posted = true;
+  QMetaObject::invokeMethod(this, [this, index] { ShowPendingText(index); },
                             Qt::QueuedConnection);
   return true;
+}
+
+void TStatusBar::ShowPendingText(int index) {
+  QString text;
+  {
+    std::lock_guard lock(pendingMutex_);
+    // The panels may have been replaced since the call was posted.
+    if (index >= static_cast<int>(pending_.size()) || !pending_[index].posted) return;
+    text = std::move(pending_[index].text);
+    pending_[index].posted = false;
+  }
+  SetPanelText(index, text);
 }
 
 QRect TStatusBar::PanelRect(int index) const {

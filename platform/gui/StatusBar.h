@@ -3,13 +3,17 @@
 // one reaching to the right edge (so a long text there is not cut at its design width).
 //
 // SetPanelText belongs to the GUI thread. PostPanelText may be called from any thread: it hands
-// the text to the GUI thread with a queued call and returns at once. REQUIRES: every thread that
+// the text to the GUI thread with a queued call and returns at once. At most one call per panel
+// is on its way: texts posted while it waits replace its text, so a thread that posts faster than
+// the GUI thread shows (a polling loop whose connects all fail at once) never floods the event
+// queue, and the panel still ends with the newest text. REQUIRES: every thread that
 // posts has stopped before the status bar is destroyed (texts posted earlier but not yet shown
 // are then dropped).
 
 #include <QString>
 #include <QWidget>
 
+#include <mutex>
 #include <vector>
 
 class TStatusBar : public QWidget {
@@ -43,5 +47,14 @@ class TStatusBar : public QWidget {
     int width;
     QString text;
   };
+  // A text posted from any thread and not yet shown.
+  struct Pending {
+    QString text;
+    bool posted = false;  // a queued call will show `text`
+  };
+  void ShowPendingText(int index);
+
   std::vector<Panel> panels_;  // the count changes only on the GUI thread, before posting starts
+  std::mutex pendingMutex_;
+  std::vector<Pending> pending_;  // one per panel; guarded by pendingMutex_
 };

@@ -97,7 +97,9 @@ std::string DatedName(std::string_view pattern, TDateTime when) {
 }
 
 std::int32_t HistoryIntervalOf(const MeterTable& table) {
-  return std::max<std::int32_t>(table.Meters[0].RecordInterval, 0);
+  // A copy first: the packed field may lie at any address, and std::max takes a reference.
+  const std::int32_t interval = table.Meters[0].RecordInterval;
+  return std::max(interval, 0);
 }
 
 int BuildHistoryHeader(const MeterTable& table, TDateTime startTime, THistoryFileHeader& header) {

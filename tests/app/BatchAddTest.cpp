@@ -157,9 +157,9 @@ TEST_F(BatchAddTest, NewMetersTakeTheCommonSettingsBehindTheExistingOnes) {
     const TMeterRecord& meter = Meter(3 + k);
     EXPECT_EQ(meter.SlaveAddress, addresses[k]);
     EXPECT_EQ(ReadFixedText(meter.Name), "Slave" + std::to_string(4 + k));
-    EXPECT_EQ(meter.RecordInterval, 7);
-    EXPECT_EQ(meter.StartRegister, 70000 & 0xFFFF);
-    EXPECT_EQ(meter.TcpPort, 6001);
+    EXPECT_EQ(FieldValue(meter.RecordInterval), 7);
+    EXPECT_EQ(FieldValue(meter.StartRegister), 70000 & 0xFFFF);
+    EXPECT_EQ(FieldValue(meter.TcpPort), 6001);
     EXPECT_EQ(meter.CommCode, 1);
     EXPECT_EQ(meter.CommMode, 1);
     EXPECT_EQ(meter.ComIndex, 4);
@@ -168,16 +168,16 @@ TEST_F(BatchAddTest, NewMetersTakeTheCommonSettingsBehindTheExistingOnes) {
     for (int j = 0; j < 20; ++j) {
       const TChannelRecord& channel = meter.Channels[j];
       EXPECT_EQ(ReadFixedText(channel.Name), "CH" + std::to_string(j + 1));
-      EXPECT_EQ(channel.Colour, colours[j % 16]) << j;
+      EXPECT_EQ(FieldValue(channel.Colour), colours[j % 16]) << j;
       EXPECT_EQ(channel.Decimals, 2);
       EXPECT_EQ(ReadFixedText(channel.Unit), "℃");
-      EXPECT_EQ(channel.LLA, -50.0f);
-      EXPECT_EQ(channel.LA, 0.0f);
-      EXPECT_EQ(channel.HA, 500.0f);
-      EXPECT_EQ(channel.HHA, 10000.0f);
+      EXPECT_EQ(FieldValue(channel.LLA), -50.0f);
+      EXPECT_EQ(FieldValue(channel.LA), 0.0f);
+      EXPECT_EQ(FieldValue(channel.HA), 500.0f);
+      EXPECT_EQ(FieldValue(channel.HHA), 10000.0f);
     }
   }
-  EXPECT_EQ(Meter(5).Channels[20].Colour, 0x123456);
+  EXPECT_EQ(FieldValue(Meter(5).Channels[20].Colour), 0x123456);
   // The table in memory only: Config.dat still holds no meter.
   EXPECT_EQ(ReadFileBytes(ConfigPath()).substr(0, 4), std::string(4, '\0'));
   EXPECT_EQ(Table().PortBaudIndex[4], 6);

@@ -48,8 +48,8 @@ TEST_F(ChannelEditorTest, AddAppendsBehindTheLastChannelAndShowsItAsStored) {
 
   ASSERT_EQ(meter.ChannelCount, 3);
   const TChannelRecord& added = meter.Channels[2];
-  EXPECT_EQ(added.Colour, clTeal);
-  EXPECT_EQ(added.HHA, 1.234567f);
+  EXPECT_EQ(FieldValue(added.Colour), clTeal);
+  EXPECT_EQ(FieldValue(added.HHA), 1.234567f);
   ASSERT_EQ(ChannelGrid().RowCount(), 5);
   EXPECT_EQ(ChannelGrid().Row(), 3);
   const char* const row[] = {"3", "flow", "2", "℃", "C", "-1.5", "0", "1.2346E005", "1.2346"};
@@ -105,15 +105,15 @@ TEST_F(ChannelEditorTest, ALimitThatIsNoNumberEndsTheHandlerWithTheConversionErr
   // The fields before the bad limit were taken; unit and colour were not.
   EXPECT_EQ(ChannelName(meter, 1), "new");
   EXPECT_EQ(meter.Channels[1].Decimals, 3);
-  EXPECT_EQ(meter.Channels[1].LA, 2.0f);
+  EXPECT_EQ(FieldValue(meter.Channels[1].LA), 2.0f);
   EXPECT_EQ(ReadFixedText(meter.Channels[1].Unit), "old");
-  EXPECT_EQ(meter.Channels[1].Colour, clRed);
+  EXPECT_EQ(FieldValue(meter.Channels[1].Colour), clRed);
 
   // Modify likewise keeps the partial change.
   form->btn_ChannelModify->click();
   EXPECT_EQ(errorBoxes.size(), 2);
   EXPECT_EQ(ChannelName(meter, 0), "new");
-  EXPECT_EQ(meter.Channels[0].Colour, 0);
+  EXPECT_EQ(FieldValue(meter.Channels[0].Colour), 0);
 }
 
 TEST_F(ChannelEditorTest, ModifyRewritesTheSelectedChannelOnlyAndNothingOnTheEmptyRow) {
@@ -122,7 +122,7 @@ TEST_F(ChannelEditorTest, ModifyRewritesTheSelectedChannelOnlyAndNothingOnTheEmp
   TypeChannel("temp", 1, "℃", clLime, "0", "5", "80", "90");
   form->btn_ChannelModify->click();
   EXPECT_EQ(ChannelName(meter, 1), "temp");
-  EXPECT_EQ(meter.Channels[1].HA, 80.0f);
+  EXPECT_EQ(FieldValue(meter.Channels[1].HA), 80.0f);
   EXPECT_EQ(ChannelName(meter, 0), "CH1");
   EXPECT_EQ(ChannelGrid().Row(), 2);
   EXPECT_EQ(Cell(ChannelGrid(), 1, 2), "temp");

@@ -68,7 +68,7 @@ TEST_F(MeterEditorTest, AddStoresUncheckedWidthsAndSelectsTheNewMeter) {
   ASSERT_EQ(Table().MeterCount, 2);
   const TMeterRecord& meter = Meter(1);
   EXPECT_EQ(meter.SlaveAddress, 44);
-  EXPECT_EQ(meter.StartRegister, 65535);
+  EXPECT_EQ(FieldValue(meter.StartRegister), 65535);
   EXPECT_EQ(meter.CommMode, 255);
   EXPECT_EQ(meter.ComIndex, 2);
   EXPECT_EQ(Table().PortBaudIndex[2], 4);
@@ -140,9 +140,9 @@ TEST_F(MeterEditorTest, ModifyTakesTheFieldsBeforeTheFirstBadNumberAndSetsThePor
       EXPECT_EQ(messageBoxes.value(0), Message(c.message));
     }
     EXPECT_EQ(meter.SlaveAddress, c.taken > 0 ? 7 : 1);
-    EXPECT_EQ(meter.RecordInterval, c.taken > 1 ? 5 : 9);
-    EXPECT_EQ(meter.StartRegister, c.taken > 2 ? 100 : 9);
-    EXPECT_EQ(meter.TcpPort, c.taken > 3 ? 502 : 9);
+    EXPECT_EQ(FieldValue(meter.RecordInterval), c.taken > 1 ? 5 : 9);
+    EXPECT_EQ(FieldValue(meter.StartRegister), c.taken > 2 ? 100 : 9);
+    EXPECT_EQ(FieldValue(meter.TcpPort), c.taken > 3 ? 502 : 9);
     EXPECT_EQ(ReadFixedText(meter.Name), c.taken > 3 ? "泵站A" : "old");
     // The baud rate always goes to the meter's port as it stands after the read.
     const int port = c.taken > 3 ? 2 : 6;

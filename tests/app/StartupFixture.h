@@ -73,6 +73,16 @@ class StationDirTest : public GuiTest {
     return ReadFileBytes((std::filesystem::current_path() / relative).string());
   }
 
+  // COM1..COM40 become links to a device that does not exist: every open of them fails, and no
+  // meter of a test's table reaches a serial port of the machine.
+  void LinkEveryComPortToNothing() const {
+    std::filesystem::create_directories(dir.File("dev"));
+    for (int com = 1; com <= kComPortCount; ++com) {
+      std::filesystem::create_symlink(dir.File("dev/absent"),
+                                      dir.File("dev/com" + std::to_string(com)));
+    }
+  }
+
   // A Config.dat in the current directory holding `table` (and a new file's other fields).
   static void WriteConfig(const MeterTable& table) {
     const std::string path = CurrentDir() + "/Config.dat";

@@ -83,6 +83,13 @@ void WriteFileBytes(const std::string& path, const std::string& bytes) {
   std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
+std::string RandomBytes(std::mt19937& random, std::size_t length) {
+  std::uniform_int_distribution<int> byte(0, 255);
+  std::string bytes(length, '\0');
+  for (char& b : bytes) b = static_cast<char>(byte(random));
+  return bytes;
+}
+
 void TestSleepBriefly() { std::this_thread::sleep_for(std::chrono::milliseconds(2)); }
 
 long long TestMonotonicMs() {

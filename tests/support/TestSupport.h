@@ -3,6 +3,7 @@
 // for the clock.
 
 #include <atomic>
+#include <random>
 #include <string>
 
 #include "common/DateTime.h"
@@ -53,6 +54,17 @@ class ScopedFakeClock {
 // A whole file's bytes (empty when it cannot be read), and a file made of exactly these bytes.
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
+
+// `length` bytes of any value, drawn from `random` (the damaged-input tests seed it, so every run
+// sees the same bytes).
+std::string RandomBytes(std::mt19937& random, std::size_t length);
+
+// A copy of a field of a packed record (meter and channel records). The assertion macros take
+// their operands by reference, and a reference to a packed multi-byte field may be misaligned.
+template <class T>
+constexpr T FieldValue(T field) {
+  return field;
+}
 
 // Polls `condition` every few ms until it holds or `timeoutMs` passes; returns its last value.
 template <class Condition>

@@ -42,7 +42,8 @@ Frame ExceptionFrame(std::uint8_t address, std::uint8_t function, std::uint8_t c
 
 // Replaces the CRC of a finished frame after a header byte was changed.
 void RecomputeCrc(Frame& frame) {
-  frame.resize(frame.size() - 2);
+  frame.pop_back();
+  frame.pop_back();
   AppendSlaveCrc(frame);
 }
 
@@ -71,6 +72,12 @@ SlaveReply SlaveReply::WithFunction(std::uint8_t function) {
 SlaveReply SlaveReply::ExceptionReply(std::uint8_t code) {
   SlaveReply reply = Of(ReplyKind::Exception);
   reply.exceptionCode = code;
+  return reply;
+}
+
+SlaveReply SlaveReply::RawBytes(Frame bytes) {
+  SlaveReply reply = Of(ReplyKind::Raw);
+  reply.raw = std::move(bytes);
   return reply;
 }
 
@@ -285,6 +292,9 @@ ScriptedSlave::Plan ScriptedSlave::HandleFrame(const Frame& request) {
     case ReplyKind::OtherFunction:
       plan.bytes[1] = how.otherFunction;
       RecomputeCrc(plan.bytes);
+      break;
+    case ReplyKind::Raw:
+      plan.bytes = how.raw;
       break;
   }
   if (!plan.bytes.empty()) ++repliesPending_;

@@ -12,9 +12,9 @@
 // Scripting: each intact request to a served address takes the next queued SlaveReply, or the
 // default one when the queue is empty. The reply can be withheld, damaged, delayed, sent for
 // another address or function code, split in two writes with a pause, or replaced by an
-// exception reply. A write takes effect whatever happens to its echo, except when the script
-// answers it with an exception. Every frame received (intact or not, served address or not) is
-// recorded raw.
+// exception reply or by any bytes at all. A write takes effect whatever happens to its echo,
+// except when the script answers it with an exception. Every frame received (intact or not,
+// served address or not) is recorded raw.
 //
 // Thread-safety: the registers, the script and the request log may be used from any thread while
 // the transports run. Start*, LinkAsCom and Stop belong to the thread that owns the object.
@@ -48,6 +48,7 @@ enum class ReplyKind {
   OtherAddress,   // the proper reply sent from `otherAddress` (valid CRC)
   OtherFunction,  // the proper reply with function code `otherFunction` (valid CRC)
   Exception,      // exception reply: address, function | 0x80, `exceptionCode`, CRC (5 bytes)
+  Raw,            // the bytes of `raw` as they are, whatever the request (none: no reply)
 };
 
 // How the slave answers one request. Delay and split apply to every kind that sends something.
@@ -59,6 +60,7 @@ struct SlaveReply {
   std::uint8_t otherAddress = 0;
   std::uint8_t otherFunction = 0;
   std::uint8_t exceptionCode = 0;
+  Frame raw;
 
   static SlaveReply Answer() { return {}; }
   static SlaveReply Silent() { return Of(ReplyKind::Silent); }
@@ -67,6 +69,8 @@ struct SlaveReply {
   static SlaveReply FromAddress(std::uint8_t address);
   static SlaveReply WithFunction(std::uint8_t function);
   static SlaveReply ExceptionReply(std::uint8_t code);
+  // Any bytes in place of the reply: line noise, a reply cut short or run long.
+  static SlaveReply RawBytes(Frame bytes);
   // The proper reply, sent late.
   static SlaveReply Late(int delayMs) { return Answer().Delayed(delayMs); }
   // The proper reply in two writes (two TCP segments) with a pause between.

@@ -105,6 +105,38 @@ TEST_F(ContainersTest, StatusTextsPostedFromAThreadArriveOnTheGuiThread) {
   EXPECT_EQ(bar.PanelText(4), "10 Connect Fail!");
 }
 
+// A polling loop whose connects all fail at once posts as fast as it can: the queue holds at most
+// one call per panel, and the panel ends with the newest text.
+TEST_F(ContainersTest, StatusTextsPostedFasterThanShownNeverFloodTheQueue) {
+  TStatusBar bar;
+  bar.SetPanelWidths({380, 50, 50, 50, 50});
+  int shown = 0;
+  struct Counter : QObject {
+    int* count;
+    explicit Counter(int* c) : count(c) {}
+    bool eventFilter(QObject*, QEvent* event) override {
+      if (event->type() == QEvent::MetaCall) ++*count;
+      return false;
+    }
+  } counter(&shown);
+  bar.installEventFilter(&counter);
+  std::thread poller([&] {
+    for (int i = 0; i < 100000; ++i) bar.PostPanelText(4, QString::number(i) + " Connect Fail!");
+    bar.PostPanelText(0, "path");
+  });
+  poller.join();
+  QCoreApplication::processEvents();
+  EXPECT_EQ(shown, 2);
+  EXPECT_EQ(bar.PanelText(4), "99999 Connect Fail!");
+  EXPECT_EQ(bar.PanelText(0), "path");
+  // Panels replaced while a text was on its way: the text is dropped, not shown in a panel
+  // that is no longer there.
+  bar.PostPanelText(4, "late");
+  bar.SetPanelWidths({100});
+  QCoreApplication::processEvents();
+  EXPECT_EQ(bar.PanelCount(), 1);
+}
+
 TEST_F(ContainersTest, TabSheetsKeepTheirOrderCaptionsAndVisibility) {
   TPageControl pages;
   auto* first = new TTabSheet(&pages, QString::fromUtf8("设置"));
