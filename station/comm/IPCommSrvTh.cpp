@@ -16,14 +16,18 @@ void TIPCommSrvTh::Execute() {
   std::int32_t next = 0;
   while (!Terminated()) {
     TMeterRecord& meter = *MeterList[next];
-    ConnectTo(meter);
+    const bool connected = ConnectTo(meter);
     // A failed connect leaves the socket inactive: the poll then fails at once and counts.
     PollMeterTcp(*ClientSocket, meter);
+    // A refused or unroutable connect (a meter switched off, a cable out) fails at once, so
+    // without a pause a thread whose meters all fail would spin at raised priority and flood
+    // the status bar. A failed meter then takes about as long as a live one's exchange.
+    if (!connected) SleepMs(PollDelay.load(std::memory_order_relaxed));
     next = (next + 1) % MeterCount;
   }
 }
 
-void TIPCommSrvTh::ConnectTo(const TMeterRecord& meter) {
+bool TIPCommSrvTh::ConnectTo(const TMeterRecord& meter) {
   TClientSocket& socket = *ClientSocket;
   if (socket.Active()) {
     socket.Close();
@@ -34,8 +38,10 @@ void TIPCommSrvTh::ConnectTo(const TMeterRecord& meter) {
   socket.Port = meter.TcpPort;
   try {
     socket.Open();  // on success the socket's OnConnect reports " Connect Success"
+    return true;
   } catch (const std::exception&) {
     ReportStatus(socket.Address + kConnectFailText);
+    return false;
   }
 }
 

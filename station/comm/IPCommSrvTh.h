@@ -6,7 +6,8 @@
 // a 50 ms pause; the socket is pointed at the meter's IP text and TCP port and opened. A failed
 // open reports the address followed by " Connect Fail!" through StatusBar; a good one runs the
 // socket's OnConnect (whose owner reports " Connect Success"). Then one PollMeterTcp, whatever
-// the outcome; next meter, in list order, wrapping. The thread never writes PollDelay. A missing
+// the outcome, and after a failed open a pause of PollDelay; next meter, in list order,
+// wrapping. The thread never writes PollDelay. A missing
 // list or socket, or a MeterCount below 1, ends the thread at once.
 //
 // Thread-safety: while the thread runs it is the only user of ClientSocket, and the only writer
@@ -48,6 +49,7 @@ class TIPCommSrvTh : public TThread {
   void Execute() override;
 
  private:
-  void ConnectTo(const TMeterRecord& meter);
+  // True when the connection is open.
+  bool ConnectTo(const TMeterRecord& meter);
   void ReportStatus(const std::string& text);
 };

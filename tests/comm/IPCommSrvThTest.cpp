@@ -128,7 +128,7 @@ TEST_F(EthernetThreadTest, OneMeterGetsANewConnectionForEveryPoll) {
   EXPECT_TRUE(socket_.Active());  // the last connection stays open for the next thread
 }
 
-TEST_F(EthernetThreadTest, ARefusedConnectShowsConnectFailAndFailsThePollAtOnce) {
+TEST_F(EthernetThreadTest, ARefusedConnectShowsConnectFailFailsThePollAndPausesBeforeTheNext) {
   PointAt(meters_[0], "127.0.0.1", RefusingPort());
   meters_[0].Online.store(1);
   Start(1);
@@ -138,7 +138,11 @@ TEST_F(EthernetThreadTest, ARefusedConnectShowsConnectFailAndFailsThePollAtOnce)
   const std::vector<std::string> texts = sink_.Texts();
   ASSERT_GE(texts.size(), 5u);
   EXPECT_EQ(texts, std::vector<std::string>(texts.size(), kFail));
-  EXPECT_EQ(ScopedFastSleep::Calls(), 0);  // no pause: no connection to close, no exchange
+  // No connection to close and no exchange, but one PollDelay after each failed attempt, so
+  // that refusing meters do not keep the thread spinning.
+  EXPECT_EQ(ScopedFastSleep::Calls(), static_cast<long long>(texts.size()));
+  EXPECT_EQ(ScopedFastSleep::RequestedMs(),
+            static_cast<long long>(texts.size()) * kStartPollDelayMs);
 }
 
 TEST_F(EthernetThreadTest, AnEmptyAddressFailsBehindAnEmptyText) {
