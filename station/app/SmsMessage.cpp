@@ -71,7 +71,8 @@ bool PowerOffAlarmed(const MeterTable& table) { return table.Meters[0].AnyAlarmF
 std::string ComposeSmsMessage(const SmsHead& head, const MeterTable& table,
                               const OverviewTiles& tiles, TSmsCursor& cursor) {
   std::string message = Head(head);
-  std::size_t counted = message.size();
+  const std::size_t headBytes = message.size();
+  std::size_t counted = headBytes;
   FitCursor(table, cursor);
   const int meters = MetersInUse(table);
   while (cursor.MeterIndex < meters) {
@@ -80,11 +81,15 @@ std::string ComposeSmsMessage(const SmsHead& head, const MeterTable& table,
       // Tiles are built from the same table; a channel without one has nothing to show.
       if (!meter.AnyAlarmFlag(cursor.ChannelIndex) || cursor.TileIndex >= tiles.Count()) continue;
       const std::string entry = Entry(tiles.Tile(cursor.TileIndex));
-      counted += entry.size();
-      if (counted > kSmsMaxCountedBytes) {
+      if (counted + entry.size() > kSmsMaxCountedBytes) {
+        // An entry that does not fit even behind the head alone fits no message: waiting for
+        // it would hold the whole sweep on this number, and no other number would ever hear
+        // of the alarm. It is passed over.
+        if (message.size() == headBytes) continue;
         message += kSmsMessageEnd;
         return message;
       }
+      counted += entry.size();
       message += entry;
     }
     ++cursor.MeterIndex;

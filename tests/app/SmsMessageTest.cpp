@@ -67,15 +67,34 @@ TEST_F(SmsMessageTest, AStaleCursorIsBroughtBackInsideTheTable) {
   }
 }
 
-TEST_F(SmsMessageTest, AHeadBeyondTheLimitCarriesNoEntryAndKeepsTheCursor) {
+TEST_F(SmsMessageTest, AHeadBeyondTheLimitCarriesNoEntryAndTheListingEnds) {
   table->Meters[0].LAFlags[1] = 1;
+  table->Meters[1].HAFlags[0] = 1;
   TSmsCursor cursor;
   const std::string text(126, 'x');  // head of 2 + 11 + 1 + 126 + 1 = 141 bytes
   EXPECT_EQ(Compose(cursor, text), "8613800138000:" + text + "\n\r\n");
-  EXPECT_EQ(cursor.MeterIndex, 0);
+  // Nothing could ever be listed behind this head: waiting on the first channel would keep the
+  // sweep on this number for the whole alarm.
+  EXPECT_TRUE(SmsListingComplete(cursor, *table));
+}
+
+TEST_F(SmsMessageTest, AnEntryTooLongForAnyMessageIsPassedOverAndTheRestAreListed) {
+  WriteFixedText(table->Meters[0].Channels[1].Name, std::string(39, 'n'));
+  WriteFixedText(table->Meters[0].Channels[1].Unit, std::string(19, 'u'));
+  WriteFixedText(table->Meters[0].Name, std::string(39, 'm'));
+  Refresh();
+  for (int c = 0; c < 2; ++c) table->Meters[0].HAFlags[c] = 1;
+  table->Meters[1].HAFlags[1] = 1;
+  const std::string text(40, 'x');  // head of 55 bytes; channel 1's entry alone is 102
+  const std::string head = "8613800138000:" + text + "\n";
+  const std::string first = std::string(39, 'm') + "--c0\t7V\n";  // 47 bytes
+  TSmsCursor cursor;
+  // The long entry does not fit behind the first one: the message ends before it.
+  EXPECT_EQ(Compose(cursor, text), head + first + "\r\n");
   EXPECT_EQ(cursor.ChannelIndex, 1);
-  EXPECT_EQ(cursor.TileIndex, 1);
-  EXPECT_FALSE(SmsListingComplete(cursor, *table));
+  // Alone behind the head it does not fit either: it is passed over, and the rest follow.
+  EXPECT_EQ(Compose(cursor, text), head + "M1--c1\t7V\n\r\n");
+  EXPECT_TRUE(SmsListingComplete(cursor, *table));
 }
 
 TEST_F(SmsMessageTest, AChannelWithoutATileIsNotListed) {

@@ -118,6 +118,19 @@ TEST_F(SmsTest, AListingTooLongForOneMessageGoesOutInPartsTwentySecondsApart) {
   EXPECT_EQ(form->PhoneRowIndex, 2);  // row 1 done in two messages, row 2 passed over
 }
 
+TEST_F(SmsTest, AHeadBeyondTheLimitStillReachesEveryNumber) {
+  AlarmedBoiler(1);
+  SetDelay(2);
+  SetNumber(1, kNumber);
+  SetNumber(2, "13900139000");
+  const std::string text(130, 'A');  // a head of 145 bytes: no entry fits behind it
+  form->GSMmeAlarmText->setPlainText(QString::fromStdString(text));
+  EXPECT_EQ(SendSeconds(23), (std::vector<int>{2, 22}));
+  const std::string first = Head(kNumber, text) + "\r\n";
+  const std::string second = Head("13900139000", text) + "\r\n";
+  EXPECT_EQ(Received(first.size() + second.size()), first + second);
+}
+
 TEST_F(SmsTest, ThePowerOffLineFollowsTheFirstChannelOfTheFirstMeterOnly) {
   TMeterRecord& pump = AddMeter("Pump", {"P0", "P1"}, kNoTextRows);
   for (int c = 0; c < 2; ++c) {
