@@ -20,5 +20,5 @@ cmake --build build-asan -j"$jobs"
 
 cmake -S . -B build-tsan -DTAVRIN_TSAN=ON
 cmake --build build-tsan -j"$jobs"
-(cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/../tests/support/tsan-qt.supp" \
+(cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ignore_noninstrumented_modules=1 suppressions=$PWD/../tests/support/tsan-qt.supp" \
    ctest -j"$jobs" --output-on-failure --timeout 300)
