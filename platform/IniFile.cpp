@@ -275,7 +275,7 @@ std::int32_t TIniFile::ReadInteger(std::string_view section, std::string_view ke
                                    std::int32_t defaultValue) const {
   const std::string text = ReadString(section, key, "");
   // Only a leading "0x" marks hexadecimal here; the strict conversion would also take "$1F" and
-  // a signed "-0x1F", which a profile file does not hold as numbers.
+  // a signed "-$1F", which a profile file does not hold as numbers.
   const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
   if (!hex && text.find_first_of("xX$") != std::string::npos) return defaultValue;
   return TryStrToInt(hex ? "$" + text.substr(2) : text).value_or(defaultValue);

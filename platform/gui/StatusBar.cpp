@@ -42,8 +42,9 @@ void TStatusBar::SetPanelText(int index, const QString& text) {
 }
 
 bool TStatusBar::PostPanelText(int index, const QString& text) {
-  if (index < 0 || index >= PanelCount()) return false;
+  // Checked against the pending slots under their lock: a polling thread never reads panels_.
   std::lock_guard lock(pendingMutex_);
+  if (index < 0 || index >= static_cast<int>(pending_.size())) return false;
   Pending& pending = pending_[index];
   pending.text = text;
   if (pending.posted) return true;  // the call on its way shows the newest text

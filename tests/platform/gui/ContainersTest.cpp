@@ -133,8 +133,11 @@ TEST_F(ContainersTest, StatusTextsPostedFasterThanShownNeverFloodTheQueue) {
   // that is no longer there.
   bar.PostPanelText(4, "late");
   bar.SetPanelWidths({100});
+  bar.SetPanelWidths({380, 50, 50, 50, 50});
   QCoreApplication::processEvents();
-  EXPECT_EQ(bar.PanelCount(), 1);
+  EXPECT_EQ(bar.PanelCount(), 5);
+  EXPECT_EQ(bar.PanelText(4), "");
+  EXPECT_FALSE(bar.PostPanelText(5, "no such panel"));
 }
 
 TEST_F(ContainersTest, TabSheetsKeepTheirOrderCaptionsAndVisibility) {
