@@ -15,6 +15,15 @@
 
 #include <functional>
 
+// Edit limits of the texts that end up in meter and channel record fields, in code page 936
+// bytes (the field width minus its NUL; start register, port and limits are edit lengths).
+inline constexpr int kNameMaxBytes = 39;
+inline constexpr int kUnitMaxBytes = 19;
+inline constexpr int kIpAddressMaxBytes = 15;
+inline constexpr int kStartRegisterMaxBytes = 5;
+inline constexpr int kPortMaxBytes = 39;
+inline constexpr int kLimitMaxBytes = 10;
+
 class QComboBox;
 class QLabel;
 class QPushButton;

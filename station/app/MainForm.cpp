@@ -69,13 +69,7 @@ const std::vector<int> kStatusPanelWidths = {380, 50, 50, 50, 50};
 constexpr QRect kSetValuePanelRect(-207, 185, 240, 136);
 constexpr int kSetValueFontPixelSize = 27;
 
-// Record field limits in code page 936 bytes (the field width minus its NUL).
-constexpr int kNameMaxBytes = 39;
-constexpr int kUnitMaxBytes = 19;
-constexpr int kIpAddressMaxBytes = 15;
-constexpr int kStartRegisterMaxBytes = 5;
-constexpr int kPortMaxBytes = 39;
-constexpr int kLimitMaxBytes = 10;
+// The trend range edits' limit.
 constexpr int kRangeMaxBytes = 40;
 
 constexpr int kCurvesWidthMin = 1;

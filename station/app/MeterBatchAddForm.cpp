@@ -26,14 +26,6 @@ constexpr int kUnitLabelWidth = 12;
 constexpr QRect kOkRect(120, 256, 75, 25);
 constexpr QRect kCancelRect(222, 256, 75, 25);
 
-// Byte limits of the texts that end up in record fields.
-constexpr int kNameMaxBytes = 39;
-constexpr int kStartRegisterMaxBytes = 5;
-constexpr int kIpAddressMaxBytes = 15;
-constexpr int kPortMaxBytes = 39;
-constexpr int kLimitMaxBytes = 10;
-constexpr int kUnitMaxBytes = 19;
-
 constexpr char kNotANumber[] = "请正确输入数值!";
 constexpr char kTooManyMeters[] = "添加后设备个数大于120台, 请减少要添加的设备数!";
 constexpr char kTooManyChannels[] = "设备通道数不得大于48个, 请减少要添加的通道数!";
