@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstring>
+#include <optional>
 
 #include "common/Errors.h"
 
@@ -30,8 +31,10 @@ std::string Endpoint(const std::string& address, std::int32_t port) {
 
 // Dotted IPv4 text only: no name lookup, so a connect never waits on a resolver.
 bool ParseIpv4(const std::string& address, in_addr& out) {
-  if (address.find('\0') != std::string::npos) return false;
-  return inet_pton(AF_INET, address.c_str(), &out) == 1;
+  const std::optional<std::uint32_t> parsed = ParseDottedIpv4(address);
+  if (!parsed) return false;
+  out.s_addr = htonl(*parsed);
+  return true;
 }
 
 bool SetBlocking(int fd, bool blocking) {
@@ -95,6 +98,34 @@ timeval ToTimeval(int milliseconds) {
 }
 
 }  // namespace
+
+std::optional<std::uint32_t> ParseDottedIpv4(std::string_view text) {
+  constexpr std::string_view kBlanks = " \t";
+  const std::size_t first = text.find_first_not_of(kBlanks);
+  if (first == std::string_view::npos) return std::nullopt;
+  text = text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+  std::uint32_t address = 0;
+  int parts = 0;
+  std::size_t at = 0;
+  for (;;) {
+    // One part: decimal digits only, leading zeros included (operators pad to three digits;
+    // "010" is ten, never octal eight); its value at most 255.
+    std::uint32_t value = 0;
+    const std::size_t begin = at;
+    while (at < text.size() && text[at] >= '0' && text[at] <= '9') {
+      value = value * 10 + static_cast<std::uint32_t>(text[at] - '0');
+      if (value > 255) return std::nullopt;
+      ++at;
+    }
+    if (at == begin) return std::nullopt;
+    address = (address << 8) | value;
+    if (++parts == 4) break;
+    if (at == text.size() || text[at] != '.') return std::nullopt;
+    ++at;
+  }
+  if (at != text.size()) return std::nullopt;
+  return address;
+}
 
 TClientSocket::~TClientSocket() { Close(); }
 

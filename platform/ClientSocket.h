@@ -14,7 +14,15 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
+#include <string_view>
+
+// An IPv4 address as operators type it: four decimal numbers 0..255 separated by dots, leading
+// zeros read as decimal ("010" is 10), blanks around the text ignored. Returns the address in
+// host byte order, or nothing for any other text (names, fewer or more parts, signs, blanks
+// inside, a NUL).
+std::optional<std::uint32_t> ParseDottedIpv4(std::string_view text);
 
 class TClientSocket {
  public:
@@ -25,7 +33,7 @@ class TClientSocket {
   TClientSocket(const TClientSocket&) = delete;
   TClientSocket& operator=(const TClientSocket&) = delete;
 
-  std::string Address;  // dotted IPv4 text
+  std::string Address;  // dotted IPv4 text, kept as given (status texts show it so)
   std::int32_t Port = 0;
 
   std::function<void(TClientSocket& socket)> OnConnect;

@@ -11,6 +11,7 @@
 #include "common/Cp936.h"
 #include "common/Errors.h"
 #include "common/FixedText.h"
+#include "station/app/LoadReport.h"
 #include "station/comm/MeterComm.h"
 
 // The fields are copied between the file and memory as they lie: int32 and float32 little-endian.
@@ -66,6 +67,7 @@ void WriteAt(const std::string& path, long offset, const void* data, std::size_t
 struct ReadOutcome {
   std::size_t Count = 0;  // bytes read; fewer than asked when the file ends before
   std::string Problem;    // the file could not be opened, positioned or read
+  int Error = 0;          // the system error of the Problem
 };
 
 ReadOutcome ReadAt(const std::string& path, long offset, void* data, std::size_t size) {
@@ -73,16 +75,19 @@ ReadOutcome ReadAt(const std::string& path, long offset, void* data, std::size_t
   errno = 0;
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) {
-    outcome.Problem = FileProblem("Cannot open", path, LastError());
+    outcome.Error = LastError();
+    outcome.Problem = FileProblem("Cannot open", path, outcome.Error);
     return outcome;
   }
   errno = 0;
   if (std::fseek(file, offset, SEEK_SET) != 0) {
-    outcome.Problem = FileProblem("Cannot read", path, LastError());
+    outcome.Error = LastError();
+    outcome.Problem = FileProblem("Cannot read", path, outcome.Error);
   } else {
     outcome.Count = std::fread(data, 1, size, file);
     if (outcome.Count < size && std::ferror(file)) {
-      outcome.Problem = FileProblem("Cannot read", path, LastError());
+      outcome.Error = LastError();
+      outcome.Problem = FileProblem("Cannot read", path, outcome.Error);
     }
   }
   std::fclose(file);
@@ -97,14 +102,51 @@ long MeterBlockOffset(const std::string& path, int index) {
   return kFirstMeterBlockOffset + kMeterBlockSize * index;
 }
 
-// Brings a loaded channel count into 1..48; returns the problem text when it had to.
-std::string KeepChannelCountInRange(const std::string& path, TMeterStored& meter, int index) {
-  const int stored = meter.ChannelCount;
-  const int kept = std::clamp(stored, 1, kMaxChannels);
-  if (kept == stored) return {};
-  meter.ChannelCount = static_cast<std::uint8_t>(kept);
-  return Quoted(path) + ": meter " + std::to_string(index) + " has " + std::to_string(stored) +
-         " channels, taken as " + std::to_string(kept);
+// Reads meter block `index` whole into `block`; the problem when it could not.
+std::string ReadBlock(const std::string& path, int index, TMeterStored& block) {
+  std::array<char, sizeof(TMeterStored)> bytes;
+  const ReadOutcome read = ReadAt(path, MeterBlockOffset(path, index), bytes.data(), bytes.size());
+  if (!read.Problem.empty()) return read.Problem;
+  if (read.Count < bytes.size()) {
+    return ShortFileProblem(path, "meter block " + std::to_string(index) + " was");
+  }
+  std::memcpy(&block, bytes.data(), bytes.size());
+  return {};
+}
+
+bool HoldsMeter(const TMeterStored& block) {
+  return block.ChannelCount >= 1 && block.ChannelCount <= kMaxChannels;
+}
+
+// Notes the loaded meter's fields that lie outside their domains, by kind, under its row number
+// (index + 1). A channel count outside 1..48 is brought into that range, since every user of
+// the table indexes the 48 channels by it; every other field keeps its bytes (the poll refuses
+// such a meter, and nothing is written back until a save).
+void CheckMeterFields(TMeterStored& meter, int index, TLoadReport& report) {
+  const int row = index + 1;
+  if (meter.ChannelCount < 1) {
+    meter.ChannelCount = 1;
+    report.AddItem("no channels, taken as 1", row);
+  } else if (meter.ChannelCount > kMaxChannels) {
+    meter.ChannelCount = kMaxChannels;
+    report.AddItem("more than " + std::to_string(kMaxChannels) + " channels, taken as " +
+                       std::to_string(kMaxChannels),
+                   row);
+  }
+  if (meter.ComIndex >= kComPortCount) {
+    report.AddItem("COM index outside 0.." + std::to_string(kComPortCount - 1) + " (COM1 to COM" +
+                       std::to_string(kComPortCount) + ")",
+                   row);
+  }
+  if (meter.CommCode > 1) report.AddItem("comm code outside 0..1 (3X, 4X): not polled", row);
+  const bool decimalsOutside =
+      std::any_of(meter.Channels, meter.Channels + meter.ChannelCount,
+                  [](const TChannelRecord& channel) { return channel.Decimals > kMaxDecimals; });
+  if (decimalsOutside) {
+    report.AddItem("decimals of a channel outside 0.." + std::to_string(kMaxDecimals) +
+                       ": not polled",
+                   row);
+  }
 }
 
 }  // namespace
@@ -155,26 +197,33 @@ std::string LoadMeterTable(const std::string& path, MeterTable& table) {
   if (!read.Problem.empty()) return read.Problem;
   if (read.Count < sizeof stored) return ShortFileProblem(path, "the meter table was");
 
-  std::vector<std::string> problems;
-  const int count = std::clamp(stored, 0, kMaxMeters);
-  if (count != stored) {
-    problems.push_back(Quoted(path) + ": meter count " + std::to_string(stored) +
-                       " lies outside 0.." + std::to_string(kMaxMeters));
-  }
+  // A count outside the table cannot say how many meters there are: the blocks do. The file
+  // is created with every block zero, so the meters are the leading blocks that hold one.
+  const bool countInRange = stored >= 0 && stored <= kMaxMeters;
+  const int wanted = countInRange ? stored : kMaxMeters;
+  TLoadReport report(Quoted(path), kMeterNames);
   int loaded = 0;
-  for (; loaded < count; ++loaded) {
-    const std::string problem = ReadMeterBlock(path, table.Meters[loaded], loaded);
+  for (; loaded < wanted; ++loaded) {
+    TMeterStored block;
+    const std::string problem = ReadBlock(path, loaded, block);
     if (!problem.empty()) {
-      problems.push_back(problem);
+      report.Add(problem);
       break;
     }
-    problems.push_back(KeepChannelCountInRange(path, table.Meters[loaded], loaded));
+    if (!countInRange && !HoldsMeter(block)) break;
+    CheckMeterFields(block, loaded, report);
+    table.Meters[loaded].Stored() = block;
   }
   table.MeterCount = loaded;
-  if (loaded != stored) {
-    problems.push_back(Quoted(path) + ": " + std::to_string(loaded) + " meters loaded");
+  if (!countInRange) {
+    const std::string countProblem =
+        Quoted(path) + ": meter count " + std::to_string(stored) + " lies outside 0.." +
+        std::to_string(kMaxMeters) + "; kept the " + std::to_string(loaded) +
+        " leading meters (blocks with 1 to " + std::to_string(kMaxChannels) + " channels)";
+    return JoinProblems({countProblem, report.Text()});
   }
-  return JoinProblems(problems);
+  if (loaded != stored) report.Add(Quoted(path) + ": " + std::to_string(loaded) + " meters loaded");
+  return report.Text();
 }
 
 void WriteMeterBlock(const std::string& path, const TMeterRecord& record, int index) {
@@ -182,14 +231,10 @@ void WriteMeterBlock(const std::string& path, const TMeterRecord& record, int in
 }
 
 std::string ReadMeterBlock(const std::string& path, TMeterRecord& record, int index) {
-  std::array<char, sizeof(TMeterStored)> block;
-  const ReadOutcome read = ReadAt(path, MeterBlockOffset(path, index), block.data(), block.size());
-  if (!read.Problem.empty()) return read.Problem;
-  if (read.Count < block.size()) {
-    return ShortFileProblem(path, "meter block " + std::to_string(index) + " was");
-  }
-  std::memcpy(&record.Stored(), block.data(), block.size());
-  return {};
+  TMeterStored block;
+  std::string problem = ReadBlock(path, index, block);
+  if (problem.empty()) record.Stored() = block;
+  return problem;
 }
 
 void SaveChartBackColor(const std::string& path, std::int32_t color) {
@@ -228,24 +273,23 @@ std::string LoadBaudTable(const std::string& path, PortBaudIndexTable& table) {
   PortBaudIndexTable stored{};
   const ReadOutcome read = ReadAt(path, kBaudTableOffset, stored.data(), sizeof stored);
   if (!read.Problem.empty()) return read.Problem;
-  std::vector<std::string> problems;
+  TLoadReport report(Quoted(path), kComPortNames);
   const std::size_t whole = read.Count / sizeof(std::int32_t);
   if (whole < stored.size()) {
-    problems.push_back(ShortFileProblem(
-        path, "the baud indexes of COM" + std::to_string(whole + 1) + " to COM" +
-                  std::to_string(kComPortCount) + " were"));
+    report.Add(ShortFileProblem(path, "the baud indexes of COM" + std::to_string(whole + 1) +
+                                          " to COM" + std::to_string(kComPortCount) + " were"));
   }
   for (std::size_t port = 0; port < whole; ++port) {
     const std::int32_t index = stored[port];
     const bool valid = index >= 0 && index < kBaudRateCount;
     table[port] = valid ? index : 0;
     if (!valid) {
-      problems.push_back(Quoted(path) + ": baud index " + std::to_string(index) + " of COM" +
-                         std::to_string(port + 1) + " lies outside 0.." +
-                         std::to_string(kBaudRateCount - 1) + ", taken as 0");
+      report.AddItem("baud index outside 0.." + std::to_string(kBaudRateCount - 1) +
+                         ", taken as 0",
+                     static_cast<int>(port + 1));
     }
   }
-  return JoinProblems(problems);
+  return report.Text();
 }
 
 void SavePassword(const std::string& path, std::string_view password) {
@@ -259,9 +303,17 @@ void SavePassword(const std::string& path, std::string_view password) {
   WriteAt(path, kPasswordOffset, field.data(), field.size());
 }
 
-std::string LoadPassword(const std::string& path, std::string& password) {
+std::string LoadPassword(const std::string& path, std::string& password,
+                         std::string* unreadReason) {
   std::array<char, kPasswordFieldSize> field{};
   const ReadOutcome read = ReadAt(path, kPasswordOffset, field.data(), field.size());
+  std::string reason;
+  if (!read.Problem.empty()) {
+    reason = std::strerror(read.Error);
+  } else if (read.Count < field.size()) {
+    reason = "the file ends before its password field";
+  }
+  if (unreadReason != nullptr) *unreadReason = reason;
   if (!read.Problem.empty()) return read.Problem;
   if (read.Count < field.size()) return ShortFileProblem(path, "the password was");
   password = Cp936ToUtf8(FixedBytes(field.data(), field.size()));

@@ -60,12 +60,16 @@ bool CreateConfigFileIfMissing(const std::string& path);
 // anything is written.
 void SaveMeterTable(const std::string& path, const MeterTable& table);
 // Reads the meter count and then blocks 0..count-1 (ReadMeterBlock each) into the stored parts
-// of table.Meters; sets table.MeterCount to the number of blocks loaded. A stored count outside
-// 0..120 is clamped into that range; a file that ends before a block loads only the whole blocks
-// in front of it; a block whose channel count lies outside 1..48 gets the nearest count in that
-// range (every user of the table indexes the 48 channels by it); each case is named in the
-// problem text. Records behind the loaded count and all run-time parts stay as they were.
-// When the count cannot be read, the table is left as it was.
+// of table.Meters; sets table.MeterCount to the number of blocks loaded. A file that ends
+// before a block loads only the whole blocks in front of it. A stored count outside 0..120
+// cannot be trusted: then the meters are the leading blocks that hold one (channel count
+// 1..48), at most 120. A loaded block whose channel count lies outside 1..48 gets the nearest
+// count in that range (every user of the table indexes the 48 channels by it). A COM index
+// outside 0..39, a comm code above 1 and channel decimals above 4 are kept as stored (the poll
+// refuses such a meter). Each case is named in the problem text, problems of one kind grouped
+// by meter row (TLoadReport), so that the text stays short whatever the file holds. Records
+// behind the loaded count and all run-time parts stay as they were. When the count cannot be
+// read, the table is left as it was.
 [[nodiscard]] std::string LoadMeterTable(const std::string& path, MeterTable& table);
 
 // One meter block at 2048 + 3963 * index. An index outside 0..119 raises (nothing is ever read
@@ -88,9 +92,9 @@ void SaveCurveRange(const std::string& path, float low, float high);
 [[nodiscard]] std::string LoadCurveRange(const std::string& path, float& low, float& high);
 
 // PortBaudIndex, 40 entries. A loaded entry outside 0..7 is replaced by 0 (2,400 baud, what a new
-// file holds) and named in the problem text, so no baud index from the file ever reaches a table
-// index; the file keeps its bytes until the next SaveBaudTable. Entries the file does not hold
-// in whole (a short file) keep their value.
+// file holds) and named in the problem text (grouped by port), so no baud index from the file
+// ever reaches a table index; the file keeps its bytes until the next SaveBaudTable. Entries
+// the file does not hold in whole (a short file) keep their value.
 void SaveBaudTable(const std::string& path, const PortBaudIndexTable& table);
 [[nodiscard]] std::string LoadBaudTable(const std::string& path, PortBaudIndexTable& table);
 
@@ -100,5 +104,7 @@ void SaveBaudTable(const std::string& path, const PortBaudIndexTable& table);
 // else than the password in memory would lock the operator out after the next start.
 void SavePassword(const std::string& path, std::string_view password);
 // The characters up to the first NUL, all 8 bytes when there is none. The caller makes the
-// result ConfigPassword.
-[[nodiscard]] std::string LoadPassword(const std::string& path, std::string& password);
+// result ConfigPassword. When the field could not be read, `unreadReason` (if given) receives
+// why, in a few words ("Is a directory"); it is made empty when the field was read.
+[[nodiscard]] std::string LoadPassword(const std::string& path, std::string& password,
+                                       std::string* unreadReason = nullptr);

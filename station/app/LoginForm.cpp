@@ -22,8 +22,12 @@ Tfm_LoginForm::Tfm_LoginForm(QWidget* parent) : QDialog(parent) {
 }
 
 void Tfm_LoginForm::bt_OkClick() {
-  if (ed_InputPassword->text().toStdString() == ExpectedPassword) return;
+  // A password that could not be read matches nothing, not even the empty entry.
+  if (ReadProblem.empty() && ed_InputPassword->text().toStdString() == ExpectedPassword) return;
   ed_InputPassword->clear();
   lab_PasswordTip->setText(QStringLiteral("Error"));
   setResult(mrNone);
+  if (!ReadProblem.empty()) {
+    ShowMessageBox(QString::fromStdString(ReadProblem), QStringLiteral("Error"));
+  }
 }

@@ -3,8 +3,9 @@
 //
 // A modal dialog created for one showing and destroyed afterwards (owned by its creator, no
 // parent window). The caller sets ExpectedPassword and the English texts, then shows it with
-// RunModal. Results: 1 (mrOk) only for an entry equal to ExpectedPassword; 2 (mrCancel) from
-// bt_Cancel; closing the window gives 0; Escape does nothing (no button is the cancel button).
+// RunModal. Results: 1 (mrOk) only for an entry equal to ExpectedPassword, and never while
+// ReadProblem is set; 2 (mrCancel) from bt_Cancel; closing the window gives 0; Escape does
+// nothing (no button is the cancel button).
 // A wrong entry keeps the dialog open: the edit is cleared and lab_PasswordTip reads "Error"
 // (and keeps that text while the dialog lives).
 //
@@ -37,6 +38,9 @@ class Tfm_LoginForm : public QDialog {
 
   // UTF-8; compared exactly (same bytes, same length) with the entry.
   std::string ExpectedPassword;
+  // Set when the stored password could not be read ("Config.dat cannot be read: <reason>"):
+  // then no entry is accepted, and OK shows this text in a message box besides the tip.
+  std::string ReadProblem;
 
   // Runs after a press of bt_Ok has set the modal result to 1; sets it back to 0 on a wrong
   // entry, so that the dialog stays open.

@@ -29,6 +29,7 @@
 #include "platform/ClientSocket.h"
 #include "platform/Thread.h"
 #include "station/app/AlarmListFile.h"
+#include "station/app/ConfigAccess.h"
 #include "station/app/MeterTextFiles.h"
 #include "station/app/OverviewTiles.h"
 #include "station/app/RecordingFiles.h"
@@ -262,12 +263,16 @@ class Tfm_MainForm : public QWidget {
 
   // ---- Start-up and shutdown (MainFormStartup.cpp) ----
   // The start-up sequence; runs once, after construction. An error raised by a step is shown in
-  // the error box and ends the sequence at that step; the window still opens.
+  // the error box and ends the sequence at that step; the window still opens, but every control
+  // that writes Config.dat or the ini files (or leads to configuration mode) stays disabled
+  // until the sequence has run to its end (ConfigAccess).
   void FormCreate();
   void InitConfigFiles();
   // Called by the program entry once the alarm window exists: from then on timer ticks run.
   void StartupFinished();
   bool IsStartupFinished() const { return startupFinished_; }
+  // Whether start-up ran to its end, and whether the stored password was read.
+  TConfigAccess ConfigAccess;
 
   // ---- Config.dat on the window (MainFormConfig.cpp): path AppDir + "\Config.dat" ----
   // Loads apply their results to the controls; a damaged file is reported in the error box and
@@ -504,6 +509,12 @@ class Tfm_MainForm : public QWidget {
  private:
   bool startupFinished_ = false;
   bool runMode_ = false;
+  // The configuration controls that the modes lock and unlock, in the order both switches set
+  // them; plGSM_Alarm follows them separately.
+  void SetConfigurationButtonsEnabled(bool enabled);
+  // The sign-in button and the SMS Save and trend controls that write at once; closing also
+  // locks the configuration buttons (opening leaves them to the mode).
+  void SetWritePathsEnabled(bool enabled);
 
   // ---- Start-up and polling control (MainFormConfig.cpp, MainFormPolling.cpp) ----
   // Problem texts of the Config.dat loads, shown together in one error box at start-up.

@@ -3,6 +3,8 @@
 
 #include <QStringList>
 
+#include <utility>
+
 #include "common/AppPaths.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"
@@ -36,7 +38,11 @@ void Tfm_MainForm::LoadChartBackColor() {
   colorBox_CurvesBackColor->SetSelected(ChartBackColor);
 }
 
-void Tfm_MainForm::LoadPassword() { NoteConfigProblem(::LoadPassword(ConfigPath(), ConfigPassword)); }
+void Tfm_MainForm::LoadPassword() {
+  std::string unreadReason;
+  NoteConfigProblem(::LoadPassword(ConfigPath(), ConfigPassword, &unreadReason));
+  ConfigAccess.PasswordLoaded(std::move(unreadReason));
+}
 
 void Tfm_MainForm::LoadBaudTable() {
   NoteConfigProblem(::LoadBaudTable(ConfigPath(), Table.PortBaudIndex));

@@ -15,20 +15,14 @@
 #include "station/app/MainForm.h"
 #include "station/app/ModifyPwForm.h"
 
-namespace {
-
-// The configuration controls that the modes lock and unlock, in the order both switches set
-// them; plGSM_Alarm follows them separately.
-void SetConfigurationButtonsEnabled(Tfm_MainForm& form, bool enabled) {
+void Tfm_MainForm::SetConfigurationButtonsEnabled(bool enabled) {
   for (QPushButton* button :
-       {form.btn_ModifyPassword, form.btn_SignOut, form.btn_MeterBatchAdd, form.btn_MeterAdd,
-        form.btn_MeterDel, form.btn_MeterModify, form.btn_MeterSave, form.btn_ChannelAdd,
-        form.btn_ChannelDel, form.btn_ChannelModify, form.btn_ChannelSave}) {
+       {btn_ModifyPassword, btn_SignOut, btn_MeterBatchAdd, btn_MeterAdd, btn_MeterDel,
+        btn_MeterModify, btn_MeterSave, btn_ChannelAdd, btn_ChannelDel, btn_ChannelModify,
+        btn_ChannelSave}) {
     button->setEnabled(enabled);
   }
 }
-
-}  // namespace
 
 void Tfm_MainForm::EnterRunMode() {
   FillMeterList();
@@ -44,7 +38,7 @@ void Tfm_MainForm::EnterRunMode() {
     chkBox_SelectAllCurves->setChecked(true);
     chkBox_SelectAllCurvesClick();
   }
-  SetConfigurationButtonsEnabled(*this, false);
+  SetConfigurationButtonsEnabled(false);
   timer_PerSecond->start();
   plGSM_Alarm->setEnabled(false);
   PhoneRowIndex = 0;
@@ -55,7 +49,7 @@ void Tfm_MainForm::EnterConfigMode() {
   // From here on nothing is measured into the display, recorded, alarmed or sent.
   timer_PerSecond->stop();
   runMode_ = false;
-  SetConfigurationButtonsEnabled(*this, true);
+  SetConfigurationButtonsEnabled(true);
   plGSM_Alarm->setEnabled(true);
   StopPolling();
 }
@@ -63,6 +57,7 @@ void Tfm_MainForm::EnterConfigMode() {
 void Tfm_MainForm::btn_LoginClick() {
   Tfm_LoginForm dialog;
   dialog.ExpectedPassword = ConfigPassword;
+  dialog.ReadProblem = ConfigAccess.SignInRefusal();
   dialog.setWindowTitle(QStringLiteral("Sign in System Configuration"));
   dialog.lab_InputPassword->setText(QStringLiteral("Password"));
   dialog.bt_Cancel->setText(QStringLiteral("Cancel"));

@@ -112,8 +112,10 @@ void Tfm_MainForm::FormCreate() {
   // The supervision timer runs from the window's creation; its ticks are held back until the
   // program entry calls StartupFinished.
   timer_PerSecond->start();
+  // Nothing may write the stored configuration before it has been loaded.
+  SetWritePathsEnabled(false);
   // A step that raises is shown in the error box and ends the sequence there.
-  RunGuarded([this] {
+  const bool completed = RunGuarded([this] {
     SetAppDir(CurrentDirectory());
     AlarmSoundPath = AppPath("\\Alarm.wav");
     // The curve check boxes, tiles, polling threads and frames are members of the window, empty
@@ -135,6 +137,19 @@ void Tfm_MainForm::FormCreate() {
     setWindowState(windowState() | Qt::WindowMaximized);
     EnterRunMode();
   });
+  if (!completed) return;
+  ConfigAccess.CompleteStartup();
+  SetWritePathsEnabled(true);
+}
+
+void Tfm_MainForm::SetWritePathsEnabled(bool enabled) {
+  // Opening leaves the editing buttons to the mode (run mode has just locked them); closing
+  // locks them too, since the window's design state has them enabled.
+  if (!enabled) SetConfigurationButtonsEnabled(false);
+  for (QWidget* control : std::initializer_list<QWidget*>{
+           btn_Login, btnGSM_SetSave, colorBox_CurvesBackColor, btn_SetCurvesRange}) {
+    control->setEnabled(enabled);
+  }
 }
 
 void Tfm_MainForm::InitConfigFiles() {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/Cp936.h"
+#include "common/FixedText.h"
 
 namespace {
 
@@ -27,13 +28,26 @@ std::string Head(const SmsHead& head) {
   return text;
 }
 
-std::string Entry(const OverviewTile& tile) {
-  std::string entry = Utf8ToCp936(tile.Title);
-  entry += kEntrySeparator;
-  entry += tile.ValueText;
-  entry += Utf8ToCp936(tile.UnitText);
-  entry += kLineEnd;
-  return entry;
+// The entry's parts behind its caption: TAB, value text, unit text, LF.
+std::string EntryTail(const OverviewTile& tile) {
+  std::string tail(1, kEntrySeparator);
+  tail += tile.ValueText;
+  tail += Utf8ToCp936(tile.UnitText);
+  tail += kLineEnd;
+  return tail;
+}
+
+std::string Entry(const OverviewTile& tile) { return Utf8ToCp936(tile.Title) + EntryTail(tile); }
+
+// The entry with its caption cut, on a character boundary, so that it takes at most `room`
+// bytes; empty when not even one character of the caption fits (value and unit stay whole).
+std::string ShortenedEntry(const OverviewTile& tile, std::size_t room) {
+  const std::string tail = EntryTail(tile);
+  if (tail.size() >= room) return {};
+  const std::string caption = Utf8ToCp936(tile.Title);
+  const std::string_view kept = CutCp936(caption, room - tail.size());
+  if (kept.empty()) return {};
+  return std::string(kept) + tail;
 }
 
 // Holds the cursor to the configured meters and channels and derives its tile from them. With
@@ -80,14 +94,19 @@ std::string ComposeSmsMessage(const SmsHead& head, const MeterTable& table,
     for (; cursor.ChannelIndex < ChannelsInUse(meter); ++cursor.ChannelIndex, ++cursor.TileIndex) {
       // Tiles are built from the same table; a channel without one has nothing to show.
       if (!meter.AnyAlarmFlag(cursor.ChannelIndex) || cursor.TileIndex >= tiles.Count()) continue;
-      const std::string entry = Entry(tiles.Tile(cursor.TileIndex));
+      const OverviewTile& tile = tiles.Tile(cursor.TileIndex);
+      std::string entry = Entry(tile);
       if (counted + entry.size() > kSmsMaxCountedBytes) {
-        // An entry that does not fit even behind the head alone fits no message: waiting for
-        // it would hold the whole sweep on this number, and no other number would ever hear
-        // of the alarm. It is passed over.
-        if (message.size() == headBytes) continue;
-        message += kSmsMessageEnd;
-        return message;
+        // Too long for what is left: the next message to this number resumes here.
+        if (message.size() != headBytes) {
+          message += kSmsMessageEnd;
+          return message;
+        }
+        // Too long even behind the head alone: waiting for it would hold the sweep on this
+        // number for the whole alarm. Its caption is shortened to fit, so that the channel is
+        // still named; when the head leaves no room for any of it, it is passed over.
+        entry = ShortenedEntry(tile, kSmsMaxCountedBytes - std::min(counted, kSmsMaxCountedBytes));
+        if (entry.empty()) continue;
       }
       counted += entry.size();
       message += entry;

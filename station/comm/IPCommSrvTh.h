@@ -6,9 +6,10 @@
 // a 50 ms pause; the socket is pointed at the meter's IP text and TCP port and opened. A failed
 // open reports the address followed by " Connect Fail!" through StatusBar; a good one runs the
 // socket's OnConnect (whose owner reports " Connect Success"). Then one PollMeterTcp, whatever
-// the outcome, and after a failed open a pause of PollDelay; next meter, in list order,
-// wrapping. The thread never writes PollDelay. A missing
-// list or socket, or a MeterCount below 1, ends the thread at once.
+// the outcome; next meter, in list order, wrapping. A pass through the list in which no connect
+// succeeded and none waited out the connect time-out ends with a pause of PollDelay; no other
+// pass pauses. The thread never writes PollDelay. A missing list or socket, or a MeterCount
+// below 1, ends the thread at once.
 //
 // Thread-safety: while the thread runs it is the only user of ClientSocket, and the only writer
 // of its meters' run-time fields; status texts leave it only through StatusBar. The last

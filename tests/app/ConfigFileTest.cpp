@@ -34,6 +34,12 @@ void FillMeter(TMeterRecord& meter, int index, int channels = kMaxChannels) {
     bytes[i] = static_cast<unsigned char>(i * 7 + index * 13 + 1);
   }
   meter.ChannelCount = static_cast<std::uint8_t>(channels);
+  // Fields with a domain within it: a load names each one outside.
+  meter.ComIndex = static_cast<std::uint8_t>(index % kComPortCount);
+  meter.CommCode = static_cast<std::uint8_t>(index % 2);
+  for (int c = 0; c < kMaxChannels; ++c) {
+    meter.Channels[c].Decimals = static_cast<std::uint8_t>((index + c) % (kMaxDecimals + 1));
+  }
   WriteFixedText(meter.Name, "Meter " + std::to_string(index));
 }
 
@@ -229,7 +235,7 @@ TEST_F(ConfigFileTest, AFullTableRoundTripsByteForByte) {
   }
 }
 
-TEST_F(ConfigFileTest, AStoredCountOutsideTheTableIsClampedAndReported) {
+TEST_F(ConfigFileTest, AStoredCountOutsideTheTableLoadsTheMetersTheBlocksHold) {
   Create();
   for (int i = 0; i < kMaxMeters; ++i) FillMeter(table_->Meters[i], i);
   table_->MeterCount = kMaxMeters;
@@ -245,9 +251,9 @@ TEST_F(ConfigFileTest, AStoredCountOutsideTheTableIsClampedAndReported) {
   EXPECT_TRUE(SameStored(loaded->Meters[kMaxMeters - 1], table_->Meters[kMaxMeters - 1]));
 
   EditFile([](std::string& image) { PutAt(image, 0, std::int32_t{-1}); });
-  auto none = std::make_unique<MeterTable>();
-  EXPECT_NE(LoadMeterTable(path_, *none), "");
-  EXPECT_EQ(none->MeterCount, 0);
+  auto all = std::make_unique<MeterTable>();
+  EXPECT_NE(LoadMeterTable(path_, *all), "");
+  EXPECT_EQ(all->MeterCount, kMaxMeters);
   EXPECT_EQ(ReadFileBytes(path_).substr(4), stored.substr(4));
 }
 
@@ -286,7 +292,9 @@ TEST_F(ConfigFileTest, ChannelCountsOutsideOneTo48AreBroughtIntoRange) {
 
   auto loaded = std::make_unique<MeterTable>();
   const std::string problem = LoadMeterTable(path_, *loaded);
-  EXPECT_NE(problem.find("200"), std::string::npos) << problem;
+  EXPECT_NE(problem.find("meter 1: no channels, taken as 1"), std::string::npos) << problem;
+  EXPECT_NE(problem.find("meter 2: more than 48 channels, taken as 48"), std::string::npos)
+      << problem;
   EXPECT_EQ(loaded->MeterCount, 3);
   EXPECT_EQ(loaded->Meters[0].ChannelCount, 1);
   EXPECT_EQ(loaded->Meters[1].ChannelCount, kMaxChannels);

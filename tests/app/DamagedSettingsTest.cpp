@@ -1,7 +1,8 @@
 // Damaged settings files under Res (MFPara.ini, FlowChart1.ini, GSM_Alarm.ini): random bytes,
 // very long lines and values, other encodings than code page 936. Start-up takes what it can
-// (each key falls back to its default, a bad number is reported) and goes on; the SMS alarm
-// sends from such settings, their Save writes them back, and the next start reads what it wrote.
+// (each key falls back to its default, a bad number is reported) and goes on, or stops at a
+// step that cannot go on and then writes nothing; the SMS alarm sends from such settings, their
+// Save writes them back, and the next start reads what it wrote.
 
 #include <QCoreApplication>
 #include <QPlainTextEdit>
@@ -74,11 +75,15 @@ class DamagedSettingsTest : public StationDirTest {
     EXPECT_TRUE(WaitUntil([&] { return PollingGaveUp(); }));
     for (int t = 0; t < ticks; ++t) Tick();
     ScopedModalHook accept([](QDialog&) { return int{mrOk}; });
+    const bool completed = form->ConfigAccess.WritesOpen();
+    // A start-up stopped by a failing step (a picture that cannot be read, a Delay that is not a
+    // number) has told the operator, and opens nothing that writes the settings.
+    EXPECT_EQ(completed, form->InRunMode()) << errorBoxes.join('\n').toStdString();
     form->btn_Login->click();
     EXPECT_FALSE(form->InRunMode());
     form->btnGSM_SetSave->click();
     form->btn_SignOut->click();
-    EXPECT_TRUE(form->InRunMode()) << errorBoxes.join('\n').toStdString();
+    EXPECT_EQ(form->InRunMode(), completed) << errorBoxes.join('\n').toStdString();
     form->close();
     form.reset();
     return ReadFile("Res/GSM_Alarm.ini");

@@ -78,7 +78,7 @@ TEST_F(SmsMessageTest, AHeadBeyondTheLimitCarriesNoEntryAndTheListingEnds) {
   EXPECT_TRUE(SmsListingComplete(cursor, *table));
 }
 
-TEST_F(SmsMessageTest, AnEntryTooLongForAnyMessageIsPassedOverAndTheRestAreListed) {
+TEST_F(SmsMessageTest, AnEntryTooLongForAnyMessageIsShortenedToFitBehindTheHead) {
   WriteFixedText(table->Meters[0].Channels[1].Name, std::string(39, 'n'));
   WriteFixedText(table->Meters[0].Channels[1].Unit, std::string(19, 'u'));
   WriteFixedText(table->Meters[0].Name, std::string(39, 'm'));
@@ -92,9 +92,18 @@ TEST_F(SmsMessageTest, AnEntryTooLongForAnyMessageIsPassedOverAndTheRestAreListe
   // The long entry does not fit behind the first one: the message ends before it.
   EXPECT_EQ(Compose(cursor, text), head + first + "\r\n");
   EXPECT_EQ(cursor.ChannelIndex, 1);
-  // Alone behind the head it does not fit either: it is passed over, and the rest follow.
+  // Alone behind the head it does not fit either: its caption is cut so that head and entry
+  // make 140 bytes, value and unit whole; the rest follow in the next message.
+  const std::string shortened =
+      std::string(39, 'm') + "--" + std::string(22, 'n') + "\t7" + std::string(19, 'u') + "\n";
+  ASSERT_EQ(head.size() + shortened.size(), kSmsMaxCountedBytes);
+  EXPECT_EQ(Compose(cursor, text), head + shortened + "\r\n");
   EXPECT_EQ(Compose(cursor, text), head + "M1--c1\t7V\n\r\n");
   EXPECT_TRUE(SmsListingComplete(cursor, *table));
+  // A head that leaves no room for a caption's first character: the entry is passed over.
+  cursor = TSmsCursor{0, 1, 1, 0};
+  const std::string longText(140 - 15 - 22, 'x');  // head of 118 + tail of 22: no room left
+  EXPECT_EQ(Compose(cursor, longText), "8613800138000:" + longText + "\nM1--c1\t7V\n\r\n");
 }
 
 TEST_F(SmsMessageTest, AChannelWithoutATileIsNotListed) {

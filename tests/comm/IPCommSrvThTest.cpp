@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <cstring>
+#include <ctime>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -215,4 +217,111 @@ TEST_F(EthernetThreadTest, StoppingDuringAnUnansweredConnectEndsWithinTheConnect
       std::chrono::steady_clock::now() - start);
   EXPECT_LT(elapsed.count(), TClientSocket::kConnectTimeoutMs + 5000);
   EXPECT_EQ(sink_.Texts(), std::vector<std::string>{kFail});
+}
+
+namespace {
+
+// One Ethernet thread with its own socket, status texts and list.
+struct EthernetRun {
+  explicit EthernetRun(std::vector<TMeterRecord*> meters) {
+    socket.OnConnect = [this](TClientSocket& s) {
+      sink.SetPanelText(kEthernetStatusPanel, s.Address + kConnectSuccessText);
+    };
+    socket.OnError = [](TClientSocket& s, int& code) {
+      code = 0;
+      s.Close();
+    };
+    list.Count = static_cast<std::int32_t>(meters.size());
+    std::copy(meters.begin(), meters.end(), list.Meters);
+    thread.reset(new TIPCommSrvTh(true));
+    thread->MeterCount = list.Count;
+    thread->MeterList = list.Meters;
+    thread->ClientSocket = &socket;
+    thread->StatusBar = &sink;
+    thread->SetPriority(ThreadPriority::Higher);
+  }
+  TClientSocket socket;
+  RecordingSink sink;
+  TPollList list;
+  ThreadPtr<TIPCommSrvTh> thread;
+};
+
+double ProcessCpuSeconds() {
+  timespec now{};
+  clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+  return static_cast<double>(now.tv_sec) + now.tv_nsec / 1e9;
+}
+
+}  // namespace
+
+// Refused connects fail at once; only a pass in which every connect failed so pauses. So a
+// refusing meter costs its healthy neighbour nothing but the close-to-connect pause, which the
+// healthy meter's own next turn then skips; a thread whose meters all refuse pauses once per
+// pass and does not spin; and a connect that waited out its time-out is never followed by a
+// pause. The operator's padded address text is the healthy meter's, too.
+TEST(EthernetThreadPacing, ARefusingMeterCostsTheHealthyOnesNothingAndAllRefusingDoesNotSpin) {
+  ResetSharedCommState();
+  std::array<TMeterRecord, 4> meters;
+  ScriptedSlave alone;
+  ScriptedSlave beside;
+  SetUpMeter(meters[0], 1, 1, 1, 0);
+  SetUpMeter(meters[1], 1, 1, 1, 0);
+  SetUpMeter(meters[2], 2, 1, 1, 0);
+  WriteFixedText(meters[0].IpAddress, "127.0.0.1");
+  meters[0].TcpPort = alone.StartTcp();
+  WriteFixedText(meters[1].IpAddress, "127.000.000.001");
+  meters[1].TcpPort = beside.StartTcp();
+  WriteFixedText(meters[2].IpAddress, "127.0.0.1");
+  meters[2].TcpPort = RefusingPort();
+  {
+    // Side by side, under the same load: the healthy meter alone, and its twin beside the
+    // refusing meter. Pauses at a tenth of their length, so that they rule the pace.
+    ScopedFastSleep tenth(10);
+    EthernetRun single({&meters[0]});
+    EthernetRun pair({&meters[1], &meters[2]});
+    single.thread->Resume();
+    pair.thread->Resume();
+    ASSERT_TRUE(WaitUntil([&] { return alone.RequestCount() >= 30; }, kWaitMs));
+    single.thread.reset();
+    pair.thread.reset();
+    // Before, each refused connect was followed by PollDelay: about half the polls.
+    EXPECT_GE(beside.RequestCount() * 10, alone.RequestCount() * 8)
+        << beside.RequestCount() << " polls beside the refusing meter, " << alone.RequestCount()
+        << " alone";
+    EXPECT_TRUE(meters[1].IsOnline());
+    EXPECT_FALSE(meters[2].IsOnline());
+    EXPECT_EQ(meters[2].FailureCount.load(), 5);
+  }
+  {
+    // Every meter refuses: real pauses, and the thread's CPU time over them stays small.
+    for (int m = 0; m < 3; ++m) meters[m].TcpPort = meters[2].TcpPort;
+    EthernetRun refusing({&meters[0], &meters[1], &meters[2]});
+    const double cpuBefore = ProcessCpuSeconds();
+    const auto wallBefore = std::chrono::steady_clock::now();
+    refusing.thread->Resume();
+    RealSleepMs(1500);
+    refusing.thread.reset();
+    const double wall = std::chrono::duration<double>(std::chrono::steady_clock::now() -
+                                                      wallBefore).count();
+    EXPECT_LT(ProcessCpuSeconds() - cpuBefore, wall / 5) << "the thread spun";
+    const std::size_t attempts = refusing.sink.Count();
+    EXPECT_GE(attempts, 3u);
+    EXPECT_LE(attempts, 3u * (1 + static_cast<std::size_t>(wall * 1000 / kStartPollDelayMs)));
+  }
+  {
+    // A refusing meter, then one whose connect goes unanswered: no pause after the time-out.
+    Listener listener(0);
+    FullAcceptQueue queue(listener);
+    if (!queue.Filled()) GTEST_SKIP() << "the loopback accept queue could not be filled here";
+    ScopedFastSleep counted;
+    meters[3].Clear();
+    WriteFixedText(meters[3].IpAddress, "127.0.0.1");
+    meters[3].TcpPort = listener.Port();
+    EthernetRun waiting({&meters[2], &meters[3]});
+    waiting.thread->Resume();
+    // The next pass's first attempt shows that the pass holding the time-out has ended.
+    ASSERT_TRUE(WaitUntil([&] { return waiting.sink.Count() >= 3; }, kWaitMs));
+    EXPECT_EQ(ScopedFastSleep::Calls(), 0);
+  }
+  ResetSharedCommState();
 }

@@ -78,11 +78,27 @@ TEST(ClientSocketConnect, RefusedPortRaisesNamingTheAddress) {
   EXPECT_FALSE(connected);
 }
 
-TEST(ClientSocketConnect, UnusableAddressTextsFailWithoutNameLookup) {
-  Listener listener;
+// Address texts as operators type them: padded to three digits (read as decimal, never octal)
+// and with blanks around them connect; anything but four dotted numbers 0..255 fails at once,
+// without a name lookup.
+TEST(ClientSocketConnect, AddressTextsAsOperatorsTypeThem) {
+  Listener listener(16);
   for (const std::string& address : std::vector<std::string>{
-           "", "localhost", "garbage", "256.1.1.1", "127.0.0", "127.0.0.1 ", " 127.0.0.1",
-           std::string("127.0.0.1\0x", 11)}) {
+           "127.000.000.001", "127.0.0.1 ", " 127.0.0.1", "\t127.0.0.1  ", "0127.00.0.01"}) {
+    TClientSocket socket;
+    socket.Address = address;
+    socket.Port = listener.Port();
+    EXPECT_NO_THROW(socket.Open()) << "address '" << address << "'";
+    EXPECT_TRUE(socket.Active()) << "address '" << address << "'";
+    EXPECT_EQ(socket.Address, address) << "the text stays as typed";
+    EXPECT_GE(listener.Accept(), 0);
+  }
+  EXPECT_EQ(ParseDottedIpv4("010.0.0.255"), 0x0A0000FFu);
+  EXPECT_EQ(ParseDottedIpv4("0.0.0.0"), 0u);
+  for (const std::string& address : std::vector<std::string>{
+           "", "   ", "localhost", "garbage", "256.1.1.1", "127.0.0", "127.0.0.1.1", "127..0.1",
+           "127.0.0.1.", ".127.0.0.1", "127.0.0.-1", "+127.0.0.1", "127 .0.0.1", "127.0.0.1 x",
+           "0x7f.0.0.1", "1270.0.0.1", "127.0.0.0001000", std::string("127.0.0.1\0x", 11)}) {
     TClientSocket socket;
     socket.Address = address;
     socket.Port = listener.Port();
