@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 
+#include "common/Cp936.h"
 #include "common/FixedText.h"
 
 namespace {
@@ -79,24 +80,27 @@ TEST_F(SmsMessageTest, AHeadBeyondTheLimitCarriesNoEntryAndTheListingEnds) {
 }
 
 TEST_F(SmsMessageTest, AnEntryTooLongForAnyMessageIsShortenedToFitBehindTheHead) {
-  WriteFixedText(table->Meters[0].Channels[1].Name, std::string(39, 'n'));
+  std::string name;  // 19 characters of 2 bytes
+  for (int i = 0; i < 19; ++i) name += "温";
+  WriteFixedText(table->Meters[0].Channels[1].Name, name);
   WriteFixedText(table->Meters[0].Channels[1].Unit, std::string(19, 'u'));
-  WriteFixedText(table->Meters[0].Name, std::string(39, 'm'));
+  WriteFixedText(table->Meters[0].Name, std::string(38, 'm'));
   Refresh();
   for (int c = 0; c < 2; ++c) table->Meters[0].HAFlags[c] = 1;
   table->Meters[1].HAFlags[1] = 1;
-  const std::string text(40, 'x');  // head of 55 bytes; channel 1's entry alone is 102
+  const std::string text(40, 'x');  // head of 55 bytes; channel 1's entry alone is 100
   const std::string head = "8613800138000:" + text + "\n";
-  const std::string first = std::string(39, 'm') + "--c0\t7V\n";  // 47 bytes
+  const std::string first = std::string(38, 'm') + "--c0\t7V\n";
   TSmsCursor cursor;
   // The long entry does not fit behind the first one: the message ends before it.
   EXPECT_EQ(Compose(cursor, text), head + first + "\r\n");
   EXPECT_EQ(cursor.ChannelIndex, 1);
-  // Alone behind the head it does not fit either: its caption is cut so that head and entry
-  // make 140 bytes, value and unit whole; the rest follow in the next message.
-  const std::string shortened =
-      std::string(39, 'm') + "--" + std::string(22, 'n') + "\t7" + std::string(19, 'u') + "\n";
-  ASSERT_EQ(head.size() + shortened.size(), kSmsMaxCountedBytes);
+  // Alone behind the head it does not fit either: its caption is cut on a character boundary
+  // (a 23rd byte of the name would split its 12th character), value and unit whole; the rest
+  // follow in the next message.
+  const std::string shortened = std::string(38, 'm') + "--" + Utf8ToCp936(name.substr(0, 11 * 3)) +
+                                "\t7" + std::string(19, 'u') + "\n";
+  ASSERT_EQ(head.size() + shortened.size(), kSmsMaxCountedBytes - 1);
   EXPECT_EQ(Compose(cursor, text), head + shortened + "\r\n");
   EXPECT_EQ(Compose(cursor, text), head + "M1--c1\t7V\n\r\n");
   EXPECT_TRUE(SmsListingComplete(cursor, *table));

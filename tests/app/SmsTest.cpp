@@ -131,44 +131,6 @@ TEST_F(SmsTest, AHeadBeyondTheLimitStillReachesEveryNumber) {
   EXPECT_EQ(Received(first.size() + second.size()), first + second);
 }
 
-// An entry too long for any message behind its head is shortened: its caption is cut on a
-// character boundary so that head and entry fit in 140 bytes, value and unit whole, and every
-// alarmed channel is named.
-TEST_F(SmsTest, AnEntryTooLongForAnyMessageIsShortenedSoEveryChannelIsNamed) {
-  const auto repeat = [](const char* character, int times) {
-    std::string text;
-    for (int i = 0; i < times; ++i) text += character;
-    return text;
-  };
-  const std::string meterName = repeat("温", 19);  // 38 bytes, as each channel name
-  const std::string names[] = {repeat("甲", 19), repeat("乙", 19)};
-  TMeterRecord& meter = AddMeter(meterName.c_str(), {names[0].c_str(), names[1].c_str()},
-                                 kNoTextRows);
-  for (int c = 0; c < 2; ++c) {
-    WriteFixedText(meter.Channels[c].Unit, "kPa");
-    meter.Values[c] = 12.5f;
-  }
-  const std::string text(51, 'A');  // a head of 66 bytes leaves 74 for an entry of 87
-  form->GSMmeAlarmText->setPlainText(QString::fromStdString(text));
-  SetDelay(1);
-  SetNumber(1, kNumber);
-  StartRun();
-  meter.HAFlags[0] = 1;
-  meter.HHAFlags[1] = 1;
-  EXPECT_EQ(SendSeconds(21), (std::vector<int>{1, 21}));
-  // 74 - 9 bytes of TAB, value, unit and LF leave 65 for the caption: 38 + 2 + 24 bytes, as a
-  // 25th byte of the channel name would end inside a character.
-  std::string expected;
-  for (const std::string& name : names) {
-    const std::string entry =
-        Utf8ToCp936(meterName + "--" + name.substr(0, 12 * 3)) + "\t12.5kPa\n";
-    EXPECT_EQ(Head(kNumber, text).size() + entry.size(), kSmsMaxCountedBytes - 1);
-    expected += Head(kNumber, text) + entry + "\r\n";
-  }
-  EXPECT_EQ(Received(expected.size()), expected);
-  EXPECT_EQ(form->PhoneRowIndex, 1) << "every alarmed channel was named to the first number";
-}
-
 TEST_F(SmsTest, ThePowerOffLineFollowsTheFirstChannelOfTheFirstMeterOnly) {
   TMeterRecord& pump = AddMeter("Pump", {"P0", "P1"}, kNoTextRows);
   for (int c = 0; c < 2; ++c) {
