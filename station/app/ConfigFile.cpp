@@ -108,7 +108,7 @@ std::string ReadBlock(const std::string& path, int index, TMeterStored& block) {
   const ReadOutcome read = ReadAt(path, MeterBlockOffset(path, index), bytes.data(), bytes.size());
   if (!read.Problem.empty()) return read.Problem;
   if (read.Count < bytes.size()) {
-    return ShortFileProblem(path, "meter block " + std::to_string(index) + " was");
+    return ShortFileProblem(path, "the block of meter " + std::to_string(index + 1) + " was");
   }
   std::memcpy(&block, bytes.data(), bytes.size());
   return {};
