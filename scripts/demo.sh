@@ -51,7 +51,7 @@ for _ in $(seq 100); do
   grep -q '^TCP:' "$sim_log" && break
   if ! kill -0 "$sim_pid" 2>/dev/null; then
     echo "demo: the simulated meters could not start:" >&2
-    cat "$sim_log" >&2
+    grep '^meter_sim:' "$sim_log" >&2 || cat "$sim_log" >&2
     if grep -q 'in use' "$sim_log"; then
       echo "demo: port $tcp_port is taken; choose another with DEMO_PORT (and delete $app_dir," \
            "whose Config.dat names the port)" >&2

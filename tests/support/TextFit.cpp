@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
-#include <QRadioButton>
 #include <QStyle>
 #include <QStyleOption>
 #include <QTabBar>
@@ -32,11 +31,6 @@ struct CheckBoxOption : QCheckBox {
     (control.*(&CheckBoxOption::initStyleOption))(&option);
   }
 };
-struct RadioButtonOption : QRadioButton {
-  static void Init(const QRadioButton& control, QStyleOptionButton& option) {
-    (control.*(&RadioButtonOption::initStyleOption))(&option);
-  }
-};
 struct GroupBoxOption : QGroupBox {
   static void Init(const QGroupBox& control, QStyleOptionGroupBox& option) {
     (control.*(&GroupBoxOption::initStyleOption))(&option);
@@ -53,16 +47,6 @@ struct TextSize {
   int Height = 0;
   int Lines = 0;
 };
-
-// The text as drawn: "&x" shows x (underlined), "&&" shows one ampersand.
-QString WithoutMnemonics(const QString& text) {
-  QString shown;
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    if (text[i] == QLatin1Char('&') && i + 1 < text.size()) ++i;
-    shown += text[i];
-  }
-  return shown;
-}
 
 // Lays the text out in `font` as Qt draws it, glyphs of other faces included; wrapWidth < 0
 // keeps it on one line.
@@ -145,18 +129,12 @@ class Checker {
       PushButtonOption::Init(*button, option);
       const QRect area = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option,
                                                          button);
-      CheckOneLine(control, WithoutMnemonics(button->text()), area.size());
+      CheckOneLine(control, button->text(), area.size());
     } else if (auto* box = qobject_cast<QCheckBox*>(&control)) {
       QStyleOptionButton option;
       CheckBoxOption::Init(*box, option);
       const QRect area = box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box);
-      CheckOneLine(control, WithoutMnemonics(box->text()), area.size());
-    } else if (auto* radio = qobject_cast<QRadioButton*>(&control)) {
-      QStyleOptionButton option;
-      RadioButtonOption::Init(*radio, option);
-      const QRect area =
-          radio->style()->subElementRect(QStyle::SE_RadioButtonContents, &option, radio);
-      CheckOneLine(control, WithoutMnemonics(radio->text()), area.size());
+      CheckOneLine(control, box->text(), area.size());
     } else if (auto* label = qobject_cast<QLabel*>(&control)) {
       CheckLabel(*label);
     } else if (auto* group = qobject_cast<QGroupBox*>(&control)) {
@@ -195,7 +173,7 @@ class Checker {
   }
 
   void CheckGroupTitle(QGroupBox& group) {
-    const QString title = WithoutMnemonics(group.title());
+    const QString title = group.title();
     if (title.isEmpty()) return;
     QStyleOptionGroupBox option;
     GroupBoxOption::Init(group, option);
@@ -211,7 +189,7 @@ class Checker {
   }
 
   void CheckTab(QTabBar& bar, int index, const QString& pageName) {
-    const QString text = WithoutMnemonics(bar.tabText(index));
+    const QString text = bar.tabText(index);
     if (text.isEmpty()) return;
     QStyleOptionTab option;
     TabOption::Init(bar, option, index);

@@ -3,7 +3,7 @@
 // font (glyphs that the face lacks are measured in the face that draws them) against the
 // rectangle that the control's style gives the text. GUI thread only.
 //
-// Checked: buttons, check boxes and radio buttons (their label area), labels (their contents
+// Checked: buttons and check boxes (their label area), labels (their contents
 // rectangle; a label that wraps must still take one line), group-box titles (within the box),
 // the tabs of tab bars, and the header row and fixed column of string grids (a grid drawn by its
 // own handler is taken to use the whole cell, as the station's handlers do). Only what the user
