@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
-#include <QFontInfo>
 
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Fonts.h"
@@ -17,11 +16,6 @@
 namespace {
 
 using StationTextFitTest = StationDirTest;
-
-QString Face(const QWidget& window) {
-  const QFontInfo face(window.font());
-  return window.objectName() + QStringLiteral(": %1 %2").arg(face.family()).arg(face.pixelSize());
-}
 
 TEST_F(StationTextFitTest, EveryWindowAndDialogShowsItsTextsWhole) {
   // A station with two meters, in run mode; the alarm window exists.
@@ -38,11 +32,11 @@ TEST_F(StationTextFitTest, EveryWindowAndDialogShowsItsTextsWhole) {
   main.resize(Tfm_MainForm::kDesignWidth, Tfm_MainForm::kDesignHeight);
   main.timer_PerSecondTimer();  // the clock label shows the time
   QStringList problems = TextFitProblems(main);
-  QStringList faces = {Face(main)};
+  QStringList faces = {WindowFace(main)};
 
   // The dialogs, each checked while its caller shows it.
   ScopedModalHook hook([&](QDialog& dialog) {
-    faces << Face(dialog);
+    faces << WindowFace(dialog);
     problems << TextFitProblems(dialog);
     dialog.hide();
     // Sign in, so that the configuration-only dialogs follow as the operator reaches them.
@@ -59,7 +53,7 @@ TEST_F(StationTextFitTest, EveryWindowAndDialogShowsItsTextsWhole) {
   main.AlarmDelayCountdown = 0;
   main.AlarmBranch();
   ASSERT_TRUE(alarm.isVisible());
-  faces << Face(alarm);
+  faces << WindowFace(alarm);
   problems << TextFitProblems(alarm);
 
   EXPECT_TRUE(problems.isEmpty()) << "\n" << problems.join(QLatin1Char('\n')).toStdString();

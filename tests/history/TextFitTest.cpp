@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <QDialog>
-#include <QFontInfo>
 #include <QLabel>
 #include <QPushButton>
 
@@ -18,17 +17,12 @@ namespace {
 
 using ViewerTextFitTest = ViewerTest;
 
-QString Face(const QWidget& window) {
-  const QFontInfo face(window.font());
-  return window.objectName() + QStringLiteral(": %1 %2").arg(face.family()).arg(face.pixelSize());
-}
-
 TEST_F(ViewerTextFitTest, EveryWindowAndDialogShowsItsTextsWhole) {
   // The design size: the smallest the window is shown at (it opens maximised).
   form->setWindowState(Qt::WindowNoState);
   form->resize(TForm1::kDesignWidth, TForm1::kDesignHeight);
   QStringList problems = TextFitProblems(*form);
-  QStringList faces = {Face(*form)};
+  QStringList faces = {WindowFace(*form)};
   // A file spanning days: the export dialog's range text with wide digits.
   WriteAndOpen("wide.vq", 3, 100, 3600, EncodeDateTime({2028, 12, 28, 20, 58, 58, 0}));
   ASSERT_TRUE(form->Button_expro_histr->isEnabled());
@@ -41,7 +35,7 @@ TEST_F(ViewerTextFitTest, EveryWindowAndDialogShowsItsTextsWhole) {
     if (auto* range = dialog.findChild<QLabel*>(QStringLiteral("Label_histr_timerange"))) {
       rangeText = range->text();
     }
-    faces << Face(dialog);
+    faces << WindowFace(dialog);
     problems << TextFitProblems(dialog);
     dialog.hide();
     return int{mrCancel};
@@ -51,7 +45,7 @@ TEST_F(ViewerTextFitTest, EveryWindowAndDialogShowsItsTextsWhole) {
       << rangeText.toStdString();
 
   TAboutBox about;
-  faces << Face(about);
+  faces << WindowFace(about);
   problems << TextFitProblems(about);
 
   EXPECT_TRUE(problems.isEmpty()) << "\n" << problems.join(QLatin1Char('\n')).toStdString();

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -283,4 +284,9 @@ QStringList TextFitProblems(QWidget& window) {
     if (pages->isVisibleTo(&window)) checker.VisitPages(*pages);
   }
   return checker.Problems();
+}
+
+QString WindowFace(const QWidget& window) {
+  const QFontInfo face(window.font());
+  return window.objectName() + QStringLiteral(": %1 %2").arg(face.family()).arg(face.pixelSize());
 }

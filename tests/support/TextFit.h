@@ -20,3 +20,6 @@ class QWidget;
 // Shows `window` (it stays shown) and settles its layouts first; the current tab of every page
 // control is the same afterwards as before.
 QStringList TextFitProblems(QWidget& window);
+
+// "objectName: family pixelSize" of the face the window's texts are drawn in.
+QString WindowFace(const QWidget& window);
