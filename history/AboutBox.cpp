@@ -8,6 +8,7 @@
 
 #include "platform/gui/Containers.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Fonts.h"
 
 TAboutBox* AboutBox = nullptr;
 
@@ -28,6 +29,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
   setObjectName(QStringLiteral("AboutBox"));
   setWindowTitle(QStringLiteral("About"));
   setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+  setFont(DesignFont());
 
   Panel1 = new TPanel(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));

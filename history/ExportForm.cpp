@@ -3,7 +3,6 @@
 #include <QCoreApplication>
 #include <QDateEdit>
 #include <QFileDialog>
-#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -15,6 +14,7 @@
 #include "history/Form1.h"
 #include "history/OpenDialog.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Fonts.h"
 
 TForm2* Form2 = nullptr;
 
@@ -27,7 +27,7 @@ const char kRangeTail[] = "         ";
 const char kRangeRefused[] = "The Time Range is not correct!";
 const char kStepRefused[] = "The Interval Time must be a whole number of at least 0!";
 const char kExportDone[] = "Data Export is finished!";
-// The design's font, 11 pixels high; the range text may still take two lines.
+// The design's font, 11 pixels high.
 constexpr int kFontPixelSize = 11;
 
 SaveDialogHook& Hook() {
@@ -83,9 +83,7 @@ TForm2::TForm2(QWidget* parent)
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(kClientWidth, kClientHeight);
-  QFont design = font();
-  design.setPixelSize(kFontPixelSize);
-  setFont(design);
+  setFont(DesignFont(kFontPixelSize));
 
   Label_histr_timerange = Placed(new QLabel(this), "Label_histr_timerange", 8, 4, 321, 30);
   Label_histr_timerange->setWordWrap(true);

@@ -25,6 +25,7 @@
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Fonts.h"
 #include "platform/gui/StatusBar.h"
 
 THistoryViewState HistoryViewState;
@@ -67,9 +68,7 @@ TForm1::TForm1(QWidget* parent)
   Form1 = this;
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Utf8("历史数据分析"));
-  QFont design = font();
-  design.setPixelSize(kFontPixelSize);
-  setFont(design);
+  setFont(DesignFont(kFontPixelSize));
   resize(kDesignWidth, kDesignHeight);
   setWindowState(Qt::WindowMaximized);
 
@@ -178,9 +177,8 @@ void TForm1::BuildChartPanel() {
   Chart2 = Named(new TChart(Panel20), "Chart2");
   Chart2->SetTitle(QStringLiteral("History Trend"));
   Chart2->SetTitleColor(clBlue);
-  QFont titleFont(QStringLiteral("Arial"));
-  titleFont.setPixelSize(kChartTitlePixelSize);
-  Chart2->SetTitleFont(titleFont);
+  // Arial of the design: the design face has its widths.
+  Chart2->SetTitleFont(DesignFont(kChartTitlePixelSize));
   Chart2->SetBackColor(clWhite);
   Chart2->SetLeftAxisMinMax(0, 1000);
   // The bottom axis shows the time labels of the points.

@@ -7,7 +7,9 @@ packages=(
   libgl-dev libglx-dev
   libjpeg-dev libmodbus-dev
   libgtest-dev libgmock-dev libbenchmark-dev
-  socat xvfb xauth x11-apps imagemagick fonts-wqy-microhei
+  socat xvfb xauth x11-apps imagemagick
+  # The windows' faces: Liberation Sans for Latin texts, WenQuanYi Micro Hei for Chinese ones.
+  fonts-liberation2 fonts-wqy-microhei
 )
 missing=()
 for p in "${packages[@]}"; do

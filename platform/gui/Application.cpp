@@ -3,8 +3,12 @@
 #include <exception>
 
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Fonts.h"
 
-TGuardedApplication::TGuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+TGuardedApplication::TGuardedApplication(int& argc, char** argv) : QApplication(argc, argv) {
+  // Message boxes and file dialogs take the windows' face too.
+  setFont(DesignFont());
+}
 
 bool TGuardedApplication::notify(QObject* receiver, QEvent* event) {
   // Every event passes here: a plain try block, no wrapper object per event.

@@ -6,6 +6,7 @@
 #include <QScreen>
 
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Fonts.h"
 
 TFormAlarm* FormAlarm = nullptr;
 
@@ -30,6 +31,7 @@ TFormAlarm::TFormAlarm(QWidget* parent) : QWidget(parent, Qt::Window) {
   // The main window alone decides when the program ends.
   setAttribute(Qt::WA_QuitOnClose, false);
   setFixedSize(kClientWidth, kClientHeight);
+  setFont(DesignFont());
   setAutoFillBackground(true);
   SetColor(clBtnFace);
   btnAlarmClearOk = NewButton("btnAlarmClearOk", this, kClearButtonRect);

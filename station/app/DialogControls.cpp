@@ -8,6 +8,7 @@
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Fonts.h"
 
 namespace {
 
@@ -42,6 +43,7 @@ void SetUpDialogFrame(QDialog& dialog, const char* objectName, const char* capti
   dialog.setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                         Qt::MSWindowsFixedSizeDialogHint);
   dialog.setFixedSize(width, height);
+  dialog.setFont(DesignFont());
 }
 
 QLabel* NewDialogLabel(QDialog& dialog, const char* objectName, const char* caption,

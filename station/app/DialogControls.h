@@ -29,8 +29,8 @@ class QLabel;
 class QPushButton;
 class TCp936Edit;
 
-// Object name, design caption and client size; no resizing, no help button. The dialog is
-// centred on the desktop when shown (it has no parent window).
+// Object name, design caption and client size, the design font; no resizing, no help button. The
+// dialog is centred on the desktop when shown (it has no parent window).
 void SetUpDialogFrame(QDialog& dialog, const char* objectName, const char* caption, int width,
                       int height);
 // Controls at their design rectangles, named by objectName; texts are UTF-8.

@@ -24,6 +24,7 @@
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/Fonts.h"
 #include "platform/gui/StatusBar.h"
 #include "platform/gui/StringGrid.h"
 #include "platform/gui/UpDown.h"
@@ -124,7 +125,7 @@ Tfm_MainForm::Tfm_MainForm(QWidget* parent) : QWidget(parent) {
   fm_MainForm = this;
   setObjectName(QStringLiteral("fm_MainForm"));
   setWindowTitle(QStringLiteral("Velm"));
-  setFont(PixelFont(font(), kFontPixelSize));
+  setFont(DesignFont(kFontPixelSize));
   resize(kDesignWidth, kDesignHeight);
   // Centred on the desktop: where the window returns to when it is restored from maximised.
   if (const QScreen* screen = QGuiApplication::primaryScreen()) {
