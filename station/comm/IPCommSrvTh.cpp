@@ -13,12 +13,13 @@ TIPCommSrvTh::TIPCommSrvTh(bool CreateSuspended) {
 
 void TIPCommSrvTh::Execute() {
   if (MeterList == nullptr || MeterCount < 1 || ClientSocket == nullptr) return;
+  SocketTransport link(*ClientSocket);
   std::int32_t next = 0;
   while (!Terminated()) {
     TMeterRecord& meter = *MeterList[next];
     const bool connected = ConnectTo(meter);
     // A failed connect leaves the socket inactive: the poll then fails at once and counts.
-    PollMeterTcp(*ClientSocket, meter);
+    PollMeter(link, meter);
     // A refused or unroutable connect (a meter switched off, a cable out) fails at once, so
     // without a pause a thread whose meters all fail would spin at raised priority and flood
     // the status bar. A failed meter then takes about as long as a live one's exchange.
