@@ -24,12 +24,14 @@
 // inside, a NUL).
 std::optional<std::uint32_t> ParseDottedIpv4(std::string_view text);
 
-class TClientSocket {
+#include "platform/TcpStream.h"
+
+class TClientSocket final : public TcpStream {
  public:
   static constexpr int kConnectTimeoutMs = 3000;
 
   TClientSocket() = default;
-  ~TClientSocket();
+  ~TClientSocket() override;
   TClientSocket(const TClientSocket&) = delete;
   TClientSocket& operator=(const TClientSocket&) = delete;
 
@@ -39,16 +41,16 @@ class TClientSocket {
   std::function<void(TClientSocket& socket)> OnConnect;
   std::function<void(TClientSocket& socket, int& errorCode)> OnError;
 
-  bool Active() const;
+  bool Active() const override;
   void Open();
   void Close();
   // Returns the count sent, or a short count after an error that OnError cleared.
-  int SendBuf(const void* data, int count);
+  int SendBuf(const void* data, int count) override;
   // One receive of at most `count` bytes; returns what arrived, 0 on a closed connection or
   // after an error that OnError cleared.
-  int ReceiveBuf(void* buffer, int count);
+  int ReceiveBuf(void* buffer, int count) override;
   // SO_SNDTIMEO / SO_RCVTIMEO of the connected socket.
-  void SetTimeouts(int sendMs, int receiveMs);
+  void SetTimeouts(int sendMs, int receiveMs) override;
 
  private:
   void ReportError(int errorCode);

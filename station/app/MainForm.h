@@ -20,6 +20,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,7 @@
 #include "station/app/SmsMessage.h"
 #include "station/comm/CommSrvTh.h"
 #include "station/comm/IPCommSrvTh.h"
+#include "station/comm/SetValueRequest.h"
 
 class QButtonGroup;
 class QCheckBox;
@@ -436,8 +438,9 @@ class Tfm_MainForm : public QWidget {
   // The running serial thread of the target port; nullptr outside run mode, when no thread polls
   // that port or when it has ended.
   const TCommSrvTh* SetValueServer() const;
-  // Posts `command` and waits for its answer; false when it was withdrawn unanswered.
-  bool RunSetValueRequest(std::uint8_t command);
+  // Posts `command` (with `value` for a write) and waits for its answer; nothing when no thread
+  // could answer or the request was withdrawn unanswered.
+  std::optional<SetValueAnswer> RunSetValueRequest(SetValueCommand command, std::int16_t value);
   void SetMeterGridSetValueText(const QString& text);
 
  public:

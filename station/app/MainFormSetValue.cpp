@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 #include <iterator>
+#include <optional>
 #include <string>
 
 #include "common/Errors.h"
@@ -62,77 +63,68 @@ std::int16_t SetValueOf(const std::string& text, std::uint8_t decimals) {
 }  // namespace
 
 void Tfm_MainForm::SelectSetValueTarget(int m) {
+  SetValueTarget target;
   // The port shown for the meter, whatever its comm mode.
-  SetValueRequest.TargetPort.store(ComboItemIndex(*cboBox_MeterCommSerial),
-                                   std::memory_order_relaxed);
-  SetValueRequest.SlaveAddress.store(
-      static_cast<std::uint8_t>(StrToInt(ed_MeterAddr->text().toStdString())),
-      std::memory_order_relaxed);
-  SetValueRequest.Decimals.store(Table.Meters[m].Channels[0].Decimals, std::memory_order_relaxed);
-  SetValueRequest.MeterIndex.store(m, std::memory_order_relaxed);
+  target.port = ComboItemIndex(*cboBox_MeterCommSerial);
+  target.slaveAddress = static_cast<std::uint8_t>(StrToInt(ed_MeterAddr->text().toStdString()));
+  target.decimals = Table.Meters[m].Channels[0].Decimals;
+  target.meterIndex = m;
+  SetValueRequest.Select(target);
   edSV->setText(strgGrid_MeterList->Cells(kSetValueColumn, m + 1));
   edSV->SetLabelCaption(ed_MeterName->text() + QString::fromUtf8(kLabelSuffix));
 }
 
 const TCommSrvTh* Tfm_MainForm::SetValueServer() const {
   if (!InRunMode()) return nullptr;
-  const std::int32_t port = SetValueRequest.TargetPort.load(std::memory_order_relaxed);
+  const std::int32_t port = SetValueRequest.Selected().port;
   for (const ThreadPtr<TCommSrvTh>& thread : SerialThreads) {
     if (thread->PortIndex == port && !thread->Finished()) return thread.get();
   }
   return nullptr;
 }
 
-bool Tfm_MainForm::RunSetValueRequest(std::uint8_t command) {
+std::optional<SetValueAnswer> Tfm_MainForm::RunSetValueRequest(SetValueCommand command,
+                                                               std::int16_t value) {
   const TCommSrvTh* server = SetValueServer();
-  if (server == nullptr) return false;
-  // Release: the target fields and the value were stored before the command.
-  SetValueRequest.Command.store(command, std::memory_order_release);
+  if (server == nullptr) return std::nullopt;
+  const std::uint32_t request = SetValueRequest.Post(command, value);
   QGuiApplication::setOverrideCursor(Qt::WaitCursor);
   const auto restoreCursor = qScopeGuard([] { QGuiApplication::restoreOverrideCursor(); });
   for (int waited = 0; waited < kSetValueWaitMs && !server->Finished();
        waited += kSetValueCheckMs) {
-    // Acquire: the thread stored Value and Result before it cleared the command.
-    if (SetValueRequest.Command.load(std::memory_order_acquire) == kSetValueIdle) return true;
+    if (auto answer = SetValueRequest.AnswerTo(request)) return answer;
     SleepMs(kSetValueCheckMs);
   }
-  // Withdrawn, unless the answer came in the meantime (then the command is already idle).
-  std::uint8_t posted = command;
-  return !SetValueRequest.Command.compare_exchange_strong(
-      posted, kSetValueIdle, std::memory_order_acq_rel, std::memory_order_acquire);
+  // Withdrawn, unless the answer came in the meantime.
+  if (SetValueRequest.Withdraw(request)) return std::nullopt;
+  return SetValueRequest.AnswerTo(request);
 }
 
 void Tfm_MainForm::SetMeterGridSetValueText(const QString& text) {
   // The grid may have been refilled since the meter was selected: only a meter row takes it.
-  const int row = SetValueRequest.MeterIndex.load(std::memory_order_relaxed) + 1;
+  const int row = SetValueRequest.Selected().meterIndex + 1;
   if (row < 1 || row > strgGrid_MeterList->RowCount() - 2) return;
   strgGrid_MeterList->SetCells(kSetValueColumn, row, text);
 }
 
 void Tfm_MainForm::btReadSVClick() {
   edSV->setText(QString());
-  SetValueRequest.Result.store(0, std::memory_order_relaxed);
-  const bool done = RunSetValueRequest(kSetValueRead) &&
-                    SetValueRequest.Result.load(std::memory_order_relaxed) != 0;
-  if (!done) {
+  const std::optional<SetValueAnswer> answer = RunSetValueRequest(kSetValueRead, 0);
+  if (!answer || !answer->done) {
     lbSvOpSta->setText(QString::fromUtf8(kReadFailed));
     return;
   }
   lbSvOpSta->setText(QString::fromUtf8(kReadDone));
-  edSV->setText(SetValueText(SetValueRequest.Value.load(std::memory_order_relaxed),
-                             SetValueRequest.Decimals.load(std::memory_order_relaxed)));
+  edSV->setText(SetValueText(answer->value, SetValueRequest.Selected().decimals));
   SetMeterGridSetValueText(edSV->text());
 }
 
 void Tfm_MainForm::btSetSvClick() {
   // A text that is not a number raises here, before anything is requested.
-  SetValueRequest.Value.store(
-      SetValueOf(edSV->text().toStdString(),
-                 SetValueRequest.Decimals.load(std::memory_order_relaxed)),
-      std::memory_order_relaxed);
-  const bool done = RunSetValueRequest(kSetValueWrite) &&
-                    SetValueRequest.Result.load(std::memory_order_relaxed) != 0;
-  if (!done) {
+  const std::int16_t value =
+      SetValueOf(edSV->text().toStdString(), SetValueRequest.Selected().decimals);
+  const std::optional<SetValueAnswer> answer = RunSetValueRequest(kSetValueWrite, value);
+  if (!answer || !answer->done) {
     lbSvOpSta->setText(QString::fromUtf8(kWriteFailed));
     return;
   }
@@ -142,5 +134,5 @@ void Tfm_MainForm::btSetSvClick() {
 
 void Tfm_MainForm::btExitSvOpClick() {
   plSV_Op->setVisible(false);
-  SetValueRequest.Command.store(kSetValueIdle, std::memory_order_release);
+  SetValueRequest.WithdrawPending();
 }

@@ -121,7 +121,7 @@ void Tfm_MainForm::FormCreate() {
     // The curve check boxes, tiles, polling threads and frames are members of the window, empty
     // from its construction on.
     InitConfigFiles();
-    SetValueRequest.Command.store(kSetValueIdle, std::memory_order_release);
+    SetValueRequest.WithdrawPending();
     Image1->SetPicture(LoadBitmapFile(AppPath("\\Velm_LOGO.BMP")));
     SetEnglishTexts();
     tabSheet_HT_Ctrl->SetTabVisible(false);

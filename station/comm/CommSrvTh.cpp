@@ -1,6 +1,7 @@
 #include "station/comm/CommSrvTh.h"
 
 #include <memory>
+#include <optional>
 
 #include "platform/Clock.h"
 #include "platform/ComPort.h"
@@ -13,41 +14,24 @@ namespace {
 // is pending, or polls the next meter.
 enum class Turn { AnswerRequest, AwaitForeignRequest, PollNext };
 
-Turn NextTurn(std::uint8_t command, std::int32_t portIndex) {
-  if (command == kSetValueIdle) return Turn::PollNext;
-  return SetValueRequest.TargetPort.load(std::memory_order_relaxed) == portIndex
-             ? Turn::AnswerRequest
-             : Turn::AwaitForeignRequest;
+Turn NextTurn(const std::optional<SetValueOrder>& order, std::int32_t portIndex) {
+  if (!order) return Turn::PollNext;
+  return order->port == portIndex ? Turn::AnswerRequest : Turn::AwaitForeignRequest;
 }
 
-// Reads or writes the set-value register of the requested slave, stores Result (and, after a
-// good read, Value), then hands the block back with Command = 0: the release is what tells the
-// requester that Value and Result are ready.
-//
-// A requester that gave up waiting withdraws its request (Command = 0) and may post the next
-// one while the exchange is still running. So the outcome is published only while the command
-// is still the one answered, and the command goes back to 0 by a compare-exchange from it: a
-// late answer neither overwrites the value of a write posted since nor clears its command.
-void AnswerSetValueRequest(ComPort& port, std::uint8_t command) {
-  const std::uint8_t slave = SetValueRequest.SlaveAddress.load(std::memory_order_relaxed);
+// Reads or writes the set-value register of the requested slave and answers the request. A
+// request withdrawn while the exchange ran (the requester gave up waiting, and may have posted
+// the next one) does not take the answer.
+void AnswerSetValueRequest(ModbusTransport& link, const SetValueOrder& order) {
   std::uint8_t reply[kSetValueReplyBufferSize] = {};
-  bool done = false;
-  if (command == kSetValueRead) {
-    done = ReadHoldingRegs(port, slave, reply, SetValueRegister, 1);
-  } else if (command == kSetValueWrite) {
-    const std::int16_t value = SetValueRequest.Value.load(std::memory_order_relaxed);
-    done = WriteSingleReg(port, slave, reply, SetValueRegister, value);
+  SetValueAnswer answer{false, order.value};
+  if (order.command == kSetValueRead) {
+    answer.done = ReadHoldingRegs(link, order.slaveAddress, reply, SetValueRegister, 1);
+    if (answer.done) answer.value = static_cast<std::int16_t>((reply[3] << 8) | reply[4]);
+  } else if (order.command == kSetValueWrite) {
+    answer.done = WriteSingleReg(link, order.slaveAddress, reply, SetValueRegister, order.value);
   }
-  if (SetValueRequest.Command.load(std::memory_order_acquire) != command) return;  // withdrawn
-  if (done && command == kSetValueRead) {
-    const auto value = static_cast<std::int16_t>((reply[3] << 8) | reply[4]);
-    SetValueRequest.Value.store(value, std::memory_order_relaxed);
-  }
-  SetValueRequest.Result.store(done ? 1 : 0, std::memory_order_relaxed);
-  std::uint8_t answered = command;
-  SetValueRequest.Command.compare_exchange_strong(answered, kSetValueIdle,
-                                                  std::memory_order_release,
-                                                  std::memory_order_relaxed);
+  SetValueRequest.TryAnswer(order.sequence, answer);
 }
 
 }  // namespace
@@ -61,18 +45,20 @@ void TCommSrvTh::Execute() {
   // The handle is resolved once: the shared port stays usable for this thread even if the slot
   // is closed meanwhile. 0, -1 and closed handles resolve to nothing.
   const std::shared_ptr<ComPort> port = ComPortFromHandle(PortHandle);
-  std::int32_t next = 0;
-  while (!Terminated()) {
-    if (!port) {
+  if (!port) {
+    if (!Terminated()) {
       SetMetersOffline();
       Terminate();
-      return;
     }
-    // Acquire: the target, slave address and value were stored before the command.
-    const std::uint8_t command = SetValueRequest.Command.load(std::memory_order_acquire);
-    switch (NextTurn(command, PortIndex)) {
+    return;
+  }
+  SerialTransport link(*port);
+  std::int32_t next = 0;
+  while (!Terminated()) {
+    const std::optional<SetValueOrder> order = SetValueRequest.Pending();
+    switch (NextTurn(order, PortIndex)) {
       case Turn::AnswerRequest:
-        AnswerSetValueRequest(*port, command);
+        AnswerSetValueRequest(link, *order);
         break;
       case Turn::AwaitForeignRequest:
         // Not the SleepMs seam: this pause only keeps a raised-priority thread from spinning.
@@ -80,7 +66,7 @@ void TCommSrvTh::Execute() {
         break;
       case Turn::PollNext:
         PollDelay.store(kSerialPollDelayMs, std::memory_order_relaxed);
-        PollMeter(*port, *MeterList[next]);
+        PollMeter(link, *MeterList[next]);
         next = (next + 1) % MeterCount;
         break;
     }

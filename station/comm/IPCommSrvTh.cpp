@@ -23,6 +23,7 @@ TIPCommSrvTh::TIPCommSrvTh(bool CreateSuspended) {
 
 void TIPCommSrvTh::Execute() {
   if (MeterList == nullptr || MeterCount < 1 || ClientSocket == nullptr) return;
+  SocketTransport link(*ClientSocket);
   std::int32_t next = 0;
   // Over the pass through the list so far: a connect succeeded, or one waited out its time-out.
   bool connectedInPass = false;
@@ -35,7 +36,7 @@ void TIPCommSrvTh::Execute() {
     connectedInPass = connectedInPass || connected;
     waitedInPass = waitedInPass || (!connected && connectTime >= kWaitedConnect);
     // A failed connect leaves the socket inactive: the poll then fails at once and counts.
-    PollMeterTcp(*ClientSocket, meter);
+    PollMeter(link, meter);
     next = (next + 1) % MeterCount;
     if (next != 0) continue;
     // Refused or unroutable connects (meters switched off, a cable out) fail at once: a pass in

@@ -5,7 +5,7 @@
 // Each turn, until Terminated: an open connection from the previous turn is closed, followed by
 // a 50 ms pause; the socket is pointed at the meter's IP text and TCP port and opened. A failed
 // open reports the address followed by " Connect Fail!" through StatusBar; a good one runs the
-// socket's OnConnect (whose owner reports " Connect Success"). Then one PollMeterTcp, whatever
+// socket's OnConnect (whose owner reports " Connect Success"). Then one PollMeter, whatever
 // the outcome; next meter, in list order, wrapping. A pass through the list in which no connect
 // succeeded and none waited out the connect time-out ends with a pause of PollDelay; no other
 // pass pauses. The thread never writes PollDelay. A missing list or socket, or a MeterCount

@@ -1,13 +1,6 @@
 #include "station/comm/MeterComm.h"
 
 #include <array>
-#include <cstring>
-
-#include "platform/ClientSocket.h"
-#include "platform/Clock.h"
-#include "platform/ComPort.h"
-
-std::atomic<std::int32_t> PollDelay{kStartPollDelayMs};
 
 namespace {
 
@@ -36,35 +29,29 @@ constexpr CrcTables MakeCrcTables() {
 constexpr CrcTables kCrc = MakeCrcTables();
 
 constexpr int kRequestLength = 6;  // address, function, register hi/lo, count or value hi/lo
+constexpr int kFrameLength = kRequestLength + 2;
 
-void PutRequest(std::uint8_t* request, std::uint8_t slave, std::uint8_t function,
-                std::uint16_t reg, std::uint16_t word) {
-  request[0] = slave;
-  request[1] = function;
-  request[2] = static_cast<std::uint8_t>(reg >> 8);
-  request[3] = static_cast<std::uint8_t>(reg & 0xFF);
-  request[4] = static_cast<std::uint8_t>(word >> 8);
-  request[5] = static_cast<std::uint8_t>(word & 0xFF);
+// One request with its CRC; the low-order byte of the CRC register goes first.
+using RequestFrame = std::array<std::uint8_t, kFrameLength>;
+
+RequestFrame MakeRequest(std::uint8_t slave, std::uint8_t function, std::uint16_t reg,
+                         std::uint16_t word) {
+  RequestFrame frame = {slave,
+                        function,
+                        static_cast<std::uint8_t>(reg >> 8),
+                        static_cast<std::uint8_t>(reg & 0xFF),
+                        static_cast<std::uint8_t>(word >> 8),
+                        static_cast<std::uint8_t>(word & 0xFF)};
+  const std::uint16_t crc = CalcCrc16(frame.data(), kRequestLength);
+  frame[kRequestLength] = static_cast<std::uint8_t>(crc >> 8);
+  frame[kRequestLength + 1] = static_cast<std::uint8_t>(crc & 0xFF);
+  return frame;
 }
 
-void AppendCrc(std::uint8_t* frame, int length) {
-  const std::uint16_t crc = CalcCrc16(frame, static_cast<std::uint16_t>(length));
-  frame[length] = static_cast<std::uint8_t>(crc >> 8);
-  frame[length + 1] = static_cast<std::uint8_t>(crc & 0xFF);
-}
-
-bool ReadRegisters(ComPort& port, std::uint8_t function, std::uint8_t slave, std::uint8_t* reply,
-                   std::uint16_t start, std::uint16_t count) {
-  std::uint8_t request[kRequestLength + 2];
-  PutRequest(request, slave, function, start, count);
-  return SerialTransact(port, request, kRequestLength, reply, ReadReplyLength(count));
-}
-
-bool ReadRegistersTcp(TClientSocket& socket, std::uint8_t function, std::uint8_t slave,
-                      std::uint8_t* reply, std::uint16_t start, std::uint16_t count) {
-  std::uint8_t request[kRequestLength + 2];
-  PutRequest(request, slave, function, start, count);
-  return SocketTransact(socket, request, kRequestLength, reply, ReadReplyLength(count));
+bool ReadRegisters(ModbusTransport& link, std::uint8_t function, std::uint8_t slave,
+                   std::uint8_t* reply, std::uint16_t start, std::uint16_t count) {
+  const RequestFrame frame = MakeRequest(slave, function, start, count);
+  return link.Transact(frame.data(), kFrameLength, reply, ReadReplyLength(count));
 }
 
 void CountFailedPoll(TMeterRecord& meter) {
@@ -95,10 +82,7 @@ void TakeReply(TMeterRecord& meter, const std::uint8_t* reply) {
 
 }  // namespace
 
-const ReadRequestBuilderTables ReadRequestBuilders = {
-    {ReadInputRegs, ReadHoldingRegs},
-    {ReadInputRegsTcp, ReadHoldingRegsTcp},
-};
+const ReadRequestBuilder ReadRequestBuilders[2] = {ReadInputRegs, ReadHoldingRegs};
 
 const std::int32_t BaudRateTable[kBaudRateCount] = {2400,  4800,  9600,  14400,
                                                      19200, 38400, 57600, 115200};
@@ -115,7 +99,7 @@ std::uint16_t CalcCrc16(const std::uint8_t* data, std::uint16_t length) {
   return static_cast<std::uint16_t>((lo << 8) | hi);
 }
 
-std::uint8_t ReadReplyLength(std::uint16_t registerCount) {
+int ReadReplyLength(std::uint16_t registerCount) {
   return static_cast<std::uint8_t>(5 + 2 * registerCount);
 }
 
@@ -126,60 +110,21 @@ bool ReplyIntact(const std::uint8_t* reply, int receivedLength, int expectedLeng
          reply[expectedLength - 1] == static_cast<std::uint8_t>(crc & 0xFF);
 }
 
-bool SerialTransact(ComPort& port, std::uint8_t* request, int requestLength, std::uint8_t* reply,
-                    int expectedLength) {
-  AppendCrc(request, requestLength);
-  const int frameLength = requestLength + 2;
-  for (int attempt = 0; attempt < kMaxTransactAttempts; ++attempt) {
-    SleepMs(PollDelay.load(std::memory_order_relaxed));
-    port.PurgeRx();
-    if (port.Write(request, frameLength) != frameLength) continue;
-    const int received = port.Read(reply, expectedLength);
-    if (ReplyIntact(reply, received, expectedLength)) return true;
-  }
-  return false;
+bool ReadInputRegs(ModbusTransport& link, std::uint8_t slave, std::uint8_t* reply,
+                   std::uint16_t start, std::uint16_t count) {
+  return ReadRegisters(link, kFcReadInput, slave, reply, start, count);
 }
 
-bool SocketTransact(TClientSocket& socket, std::uint8_t* request, std::uint8_t requestLength,
-                    std::uint8_t* reply, std::uint8_t expectedLength) {
-  AppendCrc(request, requestLength);
-  if (!socket.Active()) return false;
-  socket.SetTimeouts(kSocketTimeoutMs, kSocketTimeoutMs);
-  const int frameLength = requestLength + 2;
-  if (socket.SendBuf(request, frameLength) != frameLength) return false;
-  for (int attempt = 0; attempt < kMaxTransactAttempts; ++attempt) {
-    SleepMs(PollDelay.load(std::memory_order_relaxed));
-    const int received = socket.ReceiveBuf(reply, expectedLength);
-    if (ReplyIntact(reply, received, expectedLength)) return true;
-  }
-  return false;
+bool ReadHoldingRegs(ModbusTransport& link, std::uint8_t slave, std::uint8_t* reply,
+                     std::uint16_t start, std::uint16_t count) {
+  return ReadRegisters(link, kFcReadHolding, slave, reply, start, count);
 }
 
-bool ReadInputRegs(ComPort& port, std::uint8_t slave, std::uint8_t* reply, std::uint16_t start,
-                   std::uint16_t count) {
-  return ReadRegisters(port, kFcReadInput, slave, reply, start, count);
-}
-
-bool ReadHoldingRegs(ComPort& port, std::uint8_t slave, std::uint8_t* reply, std::uint16_t start,
-                     std::uint16_t count) {
-  return ReadRegisters(port, kFcReadHolding, slave, reply, start, count);
-}
-
-bool WriteSingleReg(ComPort& port, std::uint8_t slave, std::uint8_t* reply, std::uint16_t reg,
-                    std::int16_t value) {
-  std::uint8_t request[kRequestLength + 2];
-  PutRequest(request, slave, kFcWriteSingle, reg, static_cast<std::uint16_t>(value));
-  return SerialTransact(port, request, kRequestLength, reply, kWriteEchoLength);
-}
-
-bool ReadInputRegsTcp(TClientSocket& socket, std::uint8_t slave, std::uint8_t* reply,
-                      std::uint16_t start, std::uint16_t count) {
-  return ReadRegistersTcp(socket, kFcReadInput, slave, reply, start, count);
-}
-
-bool ReadHoldingRegsTcp(TClientSocket& socket, std::uint8_t slave, std::uint8_t* reply,
-                        std::uint16_t start, std::uint16_t count) {
-  return ReadRegistersTcp(socket, kFcReadHolding, slave, reply, start, count);
+bool WriteSingleReg(ModbusTransport& link, std::uint8_t slave, std::uint8_t* reply,
+                    std::uint16_t reg, std::int16_t value) {
+  const RequestFrame frame =
+      MakeRequest(slave, kFcWriteSingle, reg, static_cast<std::uint16_t>(value));
+  return link.Transact(frame.data(), kFrameLength, reply, kWriteEchoLength);
 }
 
 float ScaleRegister(std::int16_t raw, int decimals) {
@@ -194,20 +139,10 @@ float ScaleRegister(std::int16_t raw, int decimals) {
   return value;
 }
 
-void PollMeter(ComPort& port, TMeterRecord& meter) {
+void PollMeter(ModbusTransport& link, TMeterRecord& meter) {
   std::uint8_t reply[kPollReplyBufferSize] = {};
   const bool ok = MeterPollable(meter) &&
-                  ReadRequestBuilders.Serial[meter.CommCode](port, meter.SlaveAddress, reply,
-                                                              meter.StartRegister,
-                                                              meter.ChannelCount);
-  ok ? TakeReply(meter, reply) : CountFailedPoll(meter);
-}
-
-void PollMeterTcp(TClientSocket& socket, TMeterRecord& meter) {
-  std::uint8_t reply[kPollReplyBufferSize] = {};
-  const bool ok = MeterPollable(meter) &&
-                  ReadRequestBuilders.Tcp[meter.CommCode](socket, meter.SlaveAddress, reply,
-                                                           meter.StartRegister,
-                                                           meter.ChannelCount);
+                  ReadRequestBuilders[meter.CommCode](link, meter.SlaveAddress, reply,
+                                                      meter.StartRegister, meter.ChannelCount);
   ok ? TakeReply(meter, reply) : CountFailedPoll(meter);
 }

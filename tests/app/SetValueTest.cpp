@@ -38,7 +38,7 @@ struct PanelMeter {
 class SetValueTest : public StationDirTest {
  protected:
   explicit SetValueTest(int sleepDivisor = kAnsweringDivisor) : fastSleep(sleepDivisor) {
-    SetValueRequest.Command.store(kSetValueIdle);
+    SetValueRequest.WithdrawPending();
   }
   // Polling stops while the pauses are still short.
   ~SetValueTest() override { form.reset(); }
@@ -111,7 +111,7 @@ TEST_F(SetValueTest, ReadShowsTheRegisterDividedByTheFirstChannelsDecimals) {
     EXPECT_EQ(Status(), "数据读取成功!");
     EXPECT_EQ(Edit(), cases[m].text);
     EXPECT_EQ(GridText(m + 1), cases[m].text);
-    EXPECT_EQ(SetValueRequest.Command.load(), kSetValueIdle);
+    EXPECT_FALSE(SetValueRequest.Pending());
   }
   EXPECT_TRUE(SetValueReadSent());
 }
@@ -155,14 +155,14 @@ TEST_F(SetValueTest, WithoutARunningThreadOfThePortARequestFailsAtOnce) {
   form->btSetSv->click();
   EXPECT_EQ(Status(), "数据写入失败!");
   EXPECT_EQ(ScopedFastSleep::Calls(), pauses);
-  EXPECT_EQ(SetValueRequest.Command.load(), kSetValueIdle);
+  EXPECT_FALSE(SetValueRequest.Pending());
 }
 
 TEST_F(SetValueTest, OutsideRunModeOrForAPortNoThreadPollsNothingIsRequested) {
   // An Ethernet meter names the serial port of its COM index, which no thread polls here.
   Start({{1, 0}, {2, 0, 3, 1}});
   SelectMeterRow(2);
-  ASSERT_EQ(SetValueRequest.TargetPort.load(), 3);
+  ASSERT_EQ(SetValueRequest.Selected().port, 3);
   form->btReadSV->click();
   EXPECT_EQ(Status(), "数据读取失败!");
 
@@ -173,7 +173,7 @@ TEST_F(SetValueTest, OutsideRunModeOrForAPortNoThreadPollsNothingIsRequested) {
   EXPECT_EQ(Status(), "数据读取失败!");
   EXPECT_EQ(ScopedFastSleep::Calls(), pauses);
   EXPECT_FALSE(SetValueReadSent());
-  EXPECT_EQ(SetValueRequest.Command.load(), kSetValueIdle);
+  EXPECT_FALSE(SetValueRequest.Pending());
 }
 
 class SetValueBoundTest : public SetValueTest {
@@ -195,7 +195,7 @@ TEST_F(SetValueBoundTest, ARequestStillUnansweredAtTheBoundIsWithdrawn) {
   form->btReadSV->click();
   EXPECT_EQ(Status(), "数据读取失败!");
   EXPECT_EQ(Edit(), "");
-  EXPECT_EQ(SetValueRequest.Command.load(), kSetValueIdle);
+  EXPECT_FALSE(SetValueRequest.Pending());
 
   // Polling goes on, and the withdrawn request never goes out.
   const std::size_t seen = com1.RequestCount();

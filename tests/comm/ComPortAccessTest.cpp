@@ -54,7 +54,8 @@ TEST_F(ComPortAccess, PortIndexZeroAndBaudIndexTwoOpenCom1At9600EightNoneTwo) {
   // It is COM1's meter that answers.
   std::uint8_t reply[kPollReplyBufferSize];
   ScopedFastSleep fastSleep;
-  EXPECT_TRUE(ReadInputRegs(*ComPortFromHandle(slot_), 1, reply, 0, 1));
+  SerialTransport link(*ComPortFromHandle(slot_));
+  EXPECT_TRUE(ReadInputRegs(link, 1, reply, 0, 1));
   EXPECT_EQ(com1_.RequestCount(), 1u);
   EXPECT_EQ(com2_.RequestCount(), 0u);
 }

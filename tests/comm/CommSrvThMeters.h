@@ -57,22 +57,20 @@ inline long IndexOf(const std::vector<Frame>& frames, const Frame& wanted) {
   return it == frames.end() ? -1 : static_cast<long>(it - frames.begin());
 }
 
-// The set-value block and the poll pause are process-wide: every test starts and ends with
+// The set-value mailbox and the poll pause are process-wide: every test starts and ends with
 // them as the program starts.
 inline void ResetSharedCommState() {
-  SetValueRequest.Command.store(kSetValueIdle);
-  SetValueRequest.TargetPort.store(-1);
-  SetValueRequest.SlaveAddress.store(0);
-  SetValueRequest.Value.store(0);
-  SetValueRequest.Result.store(0);
+  SetValueRequest.WithdrawPending();
+  SetValueRequest.Select(SetValueTarget{});
   PollDelay.store(kStartPollDelayMs);
 }
 
-// What the set-value panel does: target and value first, then the command (release).
-inline void PostSetValueRequest(std::uint8_t command, std::int32_t port, std::uint8_t slave,
-                                std::int16_t value) {
-  SetValueRequest.TargetPort.store(port, std::memory_order_relaxed);
-  SetValueRequest.SlaveAddress.store(slave, std::memory_order_relaxed);
-  SetValueRequest.Value.store(value, std::memory_order_relaxed);
-  SetValueRequest.Command.store(command, std::memory_order_release);
+// What the set-value panel does: select the target, then post. Returns the request's number.
+inline std::uint32_t PostSetValueRequest(SetValueCommand command, std::int32_t port,
+                                         std::uint8_t slave, std::int16_t value) {
+  SetValueTarget target;
+  target.port = port;
+  target.slaveAddress = slave;
+  SetValueRequest.Select(target);
+  return SetValueRequest.Post(command, value);
 }

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -57,9 +58,10 @@ class SerialThreadTest : public testing::Test {
     SetUpMeter(meters_[0], kUnservedAddress, 1, 1, 0);
     Start(1, handle_);
   }
-  bool AwaitCommandDone() {
-    return WaitUntil([] { return SetValueRequest.Command.load(std::memory_order_acquire) == 0; },
-                     kWaitMs);
+  // The answer to request `sequence`, once it has come (nothing after kWaitMs).
+  std::optional<SetValueAnswer> AwaitAnswer(std::uint32_t sequence) {
+    WaitUntil([&] { return SetValueRequest.AnswerTo(sequence).has_value(); }, kWaitMs);
+    return SetValueRequest.AnswerTo(sequence);
   }
 
   ScopedFastSleep fast_;
@@ -182,12 +184,13 @@ TEST_F(SerialThreadTest, SetValueReadIsAnsweredBetweenTwoPolls) {
   slave_.SetHolding(1, SetValueRegister, 0xFF38);  // -200
   StartWithSilentMeter();
   ASSERT_TRUE(slave_.WaitForRequests(2, kWaitMs));  // inside the first poll
-  SetValueRequest.Result.store(0);
-  PostSetValueRequest(kSetValueRead, kPortIndex, 1, 12345);
-  ASSERT_TRUE(AwaitCommandDone());
-  // Result and value were stored before the command went back to 0.
-  EXPECT_EQ(SetValueRequest.Result.load(), 1);
-  EXPECT_EQ(SetValueRequest.Value.load(), -200);
+  const std::uint32_t request = PostSetValueRequest(kSetValueRead, kPortIndex, 1, 12345);
+  const std::optional<SetValueAnswer> answer = AwaitAnswer(request);
+  ASSERT_TRUE(answer);
+  // The answer came with its result and the register, and the request is over.
+  EXPECT_TRUE(answer->done);
+  EXPECT_EQ(answer->value, -200);
+  EXPECT_FALSE(SetValueRequest.Pending());
 
   ASSERT_TRUE(slave_.WaitForRequests(8, kWaitMs));
   const std::vector<Frame> requests = slave_.Requests();
@@ -200,9 +203,10 @@ TEST_F(SerialThreadTest, SetValueReadIsAnsweredBetweenTwoPolls) {
 TEST_F(SerialThreadTest, SetValueWriteSendsTheValueAndReportsSuccess) {
   StartWithSilentMeter();
   ASSERT_TRUE(slave_.WaitForRequests(1, kWaitMs));
-  PostSetValueRequest(kSetValueWrite, kPortIndex, 1, 100);
-  ASSERT_TRUE(AwaitCommandDone());
-  EXPECT_EQ(SetValueRequest.Result.load(), 1);
+  const std::uint32_t request = PostSetValueRequest(kSetValueWrite, kPortIndex, 1, 100);
+  const std::optional<SetValueAnswer> answer = AwaitAnswer(request);
+  ASSERT_TRUE(answer);
+  EXPECT_TRUE(answer->done);
   EXPECT_EQ(slave_.Holding(1, SetValueRegister), 100);
   const long at = IndexOf(slave_.Requests(), kSetValueWrite100Frame);
   ASSERT_GE(at, 0);
@@ -212,11 +216,12 @@ TEST_F(SerialThreadTest, SetValueWriteSendsTheValueAndReportsSuccess) {
 TEST_F(SerialThreadTest, SetValueExchangeThatFailsReportsFailure) {
   StartAll();
   ASSERT_TRUE(slave_.WaitForRequests(1, kWaitMs));
-  SetValueRequest.Result.store(1);
-  PostSetValueRequest(kSetValueRead, kPortIndex, kUnservedAddress, 77);
-  ASSERT_TRUE(AwaitCommandDone());
-  EXPECT_EQ(SetValueRequest.Result.load(), 0);
-  EXPECT_EQ(SetValueRequest.Value.load(), 77);  // a failed read leaves the value alone
+  const std::uint32_t request =
+      PostSetValueRequest(kSetValueRead, kPortIndex, kUnservedAddress, 77);
+  const std::optional<SetValueAnswer> answer = AwaitAnswer(request);
+  ASSERT_TRUE(answer);
+  EXPECT_FALSE(answer->done);
+  EXPECT_EQ(answer->value, 77);  // a failed read leaves the value alone
   Frame read{kUnservedAddress, 0x03, 0x00, 0x1F, 0x00, 0x01};
   AppendSlaveCrc(read);
   const std::vector<Frame> requests = slave_.Requests();
@@ -226,14 +231,17 @@ TEST_F(SerialThreadTest, SetValueExchangeThatFailsReportsFailure) {
 TEST_F(SerialThreadTest, ARequestForAnotherPortHoldsPollingUntilWithdrawn) {
   StartAll();
   ASSERT_TRUE(slave_.WaitForRequests(2, kWaitMs));
-  PostSetValueRequest(kSetValueRead, kPortIndex + 1, 1, 0);
+  const std::uint32_t request = PostSetValueRequest(kSetValueRead, kPortIndex + 1, 1, 0);
   RealSleepMs(300);  // the poll in progress ends
   const std::size_t held = slave_.RequestCount();
   RealSleepMs(300);
   EXPECT_EQ(slave_.RequestCount(), held);
-  EXPECT_EQ(SetValueRequest.Command.load(), kSetValueRead);  // not this thread's to answer
+  // Not this thread's to answer: still pending, unanswered.
+  ASSERT_TRUE(SetValueRequest.Pending());
+  EXPECT_EQ(SetValueRequest.Pending()->sequence, request);
+  EXPECT_FALSE(SetValueRequest.AnswerTo(request));
 
-  SetValueRequest.Command.store(kSetValueIdle, std::memory_order_release);  // withdrawn
+  ASSERT_TRUE(SetValueRequest.Withdraw(request));
   ASSERT_TRUE(slave_.WaitForRequests(held + 3, kWaitMs));
   const std::vector<std::uint8_t> addresses = AddressesOf(slave_.Requests());
   for (std::size_t n = 0; n < held + 3; ++n) {

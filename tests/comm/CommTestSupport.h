@@ -1,10 +1,13 @@
 #pragma once
 // Helpers of the master and meter poll suites: a scripted meter on a pty with the station's port
-// open on it, and a guard that gives PollDelay back its value after a test.
+// open on it, reply frames for the in-memory link, and a guard that gives PollDelay back its
+// value after a test.
 
 #include <memory>
 #include <string>
 #include <vector>
+
+#include <gtest/gtest.h>
 
 #include "platform/ComPort.h"
 #include "platform/SerialPort.h"
@@ -44,4 +47,40 @@ inline Frame Bytes(std::initializer_list<int> values) {
   Frame frame;
   for (int v : values) frame.push_back(static_cast<std::uint8_t>(v));
   return frame;
+}
+
+// A meter's reply to a read: address, function, byte count, the registers high-order byte
+// first, and the CRC (the slave's own).
+inline Frame ReadReply(std::uint8_t address, std::uint8_t function,
+                       const std::vector<std::uint16_t>& registers) {
+  Frame frame{address, function, static_cast<std::uint8_t>(2 * registers.size())};
+  for (std::uint16_t word : registers) {
+    frame.push_back(static_cast<std::uint8_t>(word >> 8));
+    frame.push_back(static_cast<std::uint8_t>(word & 0xFF));
+  }
+  AppendSlaveCrc(frame);
+  return frame;
+}
+
+// A two-channel meter on slave 1 reading holding registers 40 and 41: channel 0 with 1 decimal,
+// channel 1 with the limits HA 100 and HHA 1000.
+inline void SetUpDecodeMeter(TMeterRecord& meter) {
+  meter.Clear();
+  meter.SlaveAddress = 1;
+  meter.ChannelCount = 2;
+  meter.CommCode = 1;
+  meter.StartRegister = 40;
+  meter.Channels[0].Decimals = 1;
+  meter.Channels[1].HA = 100.0f;
+  meter.Channels[1].HHA = 1000.0f;
+}
+inline const std::vector<std::uint16_t> kDecodeMeterRegisters = {0xFF38, 100};
+
+// What a good poll of that meter with those registers leaves in its record.
+inline void ExpectDecodeMeterPolled(const TMeterRecord& meter) {
+  EXPECT_TRUE(meter.IsOnline());
+  EXPECT_EQ(meter.Value(0), -20.0f);
+  EXPECT_EQ(meter.Value(1), 100.0f);
+  EXPECT_EQ(meter.HAFlags[1].load(), 1);
+  EXPECT_EQ(meter.HHAFlags[1].load(), 0);
 }

@@ -100,7 +100,8 @@ class DamagedReply : public ::testing::Test {
 
 TEST_F(DamagedReply, NoiseOnTheSerialLineFailsThePollAndKeepsTheValues) {
   PtyMeter pty;
-  const auto poll = [&] { PollMeter(*pty.port, meter_); };
+  SerialTransport link(*pty.port);
+  const auto poll = [&] { PollMeter(link, meter_); };
   GoodPoll(pty.slave, poll);
   NoisyPolls(pty.slave, poll, kMaxTransactAttempts, 20240305);
 }
@@ -115,10 +116,11 @@ TEST_F(DamagedReply, NoiseOverTcpFailsThePollAndKeepsTheValues) {
     code = 0;
     s.Close();
   };
+  SocketTransport link(socket);
   // As the Ethernet thread does: a connection of its own for every poll.
   const auto poll = [&] {
     socket.Open();
-    PollMeterTcp(socket, meter_);
+    PollMeter(link, meter_);
     socket.Close();
   };
   GoodPoll(slave, poll);

@@ -157,14 +157,15 @@ TEST_F(LibmodbusInterop, SerialPollReadsFortyEightInputAndHoldingRegisters) {
   const ComHandle handle = OpenSerialPort(cable.FirstPath(), 9600);
   ASSERT_NE(handle, kComInvalid);
   const auto port = ComPortFromHandle(handle);
+  SerialTransport link(*port);
 
   TMeterRecord meter;
   SetUpMeter(meter, 0, kInputStart);
-  PollMeter(*port, meter);
+  PollMeter(link, meter);
   ExpectValues(meter, InputValue, kInputStart);
 
   SetUpMeter(meter, 1, kHoldingStart);
-  PollMeter(*port, meter);
+  PollMeter(link, meter);
   ExpectValues(meter, HoldingValue, kHoldingStart);
   CloseComHandle(handle);
 }
@@ -175,11 +176,12 @@ TEST_F(LibmodbusInterop, SerialWriteOfRegister31ReadsBack) {
   const ComHandle handle = OpenSerialPort(cable.FirstPath(), 9600);
   ASSERT_NE(handle, kComInvalid);
   const auto port = ComPortFromHandle(handle);
+  SerialTransport link(*port);
 
   std::uint8_t reply[kPollReplyBufferSize] = {};
-  ASSERT_TRUE(WriteSingleReg(*port, kSlaveAddress, reply, 31, -1234));
+  ASSERT_TRUE(WriteSingleReg(link, kSlaveAddress, reply, 31, -1234));
   EXPECT_EQ(Frame(reply, reply + 6), Bytes({kSlaveAddress, 6, 0x00, 0x1F, 0xFB, 0x2E}));
-  ASSERT_TRUE(ReadHoldingRegs(*port, kSlaveAddress, reply, 31, 1));
+  ASSERT_TRUE(ReadHoldingRegs(link, kSlaveAddress, reply, 31, 1));
   EXPECT_EQ(static_cast<std::int16_t>((reply[3] << 8) | reply[4]), -1234);
   CloseComHandle(handle);
 }
@@ -192,17 +194,18 @@ TEST_F(LibmodbusInterop, TcpPollsReadFortyEightRegistersOverAConnectionEach) {
     code = 0;
     s.Close();
   };
+  SocketTransport link(socket);
 
   TMeterRecord meter;
   SetUpMeter(meter, 0, kInputStart);
   socket.Open();
-  PollMeterTcp(socket, meter);
+  PollMeter(link, meter);
   socket.Close();
   ExpectValues(meter, InputValue, kInputStart);
 
   SetUpMeter(meter, 1, kHoldingStart);
   socket.Open();
-  PollMeterTcp(socket, meter);
+  PollMeter(link, meter);
   socket.Close();
   ExpectValues(meter, HoldingValue, kHoldingStart);
   EXPECT_EQ(slave_.Accepts(), 2);

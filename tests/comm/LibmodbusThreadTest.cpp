@@ -247,14 +247,14 @@ TEST_F(LibmodbusThreadTest, SetValueWriteAndReadReachTheAddressedSlaveOnly) {
   StartPolling();
   ASSERT_TRUE(WaitUntil([&] { return AllOnline(); }, 20000));
 
-  PostSetValueRequest(kSetValueWrite, kPortIndex, 2, -25536);
-  ASSERT_TRUE(WaitUntil([] { return SetValueRequest.Command.load() == kSetValueIdle; }, 10000));
-  EXPECT_EQ(SetValueRequest.Result.load(), 1);
+  const std::uint32_t write = PostSetValueRequest(kSetValueWrite, kPortIndex, 2, -25536);
+  ASSERT_TRUE(WaitUntil([&] { return SetValueRequest.AnswerTo(write).has_value(); }, 10000));
+  EXPECT_TRUE(SetValueRequest.AnswerTo(write)->done);
 
-  PostSetValueRequest(kSetValueRead, kPortIndex, 3, 0);
-  ASSERT_TRUE(WaitUntil([] { return SetValueRequest.Command.load() == kSetValueIdle; }, 10000));
-  EXPECT_EQ(SetValueRequest.Result.load(), 1);
-  EXPECT_EQ(SetValueRequest.Value.load(), 7);
+  const std::uint32_t read = PostSetValueRequest(kSetValueRead, kPortIndex, 3, 0);
+  ASSERT_TRUE(WaitUntil([&] { return SetValueRequest.AnswerTo(read).has_value(); }, 10000));
+  EXPECT_TRUE(SetValueRequest.AnswerTo(read)->done);
+  EXPECT_EQ(SetValueRequest.AnswerTo(read)->value, 7);
 
   thread_.reset();
   line_.Stop();

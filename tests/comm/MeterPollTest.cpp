@@ -1,13 +1,14 @@
-// One poll of one meter over a real pty: decoding, scaling, alarm flags, the online rule, and
-// records from a damaged Config.dat.
+// One poll of one meter over an in-memory serial link that replays the meter's replies: the
+// request, decoding, scaling, alarm flags, the online rule, and records from a damaged
+// Config.dat.
 
 #include <bit>
 #include <cmath>
 
 #include <gtest/gtest.h>
 
-#include "platform/Clock.h"
 #include "tests/comm/CommTestSupport.h"
+#include "tests/support/ReplayLink.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -43,11 +44,14 @@ class MeterPoll : public ::testing::Test {
  protected:
   MeterPoll() : delay_(kStartPollDelayMs) { SetUpMeter(meter_, 1); }
 
-  ScriptedSlave& Slave() { return pty_.slave; }
-  void Poll() { PollMeter(*pty_.port, meter_); }
+  void Poll() { PollMeter(transport_, meter_); }
+  // The meter answers the next request with these registers (an input register read).
+  void Answer(const std::vector<std::uint16_t>& registers) {
+    link_.QueueReply(ReadReply(1, kFcReadInput, registers));
+  }
   // Polls channel 0 with the register `raw`, `decimals` and the given limits.
   float PollOne(std::uint16_t raw, int decimals = 0) {
-    Slave().SetInput(1, 100, raw);
+    Answer({raw});
     meter_.Channels[0].Decimals = static_cast<std::uint8_t>(decimals);
     Poll();
     return meter_.Value(0);
@@ -55,7 +59,8 @@ class MeterPoll : public ::testing::Test {
 
   ScopedFastSleep fastSleep_;
   PollDelayGuard delay_;
-  PtyMeter pty_;
+  ReplayLink link_;
+  SerialTransport transport_{link_};
   TMeterRecord meter_;
 };
 
@@ -69,13 +74,18 @@ TEST_F(MeterPoll, RegistersAreSignedBigEndianScaledByTheDecimals) {
 }
 
 TEST_F(MeterPoll, CommCodeChoosesInputOrHoldingRegisters) {
-  Slave().SetInput(1, 100, 11);
-  Slave().SetHolding(1, 100, 22);
+  link_.QueueReply(ReadReply(1, kFcReadInput, {11}));
   Poll();
   EXPECT_EQ(meter_.Value(0), 11.0f);
   meter_.CommCode = 1;
+  link_.QueueReply(ReadReply(1, kFcReadHolding, {22}));
   Poll();
   EXPECT_EQ(meter_.Value(0), 22.0f);
+  const std::vector<Frame> expected = {
+      Bytes({0x01, 0x04, 0x00, 0x64, 0x00, 0x01, 0x70, 0x15}),
+      Bytes({0x01, 0x03, 0x00, 0x64, 0x00, 0x01, 0xC5, 0xD5}),
+  };
+  EXPECT_EQ(link_.Requests(), expected);
 }
 
 TEST_F(MeterPoll, AllZeroLimitsFlagByTheSignOfTheValue) {
@@ -114,10 +124,10 @@ TEST_F(MeterPoll, FortyEightChannelsAreReadInOneRequestAndAllDecoded) {
     registers[i] = static_cast<std::uint16_t>(i * 1000 - 20000);
     meter_.Channels[i].Decimals = static_cast<std::uint8_t>(i % 5);
   }
-  Slave().SetHoldingBlock(1, 100, registers);
+  link_.QueueReply(ReadReply(1, kFcReadHolding, registers));
   Poll();
-  ASSERT_EQ(Slave().RequestCount(), 1u);
-  EXPECT_EQ(Slave().Requests()[0][5], 48);
+  ASSERT_EQ(link_.RequestCount(), 1u);
+  EXPECT_EQ(link_.Requests()[0][5], 48);
   for (int i = 0; i < 48; ++i) {
     EXPECT_EQ(meter_.Value(i), ScaleRegister(static_cast<std::int16_t>(registers[i]), i % 5))
         << "channel " << i;
@@ -128,7 +138,7 @@ TEST_F(MeterPoll, OnlyTheMetersChannelsAreWritten) {
   SetUpMeter(meter_, 2);
   meter_.Values[2] = 77.0f;
   meter_.HHAFlags[2] = 1;
-  Slave().SetInputBlock(1, 100, {1, 2, 3});
+  Answer({1, 2});
   Poll();
   EXPECT_EQ(meter_.Value(1), 2.0f);
   EXPECT_EQ(meter_.Value(2), 77.0f);
@@ -140,7 +150,7 @@ TEST_F(MeterPoll, FifthFailedPollInARowTakesTheMeterOfflineAndOneGoodPollBringsI
   ASSERT_TRUE(meter_.IsOnline());
   meter_.Channels[0].HA = 10.0f;  // flags of the last good poll must survive the failures
   PollOne(42);
-  Slave().SetDefaultReply(SlaveReply::Silent());
+  // No reply queued: the meter is silent.
   for (int failures = 1; failures <= 4; ++failures) {
     Poll();
     EXPECT_EQ(meter_.FailureCount.load(), failures);
@@ -154,7 +164,7 @@ TEST_F(MeterPoll, FifthFailedPollInARowTakesTheMeterOfflineAndOneGoodPollBringsI
   EXPECT_EQ(meter_.Value(0), 42.0f);
   EXPECT_EQ(meter_.HAFlags[0].load(), 1);
 
-  Slave().SetDefaultReply(SlaveReply::Answer());
+  Answer({42});
   Poll();
   EXPECT_TRUE(meter_.IsOnline());
   EXPECT_EQ(meter_.FailureCount.load(), 0);
@@ -176,8 +186,7 @@ TEST_F(MeterPoll, DamagedRecordFailsItsPollWithoutAnyExchange) {
   meter_.Channels[2].Decimals = 5;
   expectRefused("5 decimals");
   EXPECT_EQ(ScopedFastSleep::Calls(), 0);
-  RealSleepMs(2 * ScriptedSlave::kInterByteTimeoutMs);
-  EXPECT_EQ(Slave().RequestCount(), 0u);
+  EXPECT_EQ(link_.RequestCount(), 0u);
 }
 
 }  // namespace

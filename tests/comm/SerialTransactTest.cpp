@@ -58,21 +58,21 @@ class SerialMaster : public ::testing::Test {
   void SetUp() override { ASSERT_NE(meter_.port, nullptr); }
 
   ScriptedSlave& Slave() { return meter_.slave; }
-  ComPort& Port() { return *meter_.port; }
   // fc 4, register 0, one register, from slave 1.
-  bool ReadOne(std::uint8_t* reply) { return ReadInputRegs(Port(), 1, reply, 0, 1); }
+  bool ReadOne(std::uint8_t* reply) { return ReadInputRegs(link_, 1, reply, 0, 1); }
 
   ScopedFastSleep fastSleep_;
   PollDelayGuard delay_;
   PtyMeter meter_;
+  SerialTransport link_{*meter_.port};
 };
 
 TEST_F(SerialMaster, BuildersSendTheLiteralRequestFrames) {
   std::uint8_t reply[kPollReplyBufferSize];
-  EXPECT_TRUE(ReadInputRegs(Port(), 1, reply, 0, 1));
-  EXPECT_TRUE(ReadHoldingRegs(Port(), 1, reply, 31, 1));
-  EXPECT_TRUE(WriteSingleReg(Port(), 1, reply, 31, 100));
-  EXPECT_TRUE(WriteSingleReg(Port(), 1, reply, 31, -2));
+  EXPECT_TRUE(ReadInputRegs(link_, 1, reply, 0, 1));
+  EXPECT_TRUE(ReadHoldingRegs(link_, 1, reply, 31, 1));
+  EXPECT_TRUE(WriteSingleReg(link_, 1, reply, 31, 100));
+  EXPECT_TRUE(WriteSingleReg(link_, 1, reply, 31, -2));
   const std::vector<Frame> expected = {
       Bytes({0x01, 0x04, 0x00, 0x00, 0x00, 0x01, 0x31, 0xCA}),
       Bytes({0x01, 0x03, 0x00, 0x1F, 0x00, 0x01, 0xB5, 0xCC}),
@@ -163,7 +163,8 @@ TEST(SerialMasterFreshProcess, EveryAttemptPausesThreeHundredMillisecondsAtFirst
         PtyMeter meter;
         meter.slave.QueueReply(SlaveReply::Silent());
         std::uint8_t reply[kPollReplyBufferSize];
-        const bool ok = ReadInputRegs(*meter.port, 1, reply, 0, 1);
+        SerialTransport link(*meter.port);
+        const bool ok = ReadInputRegs(link, 1, reply, 0, 1);
         const bool paused = ScopedFastSleep::Calls() == 2 &&
                             ScopedFastSleep::RequestedMs() == 2 * kStartPollDelayMs;
         std::exit(startValue && ok && paused ? 0 : 1);

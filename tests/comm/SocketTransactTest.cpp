@@ -25,18 +25,19 @@ class SocketMaster : public ::testing::Test {
     ASSERT_TRUE(socket_.Active());
   }
 
-  bool ReadOne(std::uint8_t* reply) { return ReadInputRegsTcp(socket_, 1, reply, 0, 1); }
+  bool ReadOne(std::uint8_t* reply) { return ReadInputRegs(link_, 1, reply, 0, 1); }
 
   ScopedFastSleep fastSleep_;
   PollDelayGuard delay_;
   ScriptedSlave slave_;
   TClientSocket socket_;
+  SocketTransport link_{socket_};
 };
 
 TEST_F(SocketMaster, GoodReplyOverRawTcpCarriesTheRtuFrame) {
   slave_.SetHolding(1, 7, 0x0102);
   std::uint8_t reply[kPollReplyBufferSize] = {};
-  ASSERT_TRUE(ReadHoldingRegsTcp(socket_, 1, reply, 7, 1));
+  ASSERT_TRUE(ReadHoldingRegs(link_, 1, reply, 7, 1));
   EXPECT_EQ(reply[3], 0x01);
   EXPECT_EQ(reply[4], 0x02);
   ASSERT_TRUE(ReadOne(reply));
@@ -101,24 +102,13 @@ TEST_F(SocketMaster, SwappedCrcAndExceptionRepliesFail) {
 
 TEST_F(SocketMaster, MeterPollOverTcpDecodesLikeTheSerialOne) {
   TMeterRecord meter;
-  meter.Clear();
-  meter.SlaveAddress = 1;
-  meter.ChannelCount = 2;
-  meter.CommCode = 1;
-  meter.StartRegister = 40;
-  meter.Channels[0].Decimals = 1;
-  meter.Channels[1].HA = 100.0f;
-  meter.Channels[1].HHA = 1000.0f;
-  slave_.SetHoldingBlock(1, 40, {0xFF38, 100});
-  PollMeterTcp(socket_, meter);
-  EXPECT_TRUE(meter.IsOnline());
-  EXPECT_EQ(meter.Value(0), -20.0f);
-  EXPECT_EQ(meter.Value(1), 100.0f);
-  EXPECT_EQ(meter.HAFlags[1].load(), 1);
-  EXPECT_EQ(meter.HHAFlags[1].load(), 0);
+  SetUpDecodeMeter(meter);
+  slave_.SetHoldingBlock(1, 40, kDecodeMeterRegisters);
+  PollMeter(link_, meter);
+  ExpectDecodeMeterPolled(meter);
 
   socket_.Close();
-  PollMeterTcp(socket_, meter);
+  PollMeter(link_, meter);
   EXPECT_EQ(meter.FailureCount.load(), 1);
 }
 
