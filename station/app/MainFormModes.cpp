@@ -55,6 +55,7 @@ void Tfm_MainForm::EnterConfigMode() {
   // From here on nothing is measured into the display, recorded, alarmed or sent.
   timer_PerSecond->stop();
   runMode_ = false;
+  CloseRecordingPeriod();
   SetConfigurationButtonsEnabled(*this, true);
   plGSM_Alarm->setEnabled(true);
   StopPolling();
