@@ -277,29 +277,51 @@ std::string HistoryFileWriter::LossReport(const std::string& nextPath) const {
 HistoryFileReader::HistoryFileReader() : header_(NewHistoryHeader()) {}
 HistoryFileReader::~HistoryFileReader() = default;
 
-FileStatus HistoryFileReader::Open(const std::string& path) {
+void HistoryFileReader::Reset(const std::string& path) {
   path_ = path;
+  image_ = {};
+  inMemory_ = false;
   fileSize_ = 0;
   recordCount_ = 0;
   std::memset(header_.get(), 0, sizeof *header_);
-  FilePtr file(std::fopen(path.c_str(), "rb"));
-  if (!file) return FailFromErrno("Cannot open", path, errno);
-  fileSize_ = SizeOf(file.get());
-  if (fileSize_ < 0) return FailFromErrno("Cannot read the size of", path, errno);
-  if (fileSize_ < kHistoryHeaderSize) {
-    return FileStatus::Fail(FileError::BadContent,
-                            path + " is not a history data file: " + std::to_string(fileSize_) +
-                                " bytes, shorter than the " + std::to_string(kHistoryHeaderSize) +
-                                "-byte header");
-  }
-  if (!SeekTo(file.get(), 0) ||
-      ReadAll(file.get(), header_.get(), sizeof *header_) != sizeof *header_) {
-    return FailFromErrno("Cannot read the header of", path, errno != 0 ? errno : EIO);
-  }
+}
+
+FileStatus HistoryFileReader::ShorterThanHeader() const {
+  return FileStatus::Fail(FileError::BadContent,
+                          path_ + " is not a history data file: " + std::to_string(fileSize_) +
+                              " bytes, shorter than the " + std::to_string(kHistoryHeaderSize) +
+                              "-byte header");
+}
+
+FileStatus HistoryFileReader::TakeHeader() {
   FileStatus status = CheckHeader();
   if (!status.ok()) return status;
   recordCount_ = HistoryRecordCount(fileSize_, header_->ChannelCount);
   return FileStatus::Ok();
+}
+
+FileStatus HistoryFileReader::Open(const std::string& path) {
+  Reset(path);
+  FilePtr file(std::fopen(path.c_str(), "rb"));
+  if (!file) return FailFromErrno("Cannot open", path, errno);
+  fileSize_ = SizeOf(file.get());
+  if (fileSize_ < 0) return FailFromErrno("Cannot read the size of", path, errno);
+  if (fileSize_ < kHistoryHeaderSize) return ShorterThanHeader();
+  if (!SeekTo(file.get(), 0) ||
+      ReadAll(file.get(), header_.get(), sizeof *header_) != sizeof *header_) {
+    return FailFromErrno("Cannot read the header of", path, errno != 0 ? errno : EIO);
+  }
+  return TakeHeader();
+}
+
+FileStatus HistoryFileReader::OpenImage(const std::string& name, std::string_view image) {
+  Reset(name);
+  image_ = image;
+  inMemory_ = true;
+  fileSize_ = static_cast<std::int64_t>(image.size());
+  if (fileSize_ < kHistoryHeaderSize) return ShorterThanHeader();
+  std::memcpy(header_.get(), image.data(), sizeof *header_);
+  return TakeHeader();
 }
 
 FileStatus HistoryFileReader::CheckHeader() const {
@@ -343,6 +365,12 @@ FileStatus HistoryFileReader::ReadRecords(std::int64_t first, std::int64_t count
   const std::int64_t wanted = std::min(count, recordCount_ - first);
   if (wanted == 0) return FileStatus::Ok();
   const std::int64_t recordBytes = std::int64_t(header_->ChannelCount) * sizeof(float);
+  if (inMemory_) {
+    const std::int64_t offset = kHistoryHeaderSize + first * recordBytes;
+    std::memcpy(out, image_.data() + offset, static_cast<std::size_t>(wanted * recordBytes));
+    if (recordsRead != nullptr) *recordsRead = wanted;
+    return FileStatus::Ok();
+  }
   FilePtr file(std::fopen(path_.c_str(), "rb"));
   if (!file) return FailFromErrno("Cannot open", path_, errno);
   if (!SeekTo(file.get(), kHistoryHeaderSize + first * recordBytes)) {

@@ -207,6 +207,9 @@ class HistoryFileReader {
   // Reads and checks the header: the file is at least a header long, the channel count is within
   // 0..5,760, the interval is not negative, the start time is a date. BadContent says which.
   FileStatus Open(const std::string& path);
+  // The same over a file's bytes held in memory: `name` stands for the path in messages, and the
+  // records are read from `image`, which must outlive the reads.
+  FileStatus OpenImage(const std::string& name, std::string_view image);
 
   // REQUIRES for the accessors below: Open succeeded.
   const THistoryFileHeader& Header() const { return *header_; }
@@ -232,10 +235,17 @@ class HistoryFileReader {
   FileStatus ReadRecord(std::int64_t k, float* out) const;
 
  private:
+  // Forgets the last file; the header becomes all zero.
+  void Reset(const std::string& path);
+  FileStatus ShorterThanHeader() const;
+  // Checks the header read in, and takes the record count from the file size.
+  FileStatus TakeHeader();
   FileStatus CheckHeader() const;
   FileStatus NoSuchRecord(std::int64_t k) const;
 
   std::string path_;
+  std::string_view image_;  // the bytes of a file opened by OpenImage
+  bool inMemory_ = false;
   std::unique_ptr<THistoryFileHeader> header_;
   std::int64_t fileSize_ = 0;
   std::int64_t recordCount_ = 0;

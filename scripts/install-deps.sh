@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs everything the build, the demo and the tests need on Debian 12.
+# Installs everything the build, the demo and the tests need on Debian 12 (clang and its
+# runtime libraries for the fuzz targets).
 set -euo pipefail
 packages=(
   build-essential cmake g++ pkg-config
@@ -8,6 +9,7 @@ packages=(
   libjpeg-dev libmodbus-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   socat xvfb xauth x11-apps imagemagick fonts-wqy-microhei
+  clang-14 libclang-rt-14-dev
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -325,6 +325,24 @@ TEST(HistoryReaderTest, RangeReadsStopAtTheRecordsTheFileHolds) {
   EXPECT_EQ(got, 3);
 }
 
+TEST(HistoryReaderTest, AFilesBytesInMemoryReadAsTheFile) {
+  TempDir dir;
+  const std::string path = MakeFile(dir, 3, 4, 60);
+  const std::string bytes = ReadFileBytes(path) + "\x01\x02";  // a torn last record
+  HistoryFileReader reader;
+  ASSERT_TRUE(reader.OpenImage("image.vq", bytes).ok());
+  EXPECT_EQ(reader.RecordCount(), 4);
+  EXPECT_EQ(reader.ChannelNameBytes(2), "MeterCH3");
+  std::vector<float> back(3 * 4);
+  std::int64_t got = 0;
+  ASSERT_TRUE(reader.ReadRecords(1, 5, back.data(), &got).ok());
+  EXPECT_EQ(got, 3);
+  EXPECT_EQ(std::vector<float>(back.begin() + 6, back.begin() + 9), Record(3, 3));
+  const FileStatus shortImage = reader.OpenImage("image.vq", bytes.substr(0, 100));
+  EXPECT_EQ(shortImage.Error, FileError::BadContent);
+  EXPECT_NE(shortImage.Message.find("image.vq"), std::string::npos);
+}
+
 TEST(HistoryReaderTest, RefusesFilesThatCannotBeHistoryFiles) {
   TempDir dir;
   const std::string path = dir.File("a.vq");
