@@ -200,7 +200,7 @@ struct RefusingDisk {
   }
 };
 
-// The values of channel 0 of every record, and whether record k lies at start + k intervals.
+// The values of channel 0 of every record.
 std::vector<float> ChannelZero(const std::string& path) {
   HistoryFileReader reader;
   EXPECT_TRUE(reader.Open(path).ok());
@@ -209,28 +209,6 @@ std::vector<float> ChannelZero(const std::string& path) {
   std::vector<float> first;
   for (std::size_t i = 0; i < values.size(); i += reader.ChannelCount()) first.push_back(values[i]);
   return first;
-}
-
-TEST(HistoryWriterTest, AnOutageCostsNoRecordAndLeavesEveryRecordAtItsTime) {
-  TempDir dir;
-  const std::string path = MakeFile(dir, 2, 0, 60);
-  auto disk = std::make_shared<RefusingDisk>(RefusingDisk{3, 4});
-  HistoryFileWriter writer(path, 2, [disk](auto&&... a) { return (*disk)(a...); });
-  std::vector<std::string> reports;
-  for (int k = 0; k < 8; ++k) {
-    const WriteOutcome outcome = writer.Append(Record(2, k).data(), 2);
-    if (!outcome.Report.empty()) reports.push_back(outcome.Report);
-    EXPECT_EQ(outcome.Written, k < 2 || k >= 6) << k;
-  }
-  ASSERT_EQ(reports.size(), 1u);  // the first refusal only
-  EXPECT_NE(reports[0].find(path), std::string::npos);
-  EXPECT_NE(reports[0].find("kept in memory"), std::string::npos) << reports[0];
-  EXPECT_EQ(ChannelZero(path), (std::vector<float>{0.25f, 100.25f, 200.25f, 300.25f, 400.25f,
-                                                   500.25f, 600.25f, 700.25f}));
-  HistoryFileReader reader;
-  ASSERT_TRUE(reader.Open(path).ok());
-  EXPECT_EQ(FormatDateTime(kDisplayDateTimePattern, reader.RecordTime(5)), "24-03-05 14:05:00");
-  EXPECT_TRUE(writer.Finish().Report.empty());
 }
 
 TEST(HistoryWriterTest, PastTheHoldLimitTheWriterEndsAndTheFileKeepsItsTimes) {
