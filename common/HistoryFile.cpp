@@ -159,11 +159,55 @@ FileStatus CreateHistoryFile(const std::string& path, const THistoryFileHeader& 
   return CreateNewFile(path, &header, sizeof header);
 }
 
-HistoryFileWriter::HistoryFileWriter(std::string path, int channelCount)
-    : path_(std::move(path)), channelCount_(std::clamp(channelCount, 0, kHistoryNameSlots)) {}
+FileStatus AppendHistoryRecords(const std::string& path, std::size_t recordBytes,
+                                const void* records, std::size_t count, std::size_t& written) {
+  written = 0;
+  FilePtr file = OpenUnbuffered(path, "r+b");  // a vanished file is not created again
+  if (!file) return FailFromErrno("Cannot open history file", path, errno);
+  const std::int64_t size = SizeOf(file.get());
+  if (size < 0) return FailFromErrno("Cannot read the size of history file", path, errno);
+  if (size < kHistoryHeaderSize) {
+    return FileStatus::Fail(FileError::BadContent,
+                            "History file " + path + " is shorter than its header");
+  }
+  const auto step = static_cast<std::int64_t>(recordBytes);
+  const std::int64_t end = size - (size - kHistoryHeaderSize) % step;
+  if (!SeekTo(file.get(), end)) return FailFromErrno("Cannot seek in history file", path, errno);
+  const std::size_t bytes = count * recordBytes;
+  const std::size_t put = WriteAll(file.get(), records, bytes);
+  const int writeError = put == bytes ? 0 : (errno != 0 ? errno : ENOSPC);
+  const int closeError = CloseChecked(file);
+  if (writeError == 0 && closeError == 0) {
+    written = count;
+    return FileStatus::Ok();
+  }
+  // A failed close may have lost any of it: only the records in front of a refused write are
+  // taken as written, and the file is cut back behind them.
+  written = closeError == 0 ? put / recordBytes : 0;
+  const std::int64_t kept = end + static_cast<std::int64_t>(written) * step;
+  std::error_code ignored;
+  std::filesystem::resize_file(path, static_cast<std::uintmax_t>(kept), ignored);
+  return FailFromErrno("Cannot write history file", path,
+                       writeError != 0 ? writeError : closeError);
+}
+
+HistoryFileWriter::HistoryFileWriter(std::string path, int channelCount, HistoryRecordSink sink,
+                                     std::size_t holdLimitBytes)
+    : path_(std::move(path)),
+      channelCount_(std::clamp(channelCount, 0, kHistoryNameSlots)),
+      sink_(sink ? std::move(sink) : HistoryRecordSink(AppendHistoryRecords)),
+      holdLimitBytes_(holdLimitBytes) {}
+
+std::size_t HistoryFileWriter::RecordBytes() const {
+  return static_cast<std::size_t>(channelCount_) * sizeof(float);
+}
+
+std::int64_t HistoryFileWriter::HeldRecords() const {
+  return channelCount_ == 0 ? 0 : static_cast<std::int64_t>(held_.size()) / channelCount_;
+}
 
 WriteOutcome HistoryFileWriter::Append(const float* values, int count) {
-  if (path_.empty() || vanished_) return {};
+  if (path_.empty() || vanished_ || ended_) return {};
   if (count != channelCount_) {
     return Failed(FileStatus::Fail(
         FileError::BadContent, "History file " + path_ + ": a record of " + std::to_string(count) +
@@ -171,7 +215,24 @@ WriteOutcome HistoryFileWriter::Append(const float* values, int count) {
                                    " channels"));
   }
   if (channelCount_ == 0) return {true, {}};  // records are empty: the file keeps its header
-  const FileStatus status = AppendRecord(values);
+  held_.insert(held_.end(), values, values + count);
+  WriteOutcome outcome = WriteHeld();
+  if (!held_.empty() && held_.size() * sizeof(float) > holdLimitBytes_) {
+    // The file keeps what it has, at the right times; the held records are given up.
+    ended_ = true;
+    lost_ += HeldRecords();
+    held_.clear();
+    held_.shrink_to_fit();
+  }
+  return outcome;
+}
+
+WriteOutcome HistoryFileWriter::WriteHeld() {
+  std::size_t written = 0;
+  const FileStatus status = sink_(path_, RecordBytes(), held_.data(),
+                                  static_cast<std::size_t>(HeldRecords()), written);
+  held_.erase(held_.begin(),
+              held_.begin() + static_cast<std::ptrdiff_t>(written * std::size_t(channelCount_)));
   if (!status.ok()) return Failed(status);
   failing_ = false;
   return {true, {}};
@@ -180,35 +241,35 @@ WriteOutcome HistoryFileWriter::Append(const float* values, int count) {
 WriteOutcome HistoryFileWriter::Failed(const FileStatus& status) {
   if (status.Error == FileError::Missing) {
     vanished_ = true;
+    lost_ += HeldRecords();
+    held_.clear();
     return {false, status.Message + "; no more records are written to it"};
   }
   if (failing_) return {};
   failing_ = true;
-  return {false, status.Message};
+  if (held_.empty()) return {false, status.Message};
+  return {false, status.Message +
+                     "; its records are kept in memory and written as soon as it takes them again"};
 }
 
-FileStatus HistoryFileWriter::AppendRecord(const float* values) {
-  FilePtr file = OpenUnbuffered(path_, "r+b");  // a vanished file is not created again
-  if (!file) return FailFromErrno("Cannot open history file", path_, errno);
-  const std::int64_t size = SizeOf(file.get());
-  if (size < 0) return FailFromErrno("Cannot read the size of history file", path_, errno);
-  if (size < kHistoryHeaderSize) {
-    return FileStatus::Fail(FileError::BadContent,
-                            "History file " + path_ + " is shorter than its header");
+WriteOutcome HistoryFileWriter::Finish() {
+  WriteOutcome outcome;
+  if (!held_.empty() && !vanished_ && !ended_) {
+    outcome = WriteHeld();
+    lost_ += HeldRecords();
+    held_.clear();
   }
-  // Records go after the last whole record: a stray partial record is overwritten, not extended.
-  const std::size_t recordBytes = static_cast<std::size_t>(channelCount_) * sizeof(float);
-  const std::int64_t end =
-      kHistoryHeaderSize + HistoryRecordCount(size, channelCount_) * std::int64_t(recordBytes);
-  if (!SeekTo(file.get(), end)) return FailFromErrno("Cannot seek in history file", path_, errno);
-  const std::size_t written = WriteAll(file.get(), values, recordBytes);
-  const int writeError = written == recordBytes ? 0 : (errno != 0 ? errno : ENOSPC);
-  const int closeError = CloseChecked(file);
-  if (writeError == 0 && closeError == 0) return FileStatus::Ok();
-  std::error_code ignored;
-  std::filesystem::resize_file(path_, static_cast<std::uintmax_t>(end), ignored);
-  return FailFromErrno("Record dropped, cannot write history file", path_,
-                       writeError != 0 ? writeError : closeError);
+  if (lost_ > 0) outcome.Report = LossReport({});
+  lost_ = 0;
+  return outcome;
+}
+
+std::string HistoryFileWriter::LossReport(const std::string& nextPath) const {
+  std::string text = "History file " + path_ + ": " + std::to_string(lost_) +
+                     (lost_ == 1 ? " record could not be written and is lost"
+                                 : " records could not be written and are lost");
+  if (!nextPath.empty()) text += "; recording goes on in " + nextPath;
+  return text;
 }
 
 // ---- Reader ----------------------------------------------------------------------------------
@@ -216,29 +277,51 @@ FileStatus HistoryFileWriter::AppendRecord(const float* values) {
 HistoryFileReader::HistoryFileReader() : header_(NewHistoryHeader()) {}
 HistoryFileReader::~HistoryFileReader() = default;
 
-FileStatus HistoryFileReader::Open(const std::string& path) {
+void HistoryFileReader::Reset(const std::string& path) {
   path_ = path;
+  image_ = {};
+  inMemory_ = false;
   fileSize_ = 0;
   recordCount_ = 0;
   std::memset(header_.get(), 0, sizeof *header_);
-  FilePtr file(std::fopen(path.c_str(), "rb"));
-  if (!file) return FailFromErrno("Cannot open", path, errno);
-  fileSize_ = SizeOf(file.get());
-  if (fileSize_ < 0) return FailFromErrno("Cannot read the size of", path, errno);
-  if (fileSize_ < kHistoryHeaderSize) {
-    return FileStatus::Fail(FileError::BadContent,
-                            path + " is not a history data file: " + std::to_string(fileSize_) +
-                                " bytes, shorter than the " + std::to_string(kHistoryHeaderSize) +
-                                "-byte header");
-  }
-  if (!SeekTo(file.get(), 0) ||
-      ReadAll(file.get(), header_.get(), sizeof *header_) != sizeof *header_) {
-    return FailFromErrno("Cannot read the header of", path, errno != 0 ? errno : EIO);
-  }
+}
+
+FileStatus HistoryFileReader::ShorterThanHeader() const {
+  return FileStatus::Fail(FileError::BadContent,
+                          path_ + " is not a history data file: " + std::to_string(fileSize_) +
+                              " bytes, shorter than the " + std::to_string(kHistoryHeaderSize) +
+                              "-byte header");
+}
+
+FileStatus HistoryFileReader::TakeHeader() {
   FileStatus status = CheckHeader();
   if (!status.ok()) return status;
   recordCount_ = HistoryRecordCount(fileSize_, header_->ChannelCount);
   return FileStatus::Ok();
+}
+
+FileStatus HistoryFileReader::Open(const std::string& path) {
+  Reset(path);
+  FilePtr file(std::fopen(path.c_str(), "rb"));
+  if (!file) return FailFromErrno("Cannot open", path, errno);
+  fileSize_ = SizeOf(file.get());
+  if (fileSize_ < 0) return FailFromErrno("Cannot read the size of", path, errno);
+  if (fileSize_ < kHistoryHeaderSize) return ShorterThanHeader();
+  if (!SeekTo(file.get(), 0) ||
+      ReadAll(file.get(), header_.get(), sizeof *header_) != sizeof *header_) {
+    return FailFromErrno("Cannot read the header of", path, errno != 0 ? errno : EIO);
+  }
+  return TakeHeader();
+}
+
+FileStatus HistoryFileReader::OpenImage(const std::string& name, std::string_view image) {
+  Reset(name);
+  image_ = image;
+  inMemory_ = true;
+  fileSize_ = static_cast<std::int64_t>(image.size());
+  if (fileSize_ < kHistoryHeaderSize) return ShorterThanHeader();
+  std::memcpy(header_.get(), image.data(), sizeof *header_);
+  return TakeHeader();
 }
 
 FileStatus HistoryFileReader::CheckHeader() const {
@@ -282,6 +365,12 @@ FileStatus HistoryFileReader::ReadRecords(std::int64_t first, std::int64_t count
   const std::int64_t wanted = std::min(count, recordCount_ - first);
   if (wanted == 0) return FileStatus::Ok();
   const std::int64_t recordBytes = std::int64_t(header_->ChannelCount) * sizeof(float);
+  if (inMemory_) {
+    const std::int64_t offset = kHistoryHeaderSize + first * recordBytes;
+    std::memcpy(out, image_.data() + offset, static_cast<std::size_t>(wanted * recordBytes));
+    if (recordsRead != nullptr) *recordsRead = wanted;
+    return FileStatus::Ok();
+  }
   FilePtr file(std::fopen(path_.c_str(), "rb"));
   if (!file) return FailFromErrno("Cannot open", path_, errno);
   if (!SeekTo(file.get(), kHistoryHeaderSize + first * recordBytes)) {

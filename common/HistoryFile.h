@@ -20,10 +20,12 @@
 #include <bit>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "common/DateTime.h"
 #include "common/MeterRecord.h"
@@ -112,34 +114,84 @@ FileStatus WriteExistingFileAt(const std::string& path, std::int64_t offset, con
 // Creates the history file of a period: exclusively, the whole header in one write.
 FileStatus CreateHistoryFile(const std::string& path, const THistoryFileHeader& header);
 
+// Appends `count` whole records of `recordBytes` bytes each to the history file at `path`, after
+// its last whole record (a stray partial record is overwritten, not extended): open without
+// creating, one write, close. `written` says how many of the records are in the file afterwards:
+// all of them, or, when the system refused part of the write (a full disk), the whole records in
+// front of the refusal; a torn record behind them is cut off again. Missing when the file has
+// vanished, BadContent when it is shorter than its header.
+FileStatus AppendHistoryRecords(const std::string& path, std::size_t recordBytes,
+                                const void* records, std::size_t count, std::size_t& written);
+
+// Where a writer's records go: AppendHistoryRecords when empty. Tests put a sink in its place
+// that stands for a disk refusing writes for a while.
+using HistoryRecordSink =
+    std::function<FileStatus(const std::string& path, std::size_t recordBytes,
+                             const void* records, std::size_t count, std::size_t& written)>;
+
+// Records a writer holds while its file refuses them, at most: 64 MiB is about 48 minutes of the
+// largest table (5,760 channels) at one record a second, and days of a small one.
+inline constexpr std::size_t kHistoryHoldLimitBytes = std::size_t{64} << 20;
+
 // Appends records to a history file that CreateHistoryFile made. One object per recording
 // period; not thread-safe (the station's main thread owns it).
+//
+// Record k of the file must be the k-th record of the period, since a reader takes its time from
+// k. So a record that the file refuses (a full disk) is held in memory, and held records go out
+// in order, before the next one, as soon as the file takes them again: a short outage costs
+// nothing. Once the held records would pass the hold limit, the writer gives them up and ends:
+// the file keeps the records in front of the outage, all at their right times, and takes no
+// more; the caller goes on in a new file whose start time is that of the first record it
+// writes there.
 class HistoryFileWriter {
  public:
   // A writer with no file: every append is skipped.
   HistoryFileWriter() = default;
   // REQUIRES: 0 <= channelCount <= 5,760, the ChannelCount of the file's header.
-  HistoryFileWriter(std::string path, int channelCount);
+  HistoryFileWriter(std::string path, int channelCount, HistoryRecordSink sink = {},
+                    std::size_t holdLimitBytes = kHistoryHoldLimitBytes);
 
-  // Appends values[0..count-1] as one record: open without creating, write after the last whole
-  // record, close. `count` must equal the channel count, or the record would shift every later
-  // one; such a call writes nothing. A file that has vanished is not created again: it is
-  // reported once and every later append is skipped. A write that stops short (disk full) is cut
-  // back to the last whole record, so later records stay aligned, and reported once until an
-  // append succeeds again.
+  // Appends values[0..count-1] as the period's next record, behind any held ones. Written is
+  // true when no record is held afterwards. `count` must equal the channel count, or the record
+  // would shift every later one; such a call writes nothing. The first refusal of an outage is
+  // reported (the records are held); passing the hold limit ends the writer without a report of
+  // its own (LossReport gives it). A file that has vanished is not created again: it is reported
+  // once, its held records are lost and every later append is skipped. Nothing is done once the
+  // writer has ended.
   WriteOutcome Append(const float* values, int count);
+
+  // The period's end: one last try to write the held records. The report says how many records
+  // were lost (held ones that still could not be written, and those lost after an end), if any.
+  WriteOutcome Finish();
+
+  // True once the held records passed the limit: the file takes no more records.
+  bool Ended() const { return ended_; }
+  // A due record that could not go anywhere after the end (no new file could be made yet).
+  void LoseRecord() { ++lost_; }
+  std::int64_t LostRecords() const { return lost_; }
+  std::int64_t HeldRecords() const;
+  // What the operator is told once about an ended file: how many records were lost, and the
+  // file that goes on (none when `nextPath` is empty).
+  std::string LossReport(const std::string& nextPath) const;
 
   const std::string& Path() const { return path_; }
   int ChannelCount() const { return channelCount_; }
 
  private:
-  FileStatus AppendRecord(const float* values);
+  std::size_t RecordBytes() const;
+  // Writes the held records; WriteOutcome as for Append.
+  WriteOutcome WriteHeld();
   WriteOutcome Failed(const FileStatus& status);
 
   std::string path_;
   int channelCount_ = 0;
+  HistoryRecordSink sink_;
+  std::size_t holdLimitBytes_ = kHistoryHoldLimitBytes;
+  std::vector<float> held_;  // whole records, oldest first
+  std::int64_t lost_ = 0;
   bool vanished_ = false;  // the file was gone once: appends stop for the period
-  bool failing_ = false;   // the last append failed and was reported
+  bool failing_ = false;   // the last write failed and was reported
+  bool ended_ = false;     // the hold limit was passed
 };
 
 // ---- Reader --------------------------------------------------------------------------------
@@ -155,6 +207,9 @@ class HistoryFileReader {
   // Reads and checks the header: the file is at least a header long, the channel count is within
   // 0..5,760, the interval is not negative, the start time is a date. BadContent says which.
   FileStatus Open(const std::string& path);
+  // The same over a file's bytes held in memory: `name` stands for the path in messages, and the
+  // records are read from `image`, which must outlive the reads.
+  FileStatus OpenImage(const std::string& name, std::string_view image);
 
   // REQUIRES for the accessors below: Open succeeded.
   const THistoryFileHeader& Header() const { return *header_; }
@@ -180,10 +235,17 @@ class HistoryFileReader {
   FileStatus ReadRecord(std::int64_t k, float* out) const;
 
  private:
+  // Forgets the last file; the header becomes all zero.
+  void Reset(const std::string& path);
+  FileStatus ShorterThanHeader() const;
+  // Checks the header read in, and takes the record count from the file size.
+  FileStatus TakeHeader();
   FileStatus CheckHeader() const;
   FileStatus NoSuchRecord(std::int64_t k) const;
 
   std::string path_;
+  std::string_view image_;  // the bytes of a file opened by OpenImage
+  bool inMemory_ = false;
   std::unique_ptr<THistoryFileHeader> header_;
   std::int64_t fileSize_ = 0;
   std::int64_t recordCount_ = 0;

@@ -34,6 +34,11 @@ void TChannelAliasTable::SetAlias(int i, std::string_view utf8) {
   std::memcpy(entry, text.data(), text.size());
 }
 
+void TChannelAliasTable::LoadBytes(std::string_view bytes) {
+  Clear();
+  std::memcpy(bytes_.data(), bytes.data(), std::min(bytes.size(), bytes_.size()));
+}
+
 FileStatus TChannelAliasTable::Load(const std::string& path) {
   Clear();
   std::ifstream file(path, std::ios::binary);
@@ -43,11 +48,10 @@ FileStatus TChannelAliasTable::Load(const std::string& path) {
     FileStatus created = CreateNewFile(path, bytes_.data(), bytes_.size());
     return created.Error == FileError::NameTaken ? CannotRead(path) : created;
   }
-  file.read(bytes_.data(), static_cast<std::streamsize>(bytes_.size()));
-  if (file.bad()) {
-    Clear();
-    return CannotRead(path);
-  }
+  Bytes content{};
+  file.read(content.data(), static_cast<std::streamsize>(content.size()));
+  if (file.bad()) return CannotRead(path);
+  LoadBytes(std::string_view(content.data(), static_cast<std::size_t>(file.gcount())));
   return FileStatus::Ok();
 }
 

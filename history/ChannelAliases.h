@@ -42,9 +42,12 @@ class TChannelAliasTable {
   // boundary, NUL-padded; byte 22 is left as it is. Nothing happens for an i outside 0..127.
   void SetAlias(int i, std::string_view utf8);
 
-  // Reads the file into the table: a shorter file fills the front and leaves the rest empty,
-  // bytes past 2,944 are ignored. A missing file is created holding the table cleared (2,944
-  // zero bytes). On a failure to read or create, the table is left cleared.
+  // The table from the file's bytes: a shorter file fills the front and leaves the rest empty,
+  // bytes past 2,944 are ignored.
+  void LoadBytes(std::string_view bytes);
+  // Reads the file's first 2,944 bytes into the table (LoadBytes). A missing file is created
+  // holding the table cleared (2,944 zero bytes). On a failure to read or create, the table is
+  // left cleared.
   FileStatus Load(const std::string& path);
   // Writes the whole table at offset 0 of the existing file, which is never created or cut
   // here: a missing file is Missing.

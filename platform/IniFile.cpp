@@ -126,10 +126,15 @@ std::string LineEndOf(const std::vector<Line>& lines) {
 }
 
 // Inserts a line before `position`, first ending the line in front of it when that was the
-// unterminated last line of the file.
+// unterminated last line of the file. A last line that itself ends in a CR gets CR LF whatever
+// the file's line end: a lone LF would join that CR into the line end, and the next reading would
+// see another line (a "[GSM" + CR line would become a "[GSM" section) than the one written after.
 void InsertLine(std::vector<Line>& lines, std::size_t position, std::string text,
                 const std::string& end) {
-  if (position > 0 && lines[position - 1].End.empty()) lines[position - 1].End = end;
+  if (position > 0 && lines[position - 1].End.empty()) {
+    Line& previous = lines[position - 1];
+    previous.End = previous.Text.ends_with('\r') ? std::string(kCrLf) : end;
+  }
   lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(position), Line{std::move(text), end});
 }
 
@@ -197,13 +202,13 @@ ReadOutcome ReadWholeFile(const std::string& fileName, std::string& content, int
 
 // The file as a write must start from: a missing file is empty; one that exists but cannot be
 // read is not overwritten.
-std::vector<Line> LoadForWrite(const std::string& fileName) {
+std::string LoadForWrite(const std::string& fileName) {
   std::string content;
   int error = 0;
   if (ReadWholeFile(fileName, content, error) == ReadOutcome::Failed) {
     RaiseFileError("Cannot read ini file", fileName, error);
   }
-  return SplitLines(content);
+  return content;
 }
 
 bool WriteAll(int fd, std::string_view data) {
@@ -261,6 +266,16 @@ TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
   if (ReadWholeFile(fileName_, content, error) == ReadOutcome::Read) lines_ = SplitLines(content);
 }
 
+TIniFile::TIniFile(std::string fileName, std::string_view content)
+    : fileName_(std::move(fileName)), lines_(SplitLines(content)) {}
+
+std::string TIniFile::TextWithKey(std::string_view content, std::string_view section,
+                                  std::string_view key, std::string_view value) {
+  std::vector<Line> lines = SplitLines(content);
+  SetKey(lines, Utf8ToCp936(section), Utf8ToCp936(key), Utf8ToCp936(FirstLineOf(value)));
+  return JoinLines(lines);
+}
+
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
                                  std::string_view defaultValue) const {
   const auto span = FindSection(lines_, Utf8ToCp936(section));
@@ -288,10 +303,10 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key,
 
 void TIniFile::WriteString(std::string_view section, std::string_view key,
                            std::string_view value) {
-  std::vector<Line> lines = LoadForWrite(fileName_);
-  SetKey(lines, Utf8ToCp936(section), Utf8ToCp936(key), Utf8ToCp936(FirstLineOf(value)));
-  ReplaceFile(fileName_, JoinLines(lines));
-  lines_ = std::move(lines);
+  const std::string content = TextWithKey(LoadForWrite(fileName_), section, key, value);
+  ReplaceFile(fileName_, content);
+  // The object reads the text as the file now holds it, as the next start will.
+  lines_ = SplitLines(content);
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {

@@ -11,7 +11,9 @@
 // Writing: each write reads the file afresh, changes one line (or adds the key, and the section
 // when it is missing, creating the file when needed) and replaces the file before it returns.
 // Every other line, comment and line end stays as it was; added lines take the line end of the
-// file's first line (CR LF in a new file). Texts are written as code page 936 (characters the
+// file's first line (CR LF in a new file). A last line without a line end gets one before a line
+// is added behind it (CR LF when it ends in a CR of its own), so that every line reads back as
+// it did and the key written reads back at the next start as it does in the object. Texts are written as code page 936 (characters the
 // code page lacks become '?'). A value is written up to its first line break: the rest could
 // never be read back and would otherwise stand in the file as lines of their own, able to open
 // a section or set a key. The file is replaced as a whole (a new file written beside it, then
@@ -38,6 +40,8 @@ class TIniFile {
 
   // Reads the file once; a file that is missing or cannot be read reads as empty.
   explicit TIniFile(std::string fileName);
+  // Reads `content` as the text of the file (code page 936 bytes); the file is not read.
+  TIniFile(std::string fileName, std::string_view content);
 
   const std::string& FileName() const { return fileName_; }
 
@@ -55,6 +59,11 @@ class TIniFile {
   void WriteInteger(std::string_view section, std::string_view key, std::int32_t value);
   // "1" or "0".
   void WriteBool(std::string_view section, std::string_view key, bool value);
+
+  // The text a write of the key puts in place of `content` (the file's text as it is now):
+  // WriteString reads the file, writes this and reads it back. Pure; no file is touched.
+  static std::string TextWithKey(std::string_view content, std::string_view section,
+                                 std::string_view key, std::string_view value);
 
   // One line of the file: its text (code page 936) and its line end ("\r\n", "\n", or "" for a
   // last line without one).

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Builds everything and runs every test three times: in the normal build, in an AddressSanitizer
 # + UndefinedBehaviorSanitizer build (any memory error, leak of our own or undefined behaviour
-# fails the run), then in a ThreadSanitizer build (any race report fails the run). Fails when
-# any test fails.
+# fails the run), then in a ThreadSanitizer build (any race report fails the run); last, when
+# clang is installed, builds the fuzz targets and runs each for a few seconds from its seeds.
+# Fails when any test fails.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh
@@ -22,3 +23,11 @@ cmake -S . -B build-tsan -DTAVRIN_TSAN=ON
 cmake --build build-tsan -j"$jobs"
 (cd build-tsan && TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 ignore_noninstrumented_modules=1 suppressions=$PWD/../tests/support/tsan-qt.supp" \
    ctest -j"$jobs" --output-on-failure --timeout 300)
+
+# The fuzz targets need clang (and its fuzzer runtime); they do not need Qt.
+if command -v clang-14 >/dev/null && command -v clang++-14 >/dev/null; then
+  CC=clang-14 CXX=clang++-14 cmake -S . -B build-fuzz -DTAVRIN_FUZZ=ON -DTAVRIN_GUI=OFF \
+    -DTAVRIN_TESTS=OFF -DTAVRIN_BENCH=OFF
+  cmake --build build-fuzz -j"$jobs"
+  (cd build-fuzz && ctest -j"$jobs" -L fuzz --output-on-failure --timeout 300)
+fi

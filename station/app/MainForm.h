@@ -485,6 +485,13 @@ class Tfm_MainForm : public QWidget {
   // A new recording period: alarm grid reset, history data file and alarm list file.
   void OpenRecordingFiles();
   void AppendHistoryRecord(const float* values, int count);
+  // The end of the period (configuration mode, closing): a last try to write the history
+  // records held back by a full disk; the records lost are reported.
+  void CloseRecordingPeriod();
+  // Test seams for the history writer of every period: where its records go (the file system
+  // when empty) and how much it holds while the file refuses them.
+  HistoryRecordSink HistorySink;
+  std::size_t HistoryHoldLimitBytes = kHistoryHoldLimitBytes;
   // Writes grid row r of the alarm grid as line r of the alarm list file.
   void WriteAlarmRow(int row);
   // The alarm grid's cell drawing (MainFormAlarmRecords.cpp): the text centred in the cell.
@@ -529,6 +536,12 @@ class Tfm_MainForm : public QWidget {
   HistorySchedule historySchedule_;
   HistoryFileWriter historyWriter_;
   AlarmListWriter alarmListWriter_;
+  void ResetAlarmRecords();
+  // Makes the period's files the current ones: paths and writers; reports its problem.
+  void TakeRecordingFiles(const RecordingPeriod& period);
+  // After the history file had to be given up: new files whose start time is recordTime, or,
+  // when they cannot be made yet, one more lost record.
+  void GoOnInNewRecordingFiles(TDateTime recordTime);
 
   // ---- Supervision cycle (MainFormCycle.cpp) ----
   // Steps that are isolated from each other: one that raises ends only itself, and its error is

@@ -148,8 +148,13 @@ void Tfm_MainForm::AppendMeterHistoryRow(const std::string& path, const TMeterRe
 
 void Tfm_MainForm::RunTickHistoryStep(TDateTime tick, int count) {
   Probe(CycleProbe, CycleStep::History, 0);
+  const TDateTime recordTime = historySchedule_.NextRecordTime();
   if (!historySchedule_.RecordDue(tick)) return;
   NextRecordTime = historySchedule_.NextRecordTime();
+  if (historyWriter_.Ended()) {
+    GoOnInNewRecordingFiles(recordTime);
+    if (historyWriter_.Ended()) return;  // no new file yet: this record is lost too
+  }
   AppendHistoryRecord(TickValues.data(), count);
 }
 

@@ -49,6 +49,7 @@ void Tfm_MainForm::EnterConfigMode() {
   // From here on nothing is measured into the display, recorded, alarmed or sent.
   timer_PerSecond->stop();
   runMode_ = false;
+  CloseRecordingPeriod();
   SetConfigurationButtonsEnabled(true);
   plGSM_Alarm->setEnabled(true);
   StopPolling();

@@ -3,7 +3,10 @@
 //
 // A problem with a recording file (a folder or file that cannot be made, a write that fails) is
 // shown once in the error box, after the running handler; the period then goes without that file
-// rather than writing anywhere else.
+// rather than writing anywhere else. History records that the file refuses are held in memory
+// and written later (HistoryFileWriter); when too many are held, they are given up and recording
+// goes on in new files, and the operator is told how many records were lost and which file goes
+// on.
 
 #include <QString>
 
@@ -13,7 +16,7 @@
 #include "platform/gui/StringGrid.h"
 #include "station/app/MainForm.h"
 
-void Tfm_MainForm::OpenRecordingFiles() {
+void Tfm_MainForm::ResetAlarmRecords() {
   // The alarm grid shows the header row alone, and no alarm row is open.
   for (int col = 0; col < kAlarmColumnCount; ++col) {
     const std::string_view header = kAlarmHeaderTexts[col];
@@ -25,21 +28,48 @@ void Tfm_MainForm::OpenRecordingFiles() {
       std::fill_n(kind, ChannelsInUse(Table.Meters[m]), 0);
     }
   }
+}
 
-  // Clears the alarm flags of the channels in use, writes the header and the header line.
-  const RecordingPeriod period = ::OpenRecordingFiles(AppDir(), Table);
+void Tfm_MainForm::TakeRecordingFiles(const RecordingPeriod& period) {
   HistoryDataPath = period.HistoryDataPath;
   AlarmListPath = period.AlarmListPath;
-  HistoryInterval = period.HistoryInterval;
-  NextRecordTime = period.NextRecordTime;
-  historySchedule_ = HistorySchedule(period.HistoryInterval, period.NextRecordTime);
-  historyWriter_ = HistoryFileWriter(period.HistoryDataPath, period.ChannelCount);
+  historyWriter_ = HistoryFileWriter(period.HistoryDataPath, period.ChannelCount, HistorySink,
+                                     HistoryHoldLimitBytes);
   alarmListWriter_ = AlarmListWriter(period.AlarmListPath);
   if (!period.Problem.empty()) ReportLater(period.Problem);
 }
 
+void Tfm_MainForm::OpenRecordingFiles() {
+  ResetAlarmRecords();
+  // Clears the alarm flags of the channels in use, writes the header and the header line.
+  const RecordingPeriod period = ::OpenRecordingFiles(AppDir(), Table);
+  HistoryInterval = period.HistoryInterval;
+  NextRecordTime = period.NextRecordTime;
+  historySchedule_ = HistorySchedule(period.HistoryInterval, period.NextRecordTime);
+  TakeRecordingFiles(period);
+}
+
+void Tfm_MainForm::GoOnInNewRecordingFiles(TDateTime recordTime) {
+  // The polling threads run: the alarm flags stay as they are, and the alarms still raised open
+  // their rows again, in the new alarm list file, at the next tick. The schedule goes on: the new
+  // file starts at the time of the record that is due now.
+  const RecordingPeriod period = CreateRecordingFiles(AppDir(), Table, recordTime);
+  if (period.HistoryDataPath.empty()) {
+    historyWriter_.LoseRecord();  // told with the others once a file goes on
+    return;
+  }
+  ReportLater(historyWriter_.LossReport(period.HistoryDataPath));
+  ResetAlarmRecords();
+  TakeRecordingFiles(period);
+}
+
 void Tfm_MainForm::AppendHistoryRecord(const float* values, int count) {
   const WriteOutcome outcome = historyWriter_.Append(values, count);
+  if (!outcome.Report.empty()) ReportLater(outcome.Report);
+}
+
+void Tfm_MainForm::CloseRecordingPeriod() {
+  const WriteOutcome outcome = historyWriter_.Finish();
   if (!outcome.Report.empty()) ReportLater(outcome.Report);
 }
 

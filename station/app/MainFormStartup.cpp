@@ -168,5 +168,6 @@ void Tfm_MainForm::closeEvent(QCloseEvent* event) {
   // before the window and the meter table they use go. Nothing is saved here.
   timer_PerSecond->stop();
   StopPolling();
+  CloseRecordingPeriod();
   QWidget::closeEvent(event);
 }

@@ -70,7 +70,13 @@ std::string MeterTextHeaderLine(const TMeterStored& meter) {
   std::string line = HeaderTitle();
   line += kTab;
   for (int ch = 0; ch < ChannelsInUse(meter); ++ch) {
+    // A TAB, CR or LF in a (damaged) name would split the header into other columns or lines
+    // than the rows below it. The second byte of a code page 936 character is never one of them.
+    const std::size_t from = line.size();
     line += FixedBytes(meter.Channels[ch].Name);
+    std::replace_if(
+        line.begin() + static_cast<std::ptrdiff_t>(from), line.end(),
+        [](char c) { return c == kTab || c == '\r' || c == kLineEnd; }, ' ');
     line += kTab;
   }
   line += kLineEnd;

@@ -9,7 +9,8 @@
 //
 // Content: code page 936 bytes, lines ended by LF alone, no byte-order mark.
 //   header line, written only when the file is created:
-//       "时间" TAB, then each channel name followed by TAB, then LF
+//       "时间" TAB, then each channel name followed by TAB, then LF; a TAB, CR or LF in a name
+//       is written as a blank, so that every name stays above its column (the name is not changed)
 //   data row:
 //       two blanks, HH:NN:SS, TAB, then for each channel its ValueText followed by TAB (or "ERR"
 //       followed by TAB while the meter is offline: a row is all values or all "ERR"), then LF

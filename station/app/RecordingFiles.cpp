@@ -118,9 +118,14 @@ int BuildHistoryHeader(const MeterTable& table, TDateTime startTime, THistoryFil
 }
 
 RecordingPeriod OpenRecordingFiles(const std::string& appDir, MeterTable& table) {
-  RecordingPeriod period;
   const TDateTime startTime = Now();
   ClearAlarmFlags(table);
+  return CreateRecordingFiles(appDir, table, startTime);
+}
+
+RecordingPeriod CreateRecordingFiles(const std::string& appDir, const MeterTable& table,
+                                     TDateTime startTime) {
+  RecordingPeriod period;
   const std::unique_ptr<THistoryFileHeader> header = NewHistoryHeader();
   period.ChannelCount = BuildHistoryHeader(table, startTime, *header);
   period.HistoryInterval = header->IntervalSeconds;

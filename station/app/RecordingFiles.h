@@ -49,6 +49,13 @@ std::int32_t HistoryIntervalOf(const MeterTable& table);
 // REQUIRES: no polling thread runs (the alarm flags are cleared here).
 RecordingPeriod OpenRecordingFiles(const std::string& appDir, MeterTable& table);
 
+// The files of a period that starts at `startTime`, without touching the alarm flags: the same
+// header (from the table as it stands), names from the clock read now and the same moving on past
+// taken names. Used by OpenRecordingFiles, and in run mode to go on in new files after the
+// history file had to be given up (HistoryFileWriter::Ended): polling threads may run then.
+RecordingPeriod CreateRecordingFiles(const std::string& appDir, const MeterTable& table,
+                                     TDateTime startTime);
+
 // When history records are due. Times are compared and advanced in whole milliseconds, so the
 // schedule does not drift however long the period runs. Main thread only.
 class HistorySchedule {

@@ -115,6 +115,97 @@ TEST_F(CycleRecordingTest, AHistoryFileRemovedDuringThePeriodIsReportedOnceAndNo
   EXPECT_FALSE(fs::exists(form->HistoryDataPath));
 }
 
+// ---- A disk that refuses records for a while ------------------------------------------------
+
+// Stands for a disk that refuses the history writes from call `first` (1-based) on, `count` times.
+void RefuseWrites(Tfm_MainForm& form, int first, int count) {
+  auto calls = std::make_shared<int>(0);
+  form.HistorySink = [=](const std::string& path, std::size_t recordBytes, const void* records,
+                         std::size_t n, std::size_t& written) {
+    ++*calls;
+    if (*calls >= first && *calls < first + count) {
+      written = 0;
+      return FileStatus::Fail(FileError::Io, "Cannot write " + path + ": No space left");
+    }
+    return AppendHistoryRecords(path, recordBytes, records, n, written);
+  };
+}
+
+// Every record of a history file as the viewer reads it: its time (ms) and channel 0's value.
+std::vector<std::pair<std::int64_t, float>> TimedRecords(const std::string& path) {
+  HistoryFileReader reader;
+  EXPECT_TRUE(reader.Open(path).ok()) << path;
+  std::vector<std::pair<std::int64_t, float>> records;
+  std::vector<float> record(reader.ChannelCount());
+  for (std::int64_t k = 0; k < reader.RecordCount(); ++k) {
+    EXPECT_TRUE(reader.ReadRecord(k, record.data()).ok());
+    records.emplace_back(DateTimeToMs(reader.RecordTime(k)), record[0]);
+  }
+  return records;
+}
+
+// Records of ticks from..to (their numbers as values), one a second from the period's start.
+std::vector<std::pair<std::int64_t, float>> TicksAsRecords(int from, int to) {
+  std::vector<std::pair<std::int64_t, float>> records;
+  for (int tick = from; tick <= to; ++tick) {
+    records.emplace_back(DateTimeToMs(kCycleStart) + (tick - 1) * 1000LL, float(tick));
+  }
+  return records;
+}
+
+TEST_F(CycleRecordingTest, AnOutageOfTheDiskCostsNoRecordAndEveryRecordKeepsItsTime) {
+  AddMeter("Boiler", {"T1"}, 1);
+  RefuseWrites(*form, 3, 5);  // the records of ticks 3..7 wait, and go out with tick 8's
+  StartRun();
+  for (int tick = 1; tick <= 12; ++tick) TickNumbered(tick);
+  Settle();
+  EXPECT_EQ(TimedRecords(form->HistoryDataPath), TicksAsRecords(1, 12));
+  ASSERT_EQ(errorBoxes.size(), 1);  // told once, at the first refusal
+  EXPECT_TRUE(errorBoxes[0].contains("03D14H05M08S.vq")) << errorBoxes[0].toStdString();
+}
+
+TEST_F(CycleRecordingTest, PastTheHoldLimitRecordingGoesOnInNewFilesWhoseTimesAreRight) {
+  TMeterRecord& boiler = AddMeter("Boiler", {"T1"}, 1);
+  form->HistoryHoldLimitBytes = 3 * sizeof(float);  // three records of one channel
+  RefuseWrites(*form, 3, 5);
+  StartRun();
+  boiler.HAFlags[0] = 1;  // an alarm that lasts through the change of files
+  const std::string first = form->HistoryDataPath;
+  for (int tick = 1; tick <= 10; ++tick) TickNumbered(tick);
+  Settle();
+  // Ticks 3..6 were held until the fourth passed the limit, and are lost; tick 7's record starts
+  // the new files (named by the clock then), where it waits for tick 8's write.
+  EXPECT_EQ(TimedRecords(first), TicksAsRecords(1, 2));
+  ASSERT_EQ(form->HistoryDataPath, dir.File("19Y12M/03D14H05M15S.vq"));
+  EXPECT_EQ(form->AlarmListPath, dir.File("19Y12M/03D14H05M15S.xls"));
+  EXPECT_EQ(TimedRecords(form->HistoryDataPath), TicksAsRecords(7, 10));
+  // The new alarm list starts with its header line; the alarm still raised opens its row again
+  // there, at the tick after the change.
+  const AlarmLine header = BuildAlarmLine(kAlarmHeaderTexts);
+  const AlarmLine row = BuildAlarmLine({"Boiler", "T1", "HA", "19-12-03 14:05:16", ""});
+  EXPECT_EQ(ReadFileBytes(form->AlarmListPath),
+            std::string(header.begin(), header.end()) + std::string(row.begin(), row.end()));
+  EXPECT_EQ(form->strgGrid_AlarmRecList->RowCount(), 2);
+  const QString told = errorBoxes.join('\n');
+  EXPECT_EQ(told.count("could not be written and are lost"), 1) << told.toStdString();
+  EXPECT_TRUE(told.contains(QString::fromStdString(
+      first + ": 4 records could not be written and are lost; recording goes on in " +
+      form->HistoryDataPath)))
+      << told.toStdString();
+}
+
+TEST_F(CycleRecordingTest, RecordsStillHeldWhenThePeriodEndsAreTriedOnceMoreThenReportedLost) {
+  AddMeter("Boiler", {"T1"}, 1);
+  RefuseWrites(*form, 2, 100);
+  StartRun();
+  Ticks(4);
+  form->EnterConfigMode();
+  Settle();
+  EXPECT_EQ(TimedRecords(form->HistoryDataPath).size(), 1u);
+  EXPECT_TRUE(errorBoxes.join('\n').contains("3 records could not be written and are lost"))
+      << errorBoxes.join('\n').toStdString();
+}
+
 // ---- History schedule --------------------------------------------------------------------------
 
 TEST_F(CycleRecordingTest, IntervalFiveRecordsAtTheFirstTickThenStrictlyAfterEachInterval) {

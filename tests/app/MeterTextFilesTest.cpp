@@ -67,6 +67,19 @@ TEST_F(MeterTextWriterTest, ExistingFileIsAppendedToEvenWhenTheChannelsChanged) 
                                                    "  14:05:10\t12.5\t-1.2346E5\t\n");
 }
 
+TEST_F(MeterTextWriterTest, ControlCharactersInNamesAreBlanksSoEachNameStaysAboveItsColumn) {
+  meter_.ChannelCount = 3;
+  WriteFixedText(meter_.Channels[0].Name, "T\t1");
+  WriteFixedText(meter_.Channels[1].Name, "a\r\nb");
+  WriteFixedText(meter_.Channels[2].Name, "\xE6\xB8\xA9\n");  // 温 and a line feed
+  meter_.Values[1] = 2.0f;
+  meter_.Values[2] = 3.0f;
+  ASSERT_TRUE(WriteRow(kAfternoon).Written);
+  EXPECT_EQ(ReadFileBytes(Pm("Boiler_0.xls")),
+            kTimeTitle + "\tT 1\ta  b\t\xCE\xC2 \t\n  14:05:09\t12.5\t2\t3\t\n");
+  EXPECT_EQ(ReadFixedText(meter_.Channels[1].Name), "a\r\nb");  // the stored name is kept
+}
+
 TEST_F(MeterTextWriterTest, FolderRemovedDuringTheHalfDayIsMadeAgain) {
   ASSERT_TRUE(WriteRow(kAfternoon).Written);
   fs::remove_all(dir_.File("19Y12M"));

@@ -149,17 +149,18 @@ int ShortWriteChild(const std::string& path, int channels) {
   for (int k : {0, 1}) {
     if (!writer.Append(Record(channels, k).data(), channels).Written) return 3;
   }
-  const WriteOutcome cut = writer.Append(Record(channels, 2).data(), channels);
-  if (cut.Written || cut.Report.find(path) == std::string::npos) return 4;
-  if (fs::file_size(path) != 460824u + 2u * 4 * channels) return 5;
-  const WriteOutcome again = writer.Append(Record(channels, 2).data(), channels);
+  const WriteOutcome held = writer.Append(Record(channels, 2).data(), channels);
+  if (held.Written || held.Report.find(path) == std::string::npos) return 4;
+  if (fs::file_size(path) != 460824u + 2u * 4 * channels) return 5;  // the torn record is cut
+  const WriteOutcome again = writer.Append(Record(channels, 3).data(), channels);
   if (again.Written || !again.Report.empty()) return 6;  // reported once
-  if (setrlimit(RLIMIT_FSIZE, &saved) != 0) return 7;
-  if (!writer.Append(Record(channels, 3).data(), channels).Written) return 8;
+  if (writer.HeldRecords() != 2) return 7;
+  if (setrlimit(RLIMIT_FSIZE, &saved) != 0) return 8;
+  if (!writer.Append(Record(channels, 4).data(), channels).Written) return 9;
   return 0;
 }
 
-TEST(HistoryWriterTest, ShortWriteIsCutBackToTheLastWholeRecord) {
+TEST(HistoryWriterTest, RecordsRefusedByAFullDiskAreHeldAndFollowInOrder) {
   TempDir dir;
   const std::string path = MakeFile(dir, 5, 0);
   const pid_t child = fork();
@@ -172,15 +173,78 @@ TEST(HistoryWriterTest, ShortWriteIsCutBackToTheLastWholeRecord) {
 
   HistoryFileReader reader;
   ASSERT_TRUE(reader.Open(path).ok());
-  ASSERT_EQ(reader.FileSize(), 460824 + 3 * 20);
-  std::vector<float> back(15);
-  ASSERT_TRUE(reader.ReadRecords(0, 3, back.data()).ok());
-  std::vector<float> expected = Record(5, 0);
-  for (int k : {1, 3}) {  // the record after the failure follows in place
+  ASSERT_EQ(reader.RecordCount(), 5);
+  std::vector<float> back(5 * 5);
+  ASSERT_TRUE(reader.ReadRecords(0, 5, back.data()).ok());
+  std::vector<float> expected;
+  for (int k = 0; k < 5; ++k) {
     const std::vector<float> r = Record(5, k);
     expected.insert(expected.end(), r.begin(), r.end());
   }
   EXPECT_EQ(back, expected);
+}
+
+// A disk that refuses the writes from call `first` (1-based) on, `count` times, then takes them.
+struct RefusingDisk {
+  int first = 1;
+  int count = 0;
+  int calls = 0;
+  FileStatus operator()(const std::string& path, std::size_t recordBytes, const void* records,
+                        std::size_t n, std::size_t& written) {
+    ++calls;
+    if (calls >= first && calls < first + count) {
+      written = 0;
+      return FileStatus::Fail(FileError::Io, "Cannot write " + path + ": No space left");
+    }
+    return AppendHistoryRecords(path, recordBytes, records, n, written);
+  }
+};
+
+// The values of channel 0 of every record.
+std::vector<float> ChannelZero(const std::string& path) {
+  HistoryFileReader reader;
+  EXPECT_TRUE(reader.Open(path).ok());
+  std::vector<float> values(reader.RecordCount() * reader.ChannelCount());
+  EXPECT_TRUE(reader.ReadRecords(0, reader.RecordCount(), values.data()).ok());
+  std::vector<float> first;
+  for (std::size_t i = 0; i < values.size(); i += reader.ChannelCount()) first.push_back(values[i]);
+  return first;
+}
+
+TEST(HistoryWriterTest, PastTheHoldLimitTheWriterEndsAndTheFileKeepsItsTimes) {
+  TempDir dir;
+  const std::string path = MakeFile(dir, 2, 0);
+  auto disk = std::make_shared<RefusingDisk>(RefusingDisk{2, 100});
+  HistoryFileWriter writer(path, 2, [disk](auto&&... a) { return (*disk)(a...); }, 3 * 8);
+  for (int k = 0; k < 4; ++k) writer.Append(Record(2, k).data(), 2);
+  EXPECT_FALSE(writer.Ended());  // three records held: at the limit, not past it
+  EXPECT_EQ(writer.HeldRecords(), 3);
+  writer.Append(Record(2, 4).data(), 2);
+  ASSERT_TRUE(writer.Ended());
+  EXPECT_EQ(writer.HeldRecords(), 0);
+  const int calls = disk->calls;
+  EXPECT_FALSE(writer.Append(Record(2, 5).data(), 2).Written);
+  EXPECT_EQ(disk->calls, calls);  // an ended writer writes nothing more
+  writer.LoseRecord();
+  EXPECT_EQ(writer.LossReport("/next.vq"), "History file " + path +
+                                               ": 5 records could not be written and are lost; "
+                                               "recording goes on in /next.vq");
+  EXPECT_EQ(ChannelZero(path), std::vector<float>{0.25f});
+}
+
+TEST(HistoryWriterTest, ThePeriodsEndTriesTheHeldRecordsOnceMoreAndReportsWhatIsLost) {
+  TempDir dir;
+  const std::string path = MakeFile(dir, 1, 0);
+  auto disk = std::make_shared<RefusingDisk>(RefusingDisk{2, 2});
+  HistoryFileWriter writer(path, 1, [disk](auto&&... a) { return (*disk)(a...); });
+  for (int k = 0; k < 3; ++k) writer.Append(Record(1, k).data(), 1);
+  EXPECT_TRUE(writer.Finish().Report.empty());  // the fourth call goes through
+  EXPECT_EQ(ChannelZero(path), (std::vector<float>{0.25f, 100.25f, 200.25f}));
+
+  disk->count = 100;
+  writer.Append(Record(1, 3).data(), 1);
+  EXPECT_EQ(writer.Finish().Report,
+            "History file " + path + ": 1 record could not be written and is lost");
 }
 
 // ---- Reading ---------------------------------------------------------------------------------
@@ -237,6 +301,24 @@ TEST(HistoryReaderTest, RangeReadsStopAtTheRecordsTheFileHolds) {
   fs::resize_file(path, 460824 + 3 * 8 + 5);
   EXPECT_FALSE(reader.ReadRecords(0, 5, back.data(), &got).ok());
   EXPECT_EQ(got, 3);
+}
+
+TEST(HistoryReaderTest, AFilesBytesInMemoryReadAsTheFile) {
+  TempDir dir;
+  const std::string path = MakeFile(dir, 3, 4, 60);
+  const std::string bytes = ReadFileBytes(path) + "\x01\x02";  // a torn last record
+  HistoryFileReader reader;
+  ASSERT_TRUE(reader.OpenImage("image.vq", bytes).ok());
+  EXPECT_EQ(reader.RecordCount(), 4);
+  EXPECT_EQ(reader.ChannelNameBytes(2), "MeterCH3");
+  std::vector<float> back(3 * 4);
+  std::int64_t got = 0;
+  ASSERT_TRUE(reader.ReadRecords(1, 5, back.data(), &got).ok());
+  EXPECT_EQ(got, 3);
+  EXPECT_EQ(std::vector<float>(back.begin() + 6, back.begin() + 9), Record(3, 3));
+  const FileStatus shortImage = reader.OpenImage("image.vq", bytes.substr(0, 100));
+  EXPECT_EQ(shortImage.Error, FileError::BadContent);
+  EXPECT_NE(shortImage.Message.find("image.vq"), std::string::npos);
 }
 
 TEST(HistoryReaderTest, RefusesFilesThatCannotBeHistoryFiles) {

@@ -145,6 +145,27 @@ TEST_F(IniFileTest, WritingKeepsLfLineEndsAndEndsAnUnterminatedLastLine) {
   EXPECT_EQ(ReadFileBytes(path_), "[A]\nx=1\n[B]\ny=2\nz=3\n\n[C]\nw=4\n");
 }
 
+TEST_F(IniFileTest, AWriteBehindADamagedLastLineReadsBackTheSameAtTheNextStart) {
+  // Last lines without a line end, some ending in a CR of their own, after LF and CR LF lines.
+  for (const std::string content :
+       {"[GSM\r", "x=1\n[GSM\r", "[A]\nx=1\n[GSM\r", "[GSM]\nA=1\r", "[GSM]\n\r", "\r",
+        "[A]\r\n[GSM]\r\r", "[A]\n[GSM \r"}) {
+    SCOPED_TRACE(testing::PrintToString(content));
+    TIniFile ini = Open(content);
+    ini.WriteString("GSM", "ComNo", "3");
+    const TIniFile next(path_);
+    EXPECT_EQ(next.ReadString("GSM", "ComNo", "default"), "3");
+    for (const char* section : {"GSM", "A"}) {
+      for (const char* key : {"ComNo", "A", "x"}) {
+        EXPECT_EQ(ini.ReadString(section, key, "-"), next.ReadString(section, key, "-"))
+            << section << "/" << key;
+      }
+    }
+    // Only the key was added: every line of the old file is still a line of the new one.
+    EXPECT_TRUE(ReadFileBytes(path_).starts_with(content));
+  }
+}
+
 TEST_F(IniFileTest, WrittenTextsAreEncodedToCodePage936) {
   TIniFile ini(path_);
   ini.WriteString("GSM", "Text", "系统断电!!");
