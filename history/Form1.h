@@ -186,12 +186,8 @@ class TForm1 : public QWidget {
   // ---- Fields of the window ----
   // The side-panel rows of the open file, one per channel in channel order; empty before an open.
   std::vector<TChannelControls> ChannelControlList;
-  // The cross-hair now drawn (Form1Navigation.cpp): X = -1 when none is.
-  int CrossHairX = -1;
-  int CrossHairY = -1;
-  // XOR mask applied to the chart's back colour for the cross-hair's pen (255: red over white).
-  TColor CrossHairColorMask = 255;
-  Qt::PenStyle CrossHairPenStyle = Qt::SolidLine;
+  // The cross-hair is the chart's own overlay (TChart::SetCrossHair): the window keeps no
+  // position or pixels of it.
   // 1 until the first file has been read and while a page or window is read: the cross-hair
   // read-out does nothing meanwhile.
   std::uint8_t BusyReading = 1;
@@ -239,9 +235,10 @@ class TForm1 : public QWidget {
   void SyncTimeTrackBar();
   void Button5Click();
   void Chart2MouseMove(Qt::KeyboardModifiers shift, int x, int y);
+  // Shows the cross-hair through (x, y), in place of the one shown before.
   void DrawCrossHair(int x, int y);
   // Bound to the AfterDrawValues of the series that opening, paging (series 0 only) and
-  // searching create.
+  // searching create: a redrawn picture comes without the cross-hair, until the mouse moves.
   void Series65AfterDrawValues();
   // Wires Chart2's own events (zoom, scroll, undo zoom, mouse move) to the handlers above;
   // called once by the constructor. The buttons and the track bar are wired by the constructor.

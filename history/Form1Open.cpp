@@ -29,13 +29,12 @@
 namespace {
 
 const QString kReadingHint = QStringLiteral("It is reading the historical data, please wait!");
-// Records are read in blocks of about this many bytes (one read per block rather than one per
-// record).
-constexpr std::int64_t kReadBlockBytes = 256 * 1024;
-// The gauge is repainted after a block when this long has passed since its last repaint: each
-// repaint also redraws the growing curves, which costs more than the reading itself when done
-// after every block (128 curves of 20,000 points take about 40 blocks).
-constexpr qint64 kProgressRepaintMs = 250;
+// Records are read sequentially in blocks of about this many bytes (one read per block rather
+// than one per record).
+constexpr std::int64_t kReadBlockBytes = 1024 * 1024;
+// The gauge repaints itself as its value moves; whatever else changed in the window meanwhile
+// is painted after a block when this long has passed since it last was.
+constexpr qint64 kWindowRepaintMs = 250;
 
 // Side-panel rows: one per channel below "ALL", 22 pixels apart.
 constexpr int kRowTop = 28;
@@ -82,6 +81,8 @@ void TForm1::but_open_histr_dataClick() {
 }
 
 void TForm1::ShowOpenedFile(const HistoryFileReader& reader) {
+  // The curves are drawn once, when everything has been read, not at each step of the gauge.
+  const TChartUpdate holdPicture(*Chart2);
   THistoryViewState& state = HistoryViewState;
   const int channels = reader.ChannelCount();
   const TRecordTimeline timeline = TRecordTimeline::Of(reader);
@@ -223,7 +224,7 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
     done += got;
     HistoryViewState.PointsShown = done;
     CGauge1->setValue(static_cast<int>(std::min<std::int64_t>(done, CGauge1->maximum())));
-    if (sinceRepaint.elapsed() >= kProgressRepaintMs) {
+    if (sinceRepaint.elapsed() >= kWindowRepaintMs) {
       RepaintWhileReading();
       sinceRepaint.restart();
     }

@@ -45,6 +45,8 @@ void TForm1::Button_histr_backClick() {
 }
 
 bool TForm1::ShowPage(const HistoryFileReader& reader, std::int64_t firstRecord) {
+  // The curves are drawn once, when the page has been read.
+  const TChartUpdate holdPicture(*Chart2);
   const TRecordTimeline timeline = TRecordTimeline::Of(reader);
   const int channels = reader.ChannelCount();
   const std::int64_t first = std::min(firstRecord, timeline.RecordCount);

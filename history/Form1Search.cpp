@@ -39,6 +39,8 @@ void TForm1::Button1Click() {
 
 void TForm1::ShowSearchWindow(const HistoryFileReader& reader, std::int64_t startMs,
                               std::int64_t endMs) {
+  // The curves are drawn once, when the window has been read.
+  const TChartUpdate holdPicture(*Chart2);
   BusyReading = 1;
   const TSearchWindow window = SearchWindow(TRecordTimeline::Of(reader), startMs, endMs);
   const int channels = reader.ChannelCount();

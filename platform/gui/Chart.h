@@ -38,11 +38,17 @@
 // Callbacks raised by the mouse run guarded (an exception ends only the callback and shows the
 // error box); those raised by a call from code propagate to that code.
 //
-// Cross-hair overlay. XorCrossHair draws a vertical and a horizontal line over the picture with
-// an XOR pen straight into the cached image: drawing the same cross-hair again restores the
-// pixels, so a mouse move costs two small copies, never a redraw. A redraw of the picture (data
-// changed, resize) removes whatever was drawn over it; each active series' OnAfterDrawValues
-// then tells its owner so.
+// Holding the picture. Between BeginUpdate and the matching EndUpdate (TChartUpdate does both)
+// the picture is not redrawn, however much the data changes: a repaint meanwhile (of a progress
+// gauge lying on the chart, for one) shows the picture as it stood. EndUpdate lets the next
+// repaint draw it once, with everything that changed. After each redraw every active series'
+// OnAfterDrawValues runs.
+//
+// Cross-hair overlay. SetCrossHair stores a point; every repaint then draws a vertical and a
+// horizontal line through it over the cached picture, inside the plot area, as an XOR pen would
+// (each pixel of a line is the picture's pixel XOR the pen colour, so where the lines cross the
+// picture shows), and ClearCrossHair takes it away. Moving it repaints the two old and the two
+// new lines from the cache: a mouse move never redraws the curves.
 //
 // Printing: Draw() paints the whole chart into any painter; ShowChartPrintPreview
 // (ChartPrint.h) prints through it with PrintMargins().
@@ -181,12 +187,23 @@ class TChart : public QWidget {
   // button pressed. Setting it is enough: the chart tracks the mouse from its creation.
   std::function<void(Qt::KeyboardModifiers shift, int x, int y)> OnMouseMove;
 
-  // ---- Overlay ----
-  // Toggles a cross-hair over the picture shown: a vertical line at x over the plot area's
-  // height and a horizontal line at y over its width, with an XOR pen whose colour is the back
-  // colour's RGB XOR `colorMask`, so over the back wall the lines show in the mask's colour.
-  // Drawing the same cross-hair again erases it. Does nothing before the chart was first painted.
-  void XorCrossHair(int x, int y, TColor colorMask, Qt::PenStyle style = Qt::SolidLine);
+  // ---- Holding the picture ----
+  // Calls nest; only the outermost EndUpdate lets the picture be drawn again.
+  void BeginUpdate();
+  void EndUpdate();
+  bool Updating() const { return updateDepth_ > 0; }
+  // How often the picture (curves, axes, legend) has been drawn for the screen.
+  std::int64_t PictureDraws() const { return pictureDraws_; }
+
+  // ---- Cross-hair overlay ----
+  // Shows the cross-hair through `at` (widget pixels), replacing the one shown before.
+  void SetCrossHair(const QPoint& at);
+  void ClearCrossHair();
+  // The point the cross-hair goes through; none when it is not shown.
+  const std::optional<QPoint>& CrossHair() const { return crossHair_; }
+  // The pen: its colour is the back colour's RGB XOR `colorMask`, so over the back wall the lines
+  // show in the mask's colour whatever the back colour (255: red); solid by default.
+  void SetCrossHairPen(TColor colorMask, Qt::PenStyle style);
 
   // ---- Painting and printing ----
   // Paints the whole chart (without overlay) into `bounds` of any painter.
@@ -255,7 +272,10 @@ class TChart : public QWidget {
   void SetOrderedAxis(TChartAxis& axis, double minimum, double maximum);
   void SaveScalesOnce();
   void PanBy(const QPoint& pixels);
-  void ToggleXorPixels(const QRect& plot, int x, int y, QRgb pen, Qt::PenStyle style);
+  // Draws the cross-hair's pixels that lie in `region` over the picture.
+  void DrawCrossHair(QPainter& painter, const QRect& region) const;
+  // Marks the widget's row and column through `at` for repainting.
+  void UpdateLinesThrough(const QPoint& at);
   friend class TFastLineSeries;
   void SetXLabel(std::int64_t x, const QString& label);
   void UpdateLabelWindow();
@@ -283,9 +303,26 @@ class TChart : public QWidget {
   QImage cache_;                            // the picture; stale while cacheDirty_
   QRect cachePlot_;                         // the plot area of the picture in cache_
   bool cacheDirty_ = true;
+  int updateDepth_ = 0;
+  std::int64_t pictureDraws_ = 0;
+  std::optional<QPoint> crossHair_;
+  TColor crossHairMask_ = clRed;
+  Qt::PenStyle crossHairStyle_ = Qt::SolidLine;
   Drag drag_ = Drag::None;
   QPoint dragStart_;
   QPoint dragLast_;
+};
+
+// Holds a chart's picture for as long as it lives (TChart::BeginUpdate / EndUpdate).
+class TChartUpdate {
+ public:
+  explicit TChartUpdate(TChart& chart) : chart_(chart) { chart_.BeginUpdate(); }
+  ~TChartUpdate() { chart_.EndUpdate(); }
+  TChartUpdate(const TChartUpdate&) = delete;
+  TChartUpdate& operator=(const TChartUpdate&) = delete;
+
+ private:
+  TChart& chart_;
 };
 
 // Tick positions for an axis from `minimum` to `maximum` with about `maxTicks` ticks at a step of

@@ -114,7 +114,7 @@ TEST_F(NavigationTest, ReadOutAtTheLastPointAndOutsideThePlot) {
 
   // Leaving the plot takes the cross-hair away and keeps the read-out.
   Move(plot.left() - 2, plot.center().y());
-  EXPECT_EQ(form->CrossHairX, -1);
+  EXPECT_FALSE(form->Chart2->CrossHair());
   EXPECT_EQ(Picture(), picture);
   EXPECT_EQ(form->Label_histr_oncross->text(), text);
 }
@@ -127,7 +127,7 @@ TEST_F(NavigationTest, CrossHairShowsRedOverAnyBackColourAndDiesWithARepaint) {
   for (TColor back : {clWhite, clNavy}) {
     form->Chart2->SetBackColor(back);
     picture = Picture();  // a new picture: whatever was drawn over the old one is gone
-    EXPECT_EQ(form->CrossHairX, -1);
+    EXPECT_FALSE(form->Chart2->CrossHair());
     Move(at.x(), at.y());
     const QImage shown = Picture();
     EXPECT_EQ(QColor(shown.pixel(at.x(), at.y() + 20)), QColor(Qt::red)) << back;
@@ -166,7 +166,7 @@ TEST_F(NavigationTest, OnePointPerCurveDrawsTheCrossHairButReadsNothing) {
   picture = Picture();
   const QRect plot = form->Chart2->PlotRect();
   Move(plot.center().x(), plot.center().y());
-  EXPECT_EQ(form->CrossHairX, plot.center().x());
+  EXPECT_EQ(form->Chart2->CrossHair(), plot.center());
   EXPECT_NE(Picture(), picture);
   EXPECT_EQ(form->Label_histr_oncross->text(), QStringLiteral("Current Time"));
   EXPECT_EQ(form->ChannelControlList[1].ValueEdit->text(), QStringLiteral("0.0"));
@@ -218,7 +218,7 @@ TEST_F(NavigationTest, NothingHappensWhileNoFileIsShown) {
   picture = Picture();
   const QRect plot = form->Chart2->PlotRect();
   Move(plot.center().x(), plot.center().y());
-  EXPECT_EQ(form->CrossHairX, -1);
+  EXPECT_FALSE(form->Chart2->CrossHair());
   EXPECT_EQ(Picture(), picture);
   EXPECT_EQ(form->Label_histr_oncross->text(), QStringLiteral("Current Time"));
 }

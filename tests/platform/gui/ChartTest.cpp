@@ -303,7 +303,7 @@ TEST_F(ChartTest, BackWallIsClearUntilABackColourIsSetAndTitleHasItsColour) {
   EXPECT_GT(Count(image, QColor(0, 0, 255), QRect(0, 0, chart.width(), plot.top())), 10);
 }
 
-TEST_F(ChartTest, CrossHairTogglesLikeAnXorPenAndARedrawRemovesIt) {
+TEST_F(ChartTest, CrossHairIsDrawnLikeAnXorPenOverThePictureWithoutRedrawingIt) {
   chart.SetLeftAxisMinMax(0, 10);
   chart.SetBackColor(clWhite);
   TFastLineSeries* series = FlatSeries(100, 5.0f, clBlue);
@@ -312,32 +312,79 @@ TEST_F(ChartTest, CrossHairTogglesLikeAnXorPenAndARedrawRemovesIt) {
   chart.show();
   const QImage clean = chart.grab().toImage();
   EXPECT_EQ(redraws, 1);
+  EXPECT_EQ(chart.PictureDraws(), 1);
   const QRect plot = chart.PlotRect();
   const int x = plot.left() + 50;
   const int y = plot.top() + 20;
 
-  chart.XorCrossHair(x, y, 255);
+  chart.SetCrossHair(QPoint(x, y));
   QImage crossed = chart.grab().toImage();
   EXPECT_EQ(crossed.pixelColor(x, plot.bottom() - 3), QColor(255, 0, 0));  // red over white
   EXPECT_EQ(crossed.pixelColor(plot.right() - 3, y), QColor(255, 0, 0));
   EXPECT_EQ(crossed.pixelColor(x, y), clean.pixelColor(x, y));  // toggled twice where they cross
-  EXPECT_EQ(redraws, 1);  // no redraw for the overlay
+  // Only inside the plot area.
+  EXPECT_EQ(crossed.pixelColor(x, plot.top() - 2), clean.pixelColor(x, plot.top() - 2));
+  EXPECT_EQ(crossed.pixelColor(plot.right() + 2, y), clean.pixelColor(plot.right() + 2, y));
 
-  chart.SetBackColor(clBlack);  // still red over another background
-  chart.grab();
-  EXPECT_EQ(redraws, 2);
-  chart.XorCrossHair(x, y, 255);
+  // Moving it repaints no curve: the old lines come back from the picture, the new ones go over.
+  for (int step = 1; step <= 20; ++step) chart.SetCrossHair(QPoint(x + step, y + step));
+  const QImage moved = chart.grab().toImage();
+  EXPECT_EQ(redraws, 1);
+  EXPECT_EQ(chart.PictureDraws(), 1);
+  EXPECT_EQ(moved.pixelColor(x, plot.bottom() - 3), clean.pixelColor(x, plot.bottom() - 3));
+  EXPECT_EQ(moved.pixelColor(x + 20, plot.bottom() - 3), QColor(255, 0, 0));
+
+  chart.SetCrossHair(QPoint(x, y));
+  chart.SetBackColor(clBlack);  // still red over another background, over the new picture
   crossed = chart.grab().toImage();
+  EXPECT_EQ(redraws, 2);
   EXPECT_EQ(crossed.pixelColor(x, plot.bottom() - 3), QColor(255, 0, 0));
-  chart.XorCrossHair(x, y, 255);  // the same again erases it
+  chart.ClearCrossHair();
+  EXPECT_FALSE(chart.CrossHair());
   const QImage erased = chart.grab().toImage();
   EXPECT_EQ(erased.pixelColor(x, plot.bottom() - 3), QColor(0, 0, 0));
+  EXPECT_EQ(redraws, 2);
 
-  chart.XorCrossHair(x, y, 255);
-  series->AddY(6.0f);  // new data: the picture is redrawn without the cross-hair
+  // A dashed pen leaves the gaps of its pattern (4 on, 2 off from the plot's top) as they were.
+  chart.SetCrossHairPen(255, Qt::DashLine);
+  chart.SetCrossHair(QPoint(x, y));
+  const QImage dashed = chart.grab().toImage();
+  EXPECT_EQ(dashed.pixelColor(x, plot.top() + 6 * 10 + 1), QColor(255, 0, 0));
+  EXPECT_EQ(dashed.pixelColor(x, plot.top() + 6 * 10 + 4), QColor(0, 0, 0));
+
+  // An owner that takes the cross-hair away when the picture is redrawn (new data) sees it go.
+  series->OnAfterDrawValues = [&] { chart.ClearCrossHair(); };
+  series->AddY(6.0f);
   const QImage redrawn = chart.grab().toImage();
-  EXPECT_EQ(redraws, 3);
+  EXPECT_EQ(chart.PictureDraws(), 3);
   EXPECT_EQ(redrawn.pixelColor(x, plot.bottom() - 3), QColor(0, 0, 0));
+}
+
+TEST_F(ChartTest, AHeldPictureIsDrawnOnceWhenTheUpdateEnds) {
+  chart.SetLeftAxisMinMax(0, 10);
+  chart.SetBackColor(clWhite);
+  FlatSeries(100, 5.0f, clBlue);
+  chart.show();
+  const QImage before = chart.grab().toImage();
+  const std::int64_t draws = chart.PictureDraws();
+  {
+    const TChartUpdate outer(chart);
+    TFastLineSeries* red = chart.AddSeries();
+    red->SetColor(clRed);
+    {
+      const TChartUpdate inner(chart);
+      for (int i = 0; i < 100; ++i) red->AddY(2.0f);
+    }
+    EXPECT_TRUE(chart.Updating());
+    // Repaints meanwhile show the picture as it stood.
+    for (int i = 0; i < 5; ++i) red->AddY(8.0f);
+    EXPECT_EQ(chart.grab().toImage(), before);
+    EXPECT_EQ(chart.PictureDraws(), draws);
+  }
+  EXPECT_FALSE(chart.Updating());
+  const QImage after = chart.grab().toImage();
+  EXPECT_EQ(chart.PictureDraws(), draws + 1);
+  EXPECT_GT(Count(after, QColor(255, 0, 0)), 50);
 }
 
 TEST_F(ChartTest, DrawPaintsTheWholeChartIntoAnyPainterAndThePreviewIsModal) {
