@@ -11,6 +11,7 @@
 #include <QTimeEdit>
 
 #include <cmath>
+#include <fstream>
 
 #include "history/DatePickers.h"
 #include "platform/gui/Chart.h"
@@ -117,6 +118,33 @@ TEST_F(NavigationTest, ReadOutAtTheLastPointAndOutsideThePlot) {
   EXPECT_FALSE(form->Chart2->CrossHair());
   EXPECT_EQ(Picture(), picture);
   EXPECT_EQ(form->Label_histr_oncross->text(), text);
+}
+
+TEST_F(NavigationTest, ReadOutsShowTheirTextFromTheFirstCharacter) {
+  // Record 0 reads 123,456 on channel 1 ("1.2346E5") and -0.00012346 on channel 2: texts longer
+  // than their edits, whose ends alone would read ten thousand times too large or positive.
+  const std::string path = dir.File("long.vq");
+  WriteHistoryFile(path, 3, 2, 60);
+  {
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    const float values[] = {1, 123456.0f, -0.00012346f};
+    file.seekp(kHistoryHeaderSize);
+    file.write(reinterpret_cast<const char*>(values), sizeof values);
+  }
+  Open(path);
+  form->show();
+  const QRect plot = form->Chart2->PlotRect();
+  Move(plot.left(), plot.center().y());
+
+  for (const auto& [channel, text] : {std::pair{1, "1.2346E5"}, std::pair{2, "-0.00012346"}}) {
+    QLineEdit& edit = *form->ChannelControlList[channel].ValueEdit;
+    ASSERT_EQ(edit.text(), QString::fromLatin1(text));
+    ASSERT_GT(edit.fontMetrics().horizontalAdvance(edit.text()), edit.contentsRect().width())
+        << "the text must not fit its edit for this check";
+    const QImage shown = edit.grab().toImage();
+    edit.home(false);  // what the edit shows from its first character
+    EXPECT_TRUE(shown == edit.grab().toImage()) << text;
+  }
 }
 
 TEST_F(NavigationTest, CrossHairShowsRedOverAnyBackColourAndDiesWithARepaint) {
