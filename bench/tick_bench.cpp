@@ -15,7 +15,7 @@
 // Before the first timed tick every trend curve is filled with 1,000 points of such values. The
 // alarm window blinks in every tick and the alarm sound (a short WAV) plays every fourth.
 //
-// Phases: `ticks` ticks with the Overview page shown (each tick timed, then the Overview's
+// Phases: after kWarmUpTicks untimed ticks, `ticks` ticks with the Overview page shown (each tick timed, then the Overview's
 // repaint), then kTrendTicks ticks with the trend page shown, its axis at 0..100, timing the
 // trend chart's repaint after each tick through the backing store, all 5,760 curves visible.
 //
@@ -59,6 +59,7 @@ constexpr int kWindowHeight = 900;
 // Ticks with the trend page shown (each repaint draws 5,760 curves of 1,000 points).
 constexpr int kTrendTicks = 20;
 constexpr int kTrendPoints = 1000;
+constexpr int kWarmUpTicks = 3;
 // The polling thread's pauses (300 ms before each receive, 50 ms between two connections) are
 // divided by this.
 constexpr int kSleepDivisor = 300;
@@ -255,6 +256,13 @@ int main(int argc, char** argv) {
   FillTrend(*form);
   QApplication::processEvents();
 
+  // The first ticks of a run open the alarm rows of every channel already in alarm and create
+  // every meter's text file: they are run, not timed.
+  for (int tick = -kWarmUpTicks; tick < 0; ++tick) {
+    PollBetweenTicks(slave, tick);
+    TimedTick(*form, clock);
+    QApplication::processEvents();
+  }
   TickRun run;
   const int rowsBefore = form->strgGrid_AlarmRecList->RowCount();
   for (int tick = 0; tick < ticks; ++tick) {

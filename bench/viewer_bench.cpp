@@ -15,7 +15,8 @@
 //   open_ms_median=<x> page_ms_median=<x> search200k_ms_median=<x> crosshair_ms_median=<x>
 //   export_mvalues_s=<x>
 // (on one line; export_mvalues_s is the median round's millions of values written per second).
-// Usage: viewer_bench [rounds] [--no-1gb]   (default 7 rounds)
+// Usage: viewer_bench [rounds] [--no-1gb] [--only <case>]   (default 7 rounds; a case not run
+// prints 0)
 
 #include <QApplication>
 #include <QDateEdit>
@@ -204,13 +205,18 @@ double ExportValuesPerSecond(int rounds, const std::string& exportPath) {
 int main(int argc, char** argv) {
   int rounds = kDefaultRounds;
   bool gibFile = true;
+  std::string only;
   for (int i = 1; i < argc; ++i) {
     if (std::strcmp(argv[i], "--no-1gb") == 0) {
       gibFile = false;
+    } else if (std::strcmp(argv[i], "--only") == 0 && i + 1 < argc) {
+      only = argv[++i];
     } else {
       rounds = std::max(1, std::atoi(argv[i]));
     }
   }
+  auto wanted = [&](const char* name) { return only.empty() || only == name; };
+  gibFile = gibFile && wanted("search_end");
   qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Olvesk"));
@@ -230,8 +236,10 @@ int main(int argc, char** argv) {
   const std::string pageFile = dir.File("page.vq");
   const std::string longFile = dir.File("long.vq");
   const std::string gibPath = dir.File("gib.vq");
-  WriteHistoryFile(pageFile, kPageFileRecords);
-  WriteHistoryFile(longFile, kLongFileRecords);
+  if (wanted("open") || wanted("crosshair")) WriteHistoryFile(pageFile, kPageFileRecords);
+  if (wanted("page") || wanted("search200k") || wanted("export")) {
+    WriteHistoryFile(longFile, kLongFileRecords);
+  }
   if (gibFile) WriteHistoryFile(gibPath, kGiBFileRecords);
 
   InitOlveskStatics();
@@ -243,19 +251,28 @@ int main(int argc, char** argv) {
   PaintPending();
   TChart& chart = *form->Chart2;
 
-  const double open = Report("open", "20,000 records x 128 channels",
-                             Time(rounds, nullptr, [&] { Open(*form, pageFile); }));
-  CheckPoints(*form, kPageFileRecords, "open");
+  double open = 0;
+  if (wanted("open")) {
+    open = Report("open", "20,000 records x 128 channels",
+                  Time(rounds, nullptr, [&] { Open(*form, pageFile); }));
+    CheckPoints(*form, kPageFileRecords, "open");
+  }
 
-  const double page =
-      Report("page", "\">>\" to 20,000 records of a 250,000-record file",
-             Time(rounds, [&] { Open(*form, longFile); }, [&] { form->Button_histr_nextClick(); }));
-  CheckPoints(*form, kPageFileRecords, ">>");
+  double page = 0;
+  if (wanted("page")) {
+    page = Report(
+        "page", "\">>\" to 20,000 records of a 250,000-record file",
+        Time(rounds, [&] { Open(*form, longFile); }, [&] { form->Button_histr_nextClick(); }));
+    CheckPoints(*form, kPageFileRecords, ">>");
+  }
 
-  const double search =
-      Report("search200k", "200,000-record window of a 250,000-record file",
-             Time(rounds, nullptr, [&] { SearchWindow(*form, 10000, kSearchRecords); }));
-  CheckPoints(*form, kSearchRecords, "search");
+  double search = 0;
+  if (wanted("search200k")) {
+    Open(*form, longFile);
+    search = Report("search200k", "200,000-record window of a 250,000-record file",
+                    Time(rounds, nullptr, [&] { SearchWindow(*form, 10000, kSearchRecords); }));
+    CheckPoints(*form, kSearchRecords, "search");
+  }
 
   double searchEnd = 0;
   if (gibFile) {
@@ -268,22 +285,27 @@ int main(int argc, char** argv) {
     CheckPoints(*form, kEndSearchRecords, "search at the end");
   }
 
-  // The cross-hair over the first page: moves left to right across the plot, each one painted.
-  Open(*form, pageFile);
-  PaintPending();
-  const QRect plot = chart.PlotRect();
-  int move = 0;
-  const double crossHair =
-      Report("crosshair", "one mouse move over 128 curves of 20,000 points",
-             Time(kCrossHairMoves, nullptr, [&] {
-               const int x = plot.left() + 1 + (move * 7) % (plot.width() - 2);
-               const int y = plot.top() + 1 + (move * 13) % (plot.height() - 2);
-               ++move;
-               MoveMouse(chart, QPoint(x, y));
-             }));
+  // The cross-hair over the first page: moves across the plot, each one painted.
+  double crossHair = 0;
+  if (wanted("crosshair")) {
+    Open(*form, pageFile);
+    PaintPending();
+    const QRect plot = chart.PlotRect();
+    int move = 0;
+    crossHair = Report("crosshair", "one mouse move over 128 curves of 20,000 points",
+                       Time(kCrossHairMoves, nullptr, [&] {
+                         const int x = plot.left() + 1 + (move * 7) % (plot.width() - 2);
+                         const int y = plot.top() + 1 + (move * 13) % (plot.height() - 2);
+                         ++move;
+                         MoveMouse(chart, QPoint(x, y));
+                       }));
+  }
 
-  Open(*form, longFile);
-  const double exportRate = ExportValuesPerSecond(rounds, dir.File("export.xls"));
+  double exportRate = 0;
+  if (wanted("export")) {
+    Open(*form, longFile);
+    exportRate = ExportValuesPerSecond(rounds, dir.File("export.xls"));
+  }
 
   std::printf("search_end_1gb_ms_median=%.2f\n", searchEnd);
   std::printf("open_ms_median=%.2f page_ms_median=%.2f search200k_ms_median=%.2f "

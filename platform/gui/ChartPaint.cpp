@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 #include "platform/gui/Chart.h"
 #include "platform/gui/ChartRaster.h"
@@ -33,6 +35,17 @@ QString GroupThousands(const QString& digits) {
     grouped += digits[i];
   }
   return grouped;
+}
+
+// Stripes of the plot drawn at the same time (TLineRaster's cost grows with the points): one
+// for a small picture, where starting threads would cost more than it saves.
+constexpr std::int64_t kPointsPerStripe = 250000;
+constexpr int kMaxStripes = 4;
+
+int RasterStripes(std::int64_t points) {
+  const auto cores = static_cast<std::int64_t>(std::thread::hardware_concurrency());
+  return static_cast<int>(std::clamp<std::int64_t>(
+      std::min<std::int64_t>(points / kPointsPerStripe, cores), 1, kMaxStripes));
 }
 
 }  // namespace
@@ -220,12 +233,16 @@ int TChart::RasterizeThinRun(QImage& image, const Layout& layout, int first) con
   while (end < count && (!IsDrawn(*series_[end]) || series_[end]->LineWidth() == 1)) ++end;
   const Ranges& r = layout.ranges;
   const TPlotMapping mapping(r.xMin, r.xMax, r.yMin, r.yMax, QRectF(layout.plot));
-  TLineRaster raster(image, layout.plot, mapping);
   // The raster takes the series front to back: the last one drawn shows on top.
+  std::vector<TRasterLine> lines;
+  std::int64_t points = 0;
   for (int i = end - 1; i >= first; --i) {
     const TFastLineSeries& series = *series_[i];
-    if (IsDrawn(series)) raster.DrawUnder(series, ToQColor(series.Color()).rgb());
+    if (!IsDrawn(series)) continue;
+    lines.push_back({&series, ToQColor(series.Color()).rgb()});
+    points += series.Count();
   }
+  DrawLines(image, layout.plot, mapping, lines, RasterStripes(points));
   return end;
 }
 

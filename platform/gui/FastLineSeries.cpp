@@ -94,7 +94,17 @@ bool TPlotMapping::IndexRange(const TFastLineSeries& series, int& first, int& la
   const double lastIndex = series.Count() - 1;
   first = static_cast<int>(std::clamp(std::ceil(xMin_ - firstX) - 1, 0.0, lastIndex));
   last = static_cast<int>(std::clamp(std::floor(xMax_ - firstX) + 1, 0.0, lastIndex));
-  return true;
+  return first <= last;
+}
+
+TPlotMapping TPlotMapping::ForColumns(int firstColumn, int lastColumn) const {
+  // Two columns to spare: a point that rounds into a column may lie half a column beyond it.
+  constexpr int kSpareColumns = 2;
+  TPlotMapping part = *this;
+  part.xMin_ = std::max(xMin_, (firstColumn - kSpareColumns - columnOffset_) / xScale_);
+  part.xMax_ = std::min(xMax_, (lastColumn + kSpareColumns - columnOffset_) / xScale_);
+  part.xMax_ = std::max(part.xMin_, part.xMax_);
+  return part;
 }
 
 QPolygonF ColumnPolyline(const TFastLineSeries& series, double xMin, double xMax, double yMin,

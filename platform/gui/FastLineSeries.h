@@ -127,6 +127,10 @@ class TPlotMapping {
   // The points of `series` that the line through the plot needs: those with X in [xMin, xMax]
   // and one beyond each end, so the line reaches the plot's edges. False when there is none.
   bool IndexRange(const TFastLineSeries& series, int& first, int& last) const;
+  // The same mapping, whose IndexRange gives only the points that the line through the columns
+  // firstColumn..lastColumn needs (with columns to spare at each side, so that every point of
+  // those columns and of their neighbours is among them). REQUIRES firstColumn <= lastColumn.
+  TPlotMapping ForColumns(int firstColumn, int lastColumn) const;
 
  private:
   static constexpr double kLimit = 1e6;
