@@ -279,6 +279,7 @@ void TChart::RemoveSeries(int index) {
 void TChart::RemoveAllSeries() {
   series_.clear();
   labels_.clear();
+  labelSource_ = nullptr;
   labelsFirstX_ = 0;
   UpdateLabelWindow();
   DataChanged();
@@ -327,9 +328,14 @@ void TChart::SetXLabel(std::int64_t x, const QString& label) {
 
 QString TChart::XLabel(std::int64_t x) const {
   if (x < labelsFirstX_ || x - labelsFirstX_ >= static_cast<std::int64_t>(labels_.size())) {
-    return QString();
+    return labelSource_ ? labelSource_(x) : QString();
   }
   return labels_[static_cast<std::size_t>(x - labelsFirstX_)];
+}
+
+void TChart::SetXLabelSource(std::function<QString(std::int64_t x)> source) {
+  labelSource_ = std::move(source);
+  Invalidate();
 }
 
 // ---- Geometry ----

@@ -158,8 +158,13 @@ class TChart : public QWidget {
   // A label is given with a point (TFastLineSeries::AddY). Labels are kept for the X positions
   // that a series can still hold: the last (largest capacity) positions while every series has
   // a capacity, all positions otherwise.
-  // The label of X, empty when none was given.
+  // The label of X: the one given with a point, else the label source's, else empty.
   QString XLabel(std::int64_t x) const;
+  // Labels worked out when they are shown rather than given with every point: XLabel asks
+  // `source` for an X that was given no label. For labels that follow from X (a history page's
+  // record times), of which only the few on the axis or under the mouse are ever read.
+  // RemoveAllSeries drops the source; an empty function drops it too.
+  void SetXLabelSource(std::function<QString(std::int64_t x)> source);
 
   // ---- Geometry, in widget coordinates ----
   // The plot area: inside the axes, below the title, above the axis labels and the legend.
@@ -293,6 +298,7 @@ class TChart : public QWidget {
   std::optional<Scales> savedScales_;
   std::vector<std::unique_ptr<TFastLineSeries>> series_;
   std::deque<QString> labels_;
+  std::function<QString(std::int64_t)> labelSource_;
   std::int64_t labelsFirstX_ = 0;
   std::size_t labelWindow_ = 0;   // the largest capacity
   bool labelsUnbounded_ = false;  // some series has no capacity: every label is kept

@@ -34,6 +34,29 @@ void TFastLineSeries::AddY(float y) {
   owner_.DataChanged();
 }
 
+void TFastLineSeries::AddValues(const float* first, int count, std::ptrdiff_t stride) {
+  if (count <= 0) return;
+  // A full ring drops its oldest points first: only the last `capacity` values can stay.
+  if (capacity_ > 0 && count > capacity_) {
+    first += static_cast<std::ptrdiff_t>(count - capacity_) * stride;
+    firstX_ += count - capacity_;
+    count = capacity_;
+  }
+  const int drop = capacity_ > 0 ? std::max(0, count_ + count - capacity_) : 0;
+  head_ = drop > 0 ? Slot(drop) : head_;
+  count_ -= drop;
+  firstX_ += drop;
+  while (count_ + count > static_cast<int>(y_.size())) Grow();
+  const int size = static_cast<int>(y_.size());
+  int slot = Slot(count_);
+  for (int i = 0; i < count; ++i, first += stride) {
+    y_[static_cast<std::size_t>(slot)] = *first;
+    if (++slot == size) slot = 0;
+  }
+  count_ += count;
+  owner_.DataChanged();
+}
+
 void TFastLineSeries::AddY(float y, const QString& label) {
   AddY(y);
   owner_.SetXLabel(LastX(), label);

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -61,6 +62,9 @@ class TFastLineSeries {
   // its oldest point. The label, when given, becomes the chart's label of that X.
   void AddY(float y);
   void AddY(float y, const QString& label);
+  // Appends `count` points without labels, as AddY would one after the other, whose values lie
+  // `stride` floats apart from `first` on (one channel of a block of records, for one).
+  void AddValues(const float* first, int count, std::ptrdiff_t stride = 1);
   // Drops the oldest point; nothing happens to an empty series.
   void DeleteFirst();
   // Removes every point; the next point gets X = 0.

@@ -71,6 +71,39 @@ TEST_F(ChartTest, RingSeriesScrollsAndUnboundedSeriesGrows) {
   EXPECT_EQ(grown->FirstX(), 0);
 }
 
+TEST_F(ChartTest, ValuesAddedInBulkAreThePointsAddedOneByOne) {
+  // Channel 1 of records of 3 values: every third value from the second on.
+  std::vector<float> records(3 * 40);
+  for (std::size_t i = 0; i < records.size(); ++i) records[i] = static_cast<float>(i);
+  for (const int capacity : {0, 5, 16, 100}) {
+    TChart one;
+    TChart bulk;
+    TFastLineSeries* byOne = one.AddSeries(capacity);
+    TFastLineSeries* byBlock = bulk.AddSeries(capacity);
+    for (const auto& [first, count] : {std::pair{0, 3}, std::pair{3, 10}, std::pair{13, 27}}) {
+      for (int r = first; r < first + count; ++r) byOne->AddY(records[3 * r + 1]);
+      byBlock->AddValues(records.data() + 3 * first + 1, count, 3);
+      ASSERT_EQ(byBlock->Count(), byOne->Count()) << capacity;
+      EXPECT_EQ(byBlock->FirstX(), byOne->FirstX()) << capacity;
+      for (int i = 0; i < byOne->Count(); ++i) EXPECT_EQ(byBlock->YValue(i), byOne->YValue(i));
+    }
+    byBlock->DeleteFirst();
+    byBlock->AddValues(records.data(), 2);
+    EXPECT_EQ(byBlock->YValue(byBlock->Count() - 1), 1.0f);
+  }
+}
+
+TEST_F(ChartTest, LabelsNotGivenComeFromTheLabelSource) {
+  TFastLineSeries* page = chart.AddSeries();
+  page->AddValues(std::vector<float>(10, 1.0f).data(), 10);
+  page->AddY(2.0f, "given");
+  chart.SetXLabelSource([](std::int64_t x) { return QString("t%1").arg(x); });
+  EXPECT_EQ(page->Label(3), "t3");
+  EXPECT_EQ(page->Label(10), "given");
+  chart.RemoveAllSeries();
+  EXPECT_EQ(chart.XLabel(3), "");
+}
+
 TEST_F(ChartTest, PointLabelsAreSharedPerXAndKeptWhileASeriesCanHoldThem) {
   TFastLineSeries* a = chart.AddSeries(3);
   TFastLineSeries* b = chart.AddSeries(3);
