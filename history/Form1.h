@@ -201,8 +201,8 @@ class TForm1 : public QWidget {
 
   // ---- Opening a history file (Form1Open.cpp) ----
   void but_open_histr_dataClick();
-  // Rebuilds the side panel and both channel combo boxes for the channels of `header`
-  // (REQUIRES: 1 <= ChannelCount <= 128 and one series per channel in Chart2).
+  // Rebuilds the side panel and both channel combo boxes for the first 128 channels of
+  // `header` (REQUIRES: one series per such channel in Chart2).
   void BuildChannelPanel(const THistoryFileHeader& header);
   // Deletes every control of ChannelControlList and empties it.
   void FreeChannelPanel();
@@ -285,11 +285,13 @@ class TForm1 : public QWidget {
   // at all (gone, unreadable) is not reported.
   bool OpenShowableFile(HistoryFileReader& reader, const std::string& path) const;
   // Opens HistoryFilePath again for a page or a search, as OpenShowableFile does: true when it
-  // can still be shown and has the channel count of the one shown (the side panel's rows match
-  // its channels).
+  // can still be shown and shows as many channels as the one shown (the side panel's rows match
+  // its curves).
   bool ReopenShownFile(HistoryFileReader& reader) const;
-  // The search's reading once the range and the file have passed their checks.
-  void ShowSearchWindow(const HistoryFileReader& reader, std::int64_t startMs, std::int64_t endMs);
+  // The search's reading of `window` (labelled from startMs) once the range, the file and the
+  // memory the window needs have passed their checks.
+  void ShowSearchWindow(const HistoryFileReader& reader, const TSearchWindow& window,
+                        std::int64_t startMs);
   // The last steps of every reading handler, whatever its outcome: progress hidden, zoom undone.
   void FinishReading();
   // Replaces the curves with the page that starts at record `firstRecord` (untitled series in

@@ -74,21 +74,27 @@ QLineEdit* NewValueEdit(QWidget* parent) {
 }  // namespace
 
 void TForm1::but_open_histr_dataClick() {
+  std::string notice;
   if (open_histr_data.Execute(this)) {
     HistoryFileReader reader;
     if (OpenShowableFile(reader, QFile::encodeName(open_histr_data.FileName()).toStdString())) {
       ShowOpenedFile(reader);
+      notice = ChannelCutNotice(reader);
     }
   }
   Button1->setEnabled(true);
   FinishReading();
+  // Once, over the curves shown: a file of more than 128 channels is shown cut down.
+  if (!notice.empty()) {
+    ShowMessageBox(QString::fromStdString(notice), QCoreApplication::applicationName());
+  }
 }
 
 void TForm1::ShowOpenedFile(const HistoryFileReader& reader) {
   // The curves are drawn once, when everything has been read, not at each step of the gauge.
   const TChartUpdate holdPicture(*Chart2);
   THistoryViewState& state = HistoryViewState;
-  const int channels = reader.ChannelCount();
+  const int channels = ShownChannelCount(reader);
   const TRecordTimeline timeline = TRecordTimeline::Of(reader);
   const std::int64_t pageRecords = std::min<std::int64_t>(timeline.RecordCount, kPageRecordLimit);
   BusyReading = 1;
@@ -116,7 +122,7 @@ void TForm1::ShowOpenedFile(const HistoryFileReader& reader) {
   state.FileEndTime = MsToDateTime(timeline.EndMs());
 
   const std::int64_t read = PlotRecords(reader, 0, pageRecords, timeline.StartMs);
-  MovePageState(channels, 0, read, timeline);
+  MovePageState(reader.ChannelCount(), 0, read, timeline);
   Button_histr_back->setEnabled(false);
   Button_histr_next->setEnabled(read == kPageRecordLimit);
 
@@ -206,7 +212,10 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
   CGauge1->setValue(0);
   RepaintWhileReading();
 
-  const int channels = reader.ChannelCount();
+  // Whole records are read; the curves take their first channels (all but in a file of more
+  // than 128).
+  const int recordValues = reader.ChannelCount();
+  const int curves = ShownChannelCount(reader);
   const std::int64_t intervalMs = TRecordTimeline::Of(reader).IntervalMs;
   // Series 0's point j is labelled with the time firstLabelMs + j·interval: formatted when it is
   // shown (an axis label, the read-out), not for each of the records read.
@@ -216,8 +225,8 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
     return DisplayTime(firstLabelMs + x * intervalMs);
   });
   const std::int64_t blockRecords =
-      std::max<std::int64_t>(1, kReadBlockBytes / (std::int64_t(channels) * sizeof(float)));
-  std::vector<float> block(static_cast<std::size_t>(blockRecords * channels));
+      std::max<std::int64_t>(1, kReadBlockBytes / (std::int64_t(recordValues) * sizeof(float)));
+  std::vector<float> block(static_cast<std::size_t>(blockRecords * recordValues));
   std::int64_t done = 0;
   HistoryViewState.PointsShown = 0;
   QElapsedTimer sinceRepaint;
@@ -227,8 +236,8 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
     std::int64_t got = 0;
     // A file that has become shorter ends the reading at its last whole record.
     (void)reader.ReadRecords(first + done, wanted, block.data(), &got);
-    for (int i = 0; i < channels; ++i) {
-      Chart2->Series(i)->AddValues(block.data() + i, static_cast<int>(got), channels);
+    for (int i = 0; i < curves; ++i) {
+      Chart2->Series(i)->AddValues(block.data() + i, static_cast<int>(got), recordValues);
     }
     done += got;
     HistoryViewState.PointsShown = done;
@@ -253,7 +262,7 @@ bool TForm1::OpenShowableFile(HistoryFileReader& reader, const std::string& path
 
 bool TForm1::ReopenShownFile(HistoryFileReader& reader) const {
   return OpenShowableFile(reader, HistoryViewState.HistoryFilePath) &&
-         reader.ChannelCount() == static_cast<int>(ChannelControlList.size());
+         ShownChannelCount(reader) == static_cast<int>(ChannelControlList.size());
 }
 
 void TForm1::FinishReading() {

@@ -9,6 +9,7 @@
 #include "history/DatePickers.h"
 #include "history/Form1.h"
 #include "platform/gui/Chart.h"
+#include "platform/Memory.h"
 #include "platform/gui/Dialogs.h"
 
 void TForm1::Button1Click() {
@@ -27,9 +28,17 @@ void TForm1::Button1Click() {
   HistoryFileReader reader;
   if (ReopenShownFile(reader)) {
     // A file shown with a record interval of 0 has no record at a time to start from.
-    const std::string refusal = HistoryFileRefusal(reader);
+    std::string refusal = HistoryFileRefusal(reader);
+    const TRecordTimeline timeline = TRecordTimeline::Of(reader);
+    const TSearchWindow window =
+        refusal.empty() ? SearchWindow(timeline, startMs, endMs) : TSearchWindow{};
+    // A window is read whole, so one whose values cannot be held is refused before any is read.
     if (refusal.empty()) {
-      ShowSearchWindow(reader, startMs, endMs);
+      refusal = WindowMemoryRefusal(window.Points, ShownChannelCount(reader), timeline.IntervalMs,
+                                    AvailableMemoryBytes());
+    }
+    if (refusal.empty()) {
+      ShowSearchWindow(reader, window, startMs);
     } else {
       ShowMessageBox(QString::fromStdString(refusal), QCoreApplication::applicationName());
     }
@@ -37,13 +46,12 @@ void TForm1::Button1Click() {
   FinishReading();
 }
 
-void TForm1::ShowSearchWindow(const HistoryFileReader& reader, std::int64_t startMs,
-                              std::int64_t endMs) {
+void TForm1::ShowSearchWindow(const HistoryFileReader& reader, const TSearchWindow& window,
+                              std::int64_t startMs) {
   // The curves are drawn once, when the window has been read.
   const TChartUpdate holdPicture(*Chart2);
   BusyReading = 1;
-  const TSearchWindow window = SearchWindow(TRecordTimeline::Of(reader), startMs, endMs);
-  const int channels = reader.ChannelCount();
+  const int channels = ShownChannelCount(reader);
   ReplaceSeries(channels, window.Points);
   for (int i = 0; i < channels; ++i) {
     TFastLineSeries* series = Chart2->Series(i);
