@@ -269,6 +269,9 @@ class TChart : public QWidget {
   void DrawAxes(QPainter& painter, const Layout& layout) const;
   void DrawLegend(QPainter& painter, const Layout& layout) const;
   QString BottomLabel(double tick) const;
+  // Narrows the plot until every bottom-axis label lies whole inside the chart's frame.
+  void FitBottomLabels(Layout& layout, const QFontMetrics& metrics) const;
+  static int BottomTickPixel(const Layout& layout, double tick);
   std::vector<double> BottomTicks(const QFontMetrics& metrics, const Ranges& ranges, int length,
                                   int& labelWidth) const;
   void RenderCache();

@@ -97,7 +97,42 @@ TChart::Layout TChart::MakeLayout(const QRect& bounds, const QFontMetrics& metri
   const int right = bounds.right() - inset - metrics.averageCharWidth() * kRightRoomChars;
   layout.plot = QRect(QPoint(left, top), QPoint(right, bottom));
   layout.xTicks = BottomTicks(metrics, r, layout.plot.width(), layout.xLabelWidth);
+  FitBottomLabels(layout, metrics);
   return layout;
+}
+
+void TChart::FitBottomLabels(Layout& layout, const QFontMetrics& metrics) const {
+  // A label is centred on its tick: one near either end of a long axis (a time label on the
+  // first point, under narrow value labels) would reach past the chart's frame. The plot gives
+  // way until every label lies whole inside the frame; a few rounds settle it, as the ticks
+  // may change with the plot's width.
+  constexpr int kFitRounds = 4;
+  const int leftLimit = layout.bounds.left() + kFrameWidth;
+  const int rightLimit = layout.bounds.right() - kFrameWidth;
+  for (int round = 0; round < kFitRounds; ++round) {
+    int pastLeft = 0;
+    int pastRight = 0;
+    for (double tick : layout.xTicks) {
+      const int x = BottomTickPixel(layout, tick);
+      // One pixel more on each side: glyphs may stand out of their advance by a pixel.
+      const int half = metrics.horizontalAdvance(BottomLabel(tick)) / 2 + 2;
+      pastLeft = std::max(pastLeft, leftLimit - (x - half));
+      pastRight = std::max(pastRight, x + half - rightLimit);
+    }
+    if (pastLeft <= 0 && pastRight <= 0) return;
+    QRect& plot = layout.plot;
+    if (plot.width() - pastLeft - pastRight < 2) return;  // no room to give
+    plot.setLeft(plot.left() + std::max(pastLeft, 0));
+    plot.setRight(plot.right() - std::max(pastRight, 0));
+    layout.xTicks = BottomTicks(metrics, layout.ranges, plot.width(), layout.xLabelWidth);
+  }
+}
+
+int TChart::BottomTickPixel(const Layout& layout, double tick) {
+  const QRect& plot = layout.plot;
+  const Ranges& r = layout.ranges;
+  return plot.left() +
+         static_cast<int>(std::lround((tick - r.xMin) / (r.xMax - r.xMin) * (plot.width() - 1)));
 }
 
 void TChart::LayOutLegend(Layout& layout, const QFontMetrics& metrics, int& bottom) const {
@@ -277,8 +312,7 @@ void TChart::DrawAxes(QPainter& painter, const Layout& layout) const {
   }
   const int labelWidth = layout.xLabelWidth;
   for (double tick : layout.xTicks) {
-    const int x = plot.left() +
-                  static_cast<int>(std::lround((tick - r.xMin) / (r.xMax - r.xMin) * (plot.width() - 1)));
+    const int x = BottomTickPixel(layout, tick);
     painter.drawLine(x, plot.bottom(), x, plot.bottom() + kTickLength);
     const QRect label(x - labelWidth, plot.bottom() + kTickLength + 2, 2 * labelWidth, rowHeight);
     painter.drawText(label, Qt::AlignHCenter | Qt::AlignTop, BottomLabel(tick));

@@ -420,6 +420,50 @@ TEST_F(ChartTest, AHeldPictureIsDrawnOnceWhenTheUpdateEnds) {
   EXPECT_GT(Count(after, QColor(255, 0, 0)), 50);
 }
 
+// Time labels under narrow value labels: the first one, centred on the plot's left edge, and
+// every other one are drawn whole inside the chart's frame, at any width.
+TEST_F(ChartTest, BottomAxisLabelsAreDrawnWholeInsideTheChart) {
+  const QString label = QStringLiteral("24-03-05 14:00:00");
+  chart.SetColor(clWhite);
+  chart.SetBackColor(clWhite);
+  chart.SetLegendVisible(false);
+  chart.SetLeftAxisMinMax(0, 1);
+  chart.SetBottomAxisLabelStyle(TAxisLabelStyle::Mark);
+  TFastLineSeries* series = chart.AddSeries();
+  series->AddValues(std::vector<float>(1000, 0.5f).data(), 1000);
+  chart.SetXLabelSource([&](std::int64_t) { return label; });
+  const int labelWidth = chart.fontMetrics().horizontalAdvance(label);
+  for (const int width : {600, 333, 1000}) {
+    chart.resize(width, 300);
+    const QImage image = Render();
+    const QRect plot = chart.PlotRect();
+    // The columns with ink in the row band of the bottom axis labels.
+    const int top = plot.bottom() + TChart::kTickLength + 2;
+    std::vector<bool> ink(width, false);
+    for (int y = top; y < top + chart.fontMetrics().height(); ++y) {
+      for (int x = 0; x < width; ++x) ink[x] = ink[x] || qGray(image.pixel(x, y)) < 100;
+    }
+    for (int x = 0; x <= TChart::kFrameWidth; ++x) {
+      EXPECT_FALSE(ink[x] || ink[width - 1 - x]) << "at the frame, width " << width;
+    }
+    // Labels are runs of ink apart by more than a blank; each is as wide as its text.
+    std::vector<int> runs;
+    int start = -1;
+    int last = -100;
+    for (int x = 0; x < width; ++x) {
+      if (!ink[x]) continue;
+      if (x - last > 8) {
+        if (start >= 0) runs.push_back(last - start + 1);
+        start = x;
+      }
+      last = x;
+    }
+    if (start >= 0) runs.push_back(last - start + 1);
+    ASSERT_FALSE(runs.empty()) << width;
+    for (const int run : runs) EXPECT_GE(run, labelWidth - 4) << "a label cut, width " << width;
+  }
+}
+
 TEST_F(ChartTest, DrawPaintsTheWholeChartIntoAnyPainterAndThePreviewIsModal) {
   chart.SetLeftAxisMinMax(0, 10);
   chart.SetBackColor(clWhite);
