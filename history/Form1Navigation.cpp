@@ -177,7 +177,9 @@ void TForm1::Chart2MouseMove(Qt::KeyboardModifiers, int x, int y) {
     const TFastLineSeries& series = *Chart2->Series(i);
     if (point >= series.Count()) continue;
     QLineEdit& edit = *ChannelControlList[i].ValueEdit;
-    edit.setText(QString::fromStdString(ValueText(series.YValue(point))));
+    const QString text = QString::fromStdString(ValueText(series.YValue(point)));
+    if (text == edit.text()) continue;  // a move along the same point changes no value
+    edit.setText(text);
     // From the first character: the end of a long text ("2346E5" of "1.2346E5") misleads.
     edit.setCursorPosition(0);
   }

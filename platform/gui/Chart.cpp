@@ -524,7 +524,7 @@ void TChart::DrawCrossHair(QPainter& painter, const QRect& region) const {
         out[column - part.left()] = shown(column, row);
       }
     }
-    painter.drawImage(part.topLeft(), pixels);
+    DrawImagePart(painter, part, pixels, QPoint(0, 0));
   };
   if (vertical) drawLine(QRect(at.x(), plot.top(), 1, plot.height()));
   if (horizontal) drawLine(QRect(plot.left(), at.y(), plot.width(), 1));
@@ -560,11 +560,37 @@ void TChart::paintEvent(QPaintEvent* event) {
   // A held picture is shown as it stood, unless there is none of the widget's size yet.
   if ((cacheDirty_ && updateDepth_ == 0) || cache_.size() != size()) RenderCache();
   QPainter painter(this);
-  painter.drawImage(event->rect(), cache_, event->rect());
-  if (crossHair_) DrawCrossHair(painter, event->rect());
+  // Rectangle by rectangle: a moved cross-hair leaves four thin lines to paint, whose bounding
+  // rectangle is the whole chart.
+  for (const QRect& part : event->region()) {
+    CopyPicture(painter, part);
+    if (crossHair_) DrawCrossHair(painter, part);
+  }
   if (drag_ == Drag::Zoom) {
     painter.setPen(QPen(ToQColor(ToTColor(ToQColor(BackColor())) ^ 0xFFFFFF), 1, Qt::DashLine));
     painter.drawRect(QRect(dragStart_, dragLast_).normalized());
+  }
+}
+
+void TChart::CopyPicture(QPainter& painter, const QRect& part) const {
+  DrawImagePart(painter, part, cache_, part.topLeft());
+}
+
+void TChart::DrawImagePart(QPainter& painter, const QRect& target, const QImage& source,
+                           const QPoint& from) {
+  // Qt's raster engine hands a copy of more than about a hundred rows to its thread pool, whose
+  // wake-ups cost far more than the pixels of a thin column (a cross-hair's): such a column is
+  // copied in bands that stay below that.
+  constexpr int kThinColumn = 8;
+  constexpr int kBandRows = 64;
+  if (target.width() > kThinColumn) {
+    painter.drawImage(target, source, QRect(from, target.size()));
+    return;
+  }
+  for (int row = 0; row < target.height(); row += kBandRows) {
+    const int rows = std::min(kBandRows, target.height() - row);
+    painter.drawImage(QRect(target.left(), target.top() + row, target.width(), rows), source,
+                      QRect(from.x(), from.y() + row, target.width(), rows));
   }
 }
 

@@ -280,6 +280,11 @@ class TChart : public QWidget {
   void SetOrderedAxis(TChartAxis& axis, double minimum, double maximum);
   void SaveScalesOnce();
   void PanBy(const QPoint& pixels);
+  // Copies `part` of the cached picture to the painter.
+  void CopyPicture(QPainter& painter, const QRect& part) const;
+  // Draws the pixels of `source` from `from` on into `target`.
+  static void DrawImagePart(QPainter& painter, const QRect& target, const QImage& source,
+                            const QPoint& from);
   // Draws the cross-hair's pixels that lie in `region` over the picture.
   void DrawCrossHair(QPainter& painter, const QRect& region) const;
   // Marks the widget's row and column through `at` for repainting.
