@@ -1,9 +1,11 @@
 // Chart navigation and the cross-hair read-out of the history window.
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QSlider>
@@ -118,6 +120,36 @@ TEST_F(NavigationTest, ReadOutAtTheLastPointAndOutsideThePlot) {
   EXPECT_FALSE(form->Chart2->CrossHair());
   EXPECT_EQ(Picture(), picture);
   EXPECT_EQ(form->Label_histr_oncross->text(), text);
+}
+
+TEST_F(NavigationTest, MovesRepaintNoCurveAndReadTheValuesUnderTheMouse) {
+  OpenThousandPoints();
+  QApplication::processEvents();
+  const QImage clean = Picture();
+  const std::int64_t draws = form->Chart2->PictureDraws();
+  const QRect plot = form->Chart2->PlotRect();
+  for (int step = 0; step <= 10; ++step) {
+    // Point k of 1,000 lies at the fraction k / 999 of the plot's width.
+    const std::int64_t k = step * 99;
+    const int x = form->Chart2->BottomAxisPixelOf(static_cast<double>(k));
+    const QPointF at(x, plot.top() + 10 + step);
+    QMouseEvent move(QEvent::MouseMove, at, form->Chart2->mapToGlobal(at), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(form->Chart2, &move);
+    QApplication::processEvents();
+    EXPECT_EQ(form->Chart2->CrossHair(), QPoint(x, plot.top() + 10 + step));
+    const std::int64_t shown = std::stoll(form->ChannelControlList[0].ValueEdit->text().toStdString());
+    // The point under the pixel: k, give or take the pixel's rounding and the read-out's scale
+    // (the index runs over PointsShown = 1,000 positions on a span of 999).
+    EXPECT_LE(std::abs(shown - RecordValue(k, 0)), 20) << k;
+    EXPECT_EQ(form->ChannelControlList[2].ValueEdit->text().toStdString(),
+              std::to_string(shown + 2));
+  }
+  EXPECT_EQ(form->Chart2->PictureDraws(), draws) << "a move redraws no curve";
+  // The picture on the screen is the cached one with the cross-hair over it.
+  EXPECT_FALSE(Picture() == clean);
+  form->Chart2->ClearCrossHair();
+  EXPECT_TRUE(Picture() == clean);
 }
 
 TEST_F(NavigationTest, ReadOutsShowTheirTextFromTheFirstCharacter) {
