@@ -8,8 +8,8 @@
 #include "history/ColorPanel.h"
 #include "history/DatePickers.h"
 #include "history/Form1.h"
-#include "platform/gui/Chart.h"
 #include "platform/Memory.h"
+#include "platform/gui/Chart.h"
 #include "platform/gui/Dialogs.h"
 
 void TForm1::Button1Click() {
@@ -34,8 +34,12 @@ void TForm1::Button1Click() {
         refusal.empty() ? SearchWindow(timeline, startMs, endMs) : TSearchWindow{};
     // A window is read whole, so one whose values cannot be held is refused before any is read.
     if (refusal.empty()) {
+      // The curves shown now give their memory back before the window's are made.
+      const std::int64_t available = AvailableMemoryBytes();
+      const std::int64_t held =
+          HistoryViewState.PointsShown * Chart2->SeriesCount() * std::int64_t{sizeof(float)};
       refusal = WindowMemoryRefusal(window.Points, ShownChannelCount(reader), timeline.IntervalMs,
-                                    AvailableMemoryBytes());
+                                    available > 0 ? available + held : 0);
     }
     if (refusal.empty()) {
       ShowSearchWindow(reader, window, startMs);

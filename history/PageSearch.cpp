@@ -89,7 +89,13 @@ std::string WindowMemoryRefusal(std::int64_t points, int channels, std::int64_t 
                      "), more than can be held";
   if (availableBytes > 0) text += " with the " + SizeText(availableBytes) + " of memory available";
   text += ". The longest window that can be shown is " + std::to_string(longest) + " records";
-  if (intervalMs > 0) text += " (" + SpanText(longest * intervalMs) + ")";
+  if (intervalMs > 0) {
+    const __int128 spanMs = static_cast<__int128>(longest) * intervalMs;
+    text += " (" +
+            SpanText(static_cast<std::int64_t>(std::min<__int128>(
+                spanMs, std::numeric_limits<std::int64_t>::max()))) +
+            ")";
+  }
   return text + ".";
 }
 

@@ -7,8 +7,10 @@
 // visible line are drawn, clipped to the plot area, in the order they were added (the last on
 // top). Lines 1 pixel wide are drawn by TLineRaster (ChartRaster.h) straight into the pixels
 // when the picture goes into a 32-bit image without transform (the cached picture, or Draw into
-// such an image): every pixel is written once however many curves cross it, so 5,760 curves of
-// 1,000 points draw in some 50 ms even when every point jumps across the plot. Wider lines, and
+// such an image): every pixel is written once however many curves cross it, and a picture of
+// many points is drawn in up to four vertical stripes at the same time (DrawLines), so 5,760
+// curves of 1,000 points draw in some 15 ms even when every point jumps across the plot, and
+// 128 curves of 20,000 points in a few. Wider lines, and
 // every line on other devices (printers), go through QPainter with at most four points per pixel
 // column (ColumnPolyline). The two give the same picture to within a pixel (ChartRaster.h).
 //

@@ -118,16 +118,17 @@ class ScopedAvailableMemory {
 
 TEST_F(ViewerSearchTest, WindowTooLongForTheMemoryIsRefusedWithTheLongestThatCanBeShown) {
   const TDateTime start = TestTime(0, 0, 0);
-  WriteAndOpen("s.vq", 4, 60000, 1, start);
-  // 1 MB available: a window may take 750,000 bytes, 46,875 records of 4 channels.
+  WriteAndOpen("s.vq", 4, 80000, 1, start);
+  // 1 MB available, and the 320,000 bytes of the page shown, which go before a window is read:
+  // a window may take three quarters of 1.32 MB, 61,875 records of 4 channels.
   const ScopedAvailableMemory memory(1'000'000);
-  Search(start, MsToDateTime(DateTimeToMs(start) + 49'999'000));
+  Search(start, MsToDateTime(DateTimeToMs(start) + 64'999'000));
   ASSERT_EQ(messageBoxes.size(), 1);
   const QString& message = messageBoxes[0];
-  EXPECT_TRUE(message.contains(QStringLiteral("50000 records of 4 channels (0.8 MB)")))
+  EXPECT_TRUE(message.contains(QStringLiteral("65000 records of 4 channels (1.0 MB)")))
       << message.toStdString();
-  EXPECT_TRUE(message.contains(QStringLiteral("1.0 MB of memory available")));
-  EXPECT_TRUE(message.contains(QStringLiteral("46875 records (13 hours 1 minute)")));
+  EXPECT_TRUE(message.contains(QStringLiteral("1.3 MB of memory available")));
+  EXPECT_TRUE(message.contains(QStringLiteral("61875 records (17 hours 11 minutes)")));
   // Nothing read: the first page stays, and the window stays usable.
   EXPECT_EQ(form->Chart2->Series(1)->Count(), 20000);
   EXPECT_EQ(HistoryViewState.PointsShown, 20000);
@@ -135,10 +136,10 @@ TEST_F(ViewerSearchTest, WindowTooLongForTheMemoryIsRefusedWithTheLongestThatCan
   EXPECT_FALSE(form->Panel_histread_progress->isVisibleTo(form.get()));
 
   // The longest window that can be shown is read whole.
-  Search(start, MsToDateTime(DateTimeToMs(start) + 46'874'000));
+  Search(start, MsToDateTime(DateTimeToMs(start) + 61'874'000));
   EXPECT_TRUE(messageBoxes.isEmpty()) << messageBoxes.join(" ").toStdString();
-  ASSERT_EQ(form->Chart2->Series(3)->Count(), 46875);
-  EXPECT_EQ(form->Chart2->Series(3)->YValue(46874), RecordValue(46874, 3));
+  ASSERT_EQ(form->Chart2->Series(3)->Count(), 61875);
+  EXPECT_EQ(form->Chart2->Series(3)->YValue(61874), RecordValue(61874, 3));
 }
 
 TEST(WindowMemoryTest, NoCurveHoldsMoreThanAnIntOfPointsWhateverTheMemory) {
