@@ -43,8 +43,9 @@ class HistoryExport {
  public:
   // Reads and checks the history file's header. Fails with Missing or Io when the file cannot be
   // opened or read, and with BadContent (the message names the file and the fault) for a header
-  // the reader refuses or a file the viewer cannot show (HistoryFileRefusal: channel count
-  // outside 1..128, interval 0, times past the last date).
+  // the reader refuses or a file the viewer cannot show (HistoryFileRefusal: no channel,
+  // interval 0, times past the last date). Of a file of more than 128 channels only the first
+  // 128 can be selected (`selected` has one flag per channel the viewer shows).
   FileStatus Open(const std::string& historyPath);
 
   // REQUIRES for the rest: Open succeeded.

@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QTimeEdit>
 
+#include <algorithm>
+
 #include "history/DatePickers.h"
 #include "history/ExportFile.h"
 #include "history/Form1.h"
@@ -27,6 +29,8 @@ const char kRangeTail[] = "         ";
 const char kRangeRefused[] = "The Time Range is not correct!";
 const char kStepRefused[] = "The Interval Time must be a whole number of at least 0!";
 const char kExportDone[] = "Data Export is finished!";
+// Moves of the export gauge over its whole range (far more than its pixels or percent steps).
+constexpr int kGaugeSteps = 1000;
 // The design's font, 11 pixels high.
 constexpr int kFontPixelSize = 11;
 
@@ -155,9 +159,16 @@ void TForm2::ExportRange(TDateTime start, TDateTime end, std::int32_t step) {
   CGauge1->setValue(0);
   if (!SaveDialog_histr.Execute(this)) return;
 
+  // The gauge counts the lines written. It is moved in steps finer than its bar and its percent
+  // text can show, not at every line: each move makes it measure its text anew.
+  const int lineStep = std::max(1, CGauge1->maximum() / kGaugeSteps);
+  int lines = 0;
   const FileStatus written =
       exporter.Write(SaveDialog_histr.FileName().toStdString(), start, end, step,
-                     CurveSelectedFlags, [this] { CGauge1->setValue(CGauge1->value() + 1); });
+                     CurveSelectedFlags, [&] {
+                       if (++lines % lineStep == 0) CGauge1->setValue(lines);
+                     });
+  CGauge1->setValue(std::min(lines, CGauge1->maximum()));
   Message(written.ok() ? QString::fromLatin1(kExportDone)
                        : QString::fromStdString(written.Message));
   CGauge1->setValue(0);

@@ -56,6 +56,8 @@ const std::vector<int> kStatusPanelWidths = {500, 140, 50, 50, 50};
 // The alias edit holds a DevName.dat entry's text.
 constexpr int kAliasEditMaxBytes = kAliasTextBytes;
 constexpr int kRangeEditMaxBytes = 40;
+// XOR mask of the cross-hair's pen over the chart's back colour: red over any back colour.
+constexpr TColor kCrossHairColorMask = 255;
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
@@ -252,10 +254,8 @@ void TForm1::FormCreate() {
   CurveSelectedFlags.fill(1);
   Button1->setEnabled(false);
   SetEnglishTexts();
-  CrossHairX = -1;
-  CrossHairY = -1;
-  CrossHairColorMask = 255;
-  CrossHairPenStyle = Qt::SolidLine;
+  Chart2->ClearCrossHair();
+  Chart2->SetCrossHairPen(kCrossHairColorMask, Qt::SolidLine);
   BusyReading = 1;
   HistoryViewState.CurrentDir = CurrentDirectory();
   LoadChannelAliases();

@@ -186,12 +186,8 @@ class TForm1 : public QWidget {
   // ---- Fields of the window ----
   // The side-panel rows of the open file, one per channel in channel order; empty before an open.
   std::vector<TChannelControls> ChannelControlList;
-  // The cross-hair now drawn (Form1Navigation.cpp): X = -1 when none is.
-  int CrossHairX = -1;
-  int CrossHairY = -1;
-  // XOR mask applied to the chart's back colour for the cross-hair's pen (255: red over white).
-  TColor CrossHairColorMask = 255;
-  Qt::PenStyle CrossHairPenStyle = Qt::SolidLine;
+  // The cross-hair is the chart's own overlay (TChart::SetCrossHair): the window keeps no
+  // position or pixels of it.
   // 1 until the first file has been read and while a page or window is read: the cross-hair
   // read-out does nothing meanwhile.
   std::uint8_t BusyReading = 1;
@@ -205,8 +201,8 @@ class TForm1 : public QWidget {
 
   // ---- Opening a history file (Form1Open.cpp) ----
   void but_open_histr_dataClick();
-  // Rebuilds the side panel and both channel combo boxes for the channels of `header`
-  // (REQUIRES: 1 <= ChannelCount <= 128 and one series per channel in Chart2).
+  // Rebuilds the side panel and both channel combo boxes for the first 128 channels of
+  // `header` (REQUIRES: one series per such channel in Chart2).
   void BuildChannelPanel(const THistoryFileHeader& header);
   // Deletes every control of ChannelControlList and empties it.
   void FreeChannelPanel();
@@ -239,9 +235,10 @@ class TForm1 : public QWidget {
   void SyncTimeTrackBar();
   void Button5Click();
   void Chart2MouseMove(Qt::KeyboardModifiers shift, int x, int y);
+  // Shows the cross-hair through (x, y), in place of the one shown before.
   void DrawCrossHair(int x, int y);
   // Bound to the AfterDrawValues of the series that opening, paging (series 0 only) and
-  // searching create.
+  // searching create: a redrawn picture comes without the cross-hair, until the mouse moves.
   void Series65AfterDrawValues();
   // Wires Chart2's own events (zoom, scroll, undo zoom, mouse move) to the handlers above;
   // called once by the constructor. The buttons and the track bar are wired by the constructor.
@@ -288,11 +285,13 @@ class TForm1 : public QWidget {
   // at all (gone, unreadable) is not reported.
   bool OpenShowableFile(HistoryFileReader& reader, const std::string& path) const;
   // Opens HistoryFilePath again for a page or a search, as OpenShowableFile does: true when it
-  // can still be shown and has the channel count of the one shown (the side panel's rows match
-  // its channels).
+  // can still be shown and shows as many channels as the one shown (the side panel's rows match
+  // its curves).
   bool ReopenShownFile(HistoryFileReader& reader) const;
-  // The search's reading once the range and the file have passed their checks.
-  void ShowSearchWindow(const HistoryFileReader& reader, std::int64_t startMs, std::int64_t endMs);
+  // The search's reading of `window` (labelled from startMs) once the range, the file and the
+  // memory the window needs have passed their checks.
+  void ShowSearchWindow(const HistoryFileReader& reader, const TSearchWindow& window,
+                        std::int64_t startMs);
   // The last steps of every reading handler, whatever its outcome: progress hidden, zoom undone.
   void FinishReading();
   // Replaces the curves with the page that starts at record `firstRecord` (untitled series in

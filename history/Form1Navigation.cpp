@@ -143,20 +143,15 @@ void TForm1::Button5Click() {
 
 // ---- Cross-hair and read-out ---------------------------------------------------------------
 
-void TForm1::DrawCrossHair(int x, int y) {
-  Chart2->XorCrossHair(x, y, CrossHairColorMask, CrossHairPenStyle);
-}
+void TForm1::DrawCrossHair(int x, int y) { Chart2->SetCrossHair(QPoint(x, y)); }
 
 void TForm1::Chart2MouseMove(Qt::KeyboardModifiers, int x, int y) {
   if (BusyReading == 1) return;
-  if (CrossHairX != -1) {  // drawn again at the same place, the old cross-hair goes
-    DrawCrossHair(CrossHairX, CrossHairY);
-    CrossHairX = CrossHairY = -1;
+  if (!Chart2->PlotRect().contains(x, y)) {  // the read-out keeps its last text
+    Chart2->ClearCrossHair();
+    return;
   }
-  if (!Chart2->PlotRect().contains(x, y)) return;  // the read-out keeps its last text
   DrawCrossHair(x, y);
-  CrossHairX = x;
-  CrossHairY = y;
   if (Chart2->SeriesCount() == 0) return;
 
   double lo = 0, hi = 0;
@@ -181,13 +176,17 @@ void TForm1::Chart2MouseMove(Qt::KeyboardModifiers, int x, int y) {
   for (int i = 0; i < rows; ++i) {
     const TFastLineSeries& series = *Chart2->Series(i);
     if (point >= series.Count()) continue;
-    ChannelControlList[i].ValueEdit->setText(
-        QString::fromStdString(ValueText(series.YValue(point))));
+    QLineEdit& edit = *ChannelControlList[i].ValueEdit;
+    const QString text = QString::fromStdString(ValueText(series.YValue(point)));
+    if (text == edit.text()) continue;  // a move along the same point changes no value
+    edit.setText(text);
+    // From the first character: the end of a long text ("2346E5" of "1.2346E5") misleads.
+    edit.setCursorPosition(0);
   }
 }
 
 void TForm1::Series65AfterDrawValues() {
-  // The chart has just drawn its picture anew, without the old cross-hair: the next mouse move
-  // must not draw that one again (which would leave it on the screen).
-  CrossHairX = CrossHairY = -1;
+  // The picture has just been drawn anew (new data, colours or axes): the cross-hair that stood
+  // over the old one goes until the mouse moves again.
+  Chart2->ClearCrossHair();
 }

@@ -29,13 +29,12 @@
 namespace {
 
 const QString kReadingHint = QStringLiteral("It is reading the historical data, please wait!");
-// Records are read in blocks of about this many bytes (one read per block rather than one per
-// record).
-constexpr std::int64_t kReadBlockBytes = 256 * 1024;
-// The gauge is repainted after a block when this long has passed since its last repaint: each
-// repaint also redraws the growing curves, which costs more than the reading itself when done
-// after every block (128 curves of 20,000 points take about 40 blocks).
-constexpr qint64 kProgressRepaintMs = 250;
+// Records are read sequentially in blocks of about this many bytes (one read per block rather
+// than one per record).
+constexpr std::int64_t kReadBlockBytes = 1024 * 1024;
+// The gauge repaints itself as its value moves; whatever else changed in the window meanwhile
+// is painted after a block when this long has passed since it last was.
+constexpr qint64 kWindowRepaintMs = 250;
 
 // Side-panel rows: one per channel below "ALL", 22 pixels apart.
 constexpr int kRowTop = 28;
@@ -64,26 +63,38 @@ QLineEdit* NewValueEdit(QWidget* parent) {
   font.setPointSize(kValueFontPointSize);
   font.setBold(true);
   edit->setFont(font);
-  edit->setStyleSheet(QStringLiteral("color: blue"));
+  // Blue text by the palette: a style sheet per edit would cost a style of its own for each of
+  // up to 128 rows.
+  QPalette palette = edit->palette();
+  palette.setColor(QPalette::Text, Qt::blue);
+  edit->setPalette(palette);
   return edit;
 }
 
 }  // namespace
 
 void TForm1::but_open_histr_dataClick() {
+  std::string notice;
   if (open_histr_data.Execute(this)) {
     HistoryFileReader reader;
     if (OpenShowableFile(reader, QFile::encodeName(open_histr_data.FileName()).toStdString())) {
       ShowOpenedFile(reader);
+      notice = ChannelCutNotice(reader);
     }
   }
   Button1->setEnabled(true);
   FinishReading();
+  // Once, over the curves shown: a file of more than 128 channels is shown cut down.
+  if (!notice.empty()) {
+    ShowMessageBox(QString::fromStdString(notice), QCoreApplication::applicationName());
+  }
 }
 
 void TForm1::ShowOpenedFile(const HistoryFileReader& reader) {
+  // The curves are drawn once, when everything has been read, not at each step of the gauge.
+  const TChartUpdate holdPicture(*Chart2);
   THistoryViewState& state = HistoryViewState;
-  const int channels = reader.ChannelCount();
+  const int channels = ShownChannelCount(reader);
   const TRecordTimeline timeline = TRecordTimeline::Of(reader);
   const std::int64_t pageRecords = std::min<std::int64_t>(timeline.RecordCount, kPageRecordLimit);
   BusyReading = 1;
@@ -111,7 +122,7 @@ void TForm1::ShowOpenedFile(const HistoryFileReader& reader) {
   state.FileEndTime = MsToDateTime(timeline.EndMs());
 
   const std::int64_t read = PlotRecords(reader, 0, pageRecords, timeline.StartMs);
-  MovePageState(channels, 0, read, timeline);
+  MovePageState(reader.ChannelCount(), 0, read, timeline);
   Button_histr_back->setEnabled(false);
   Button_histr_next->setEnabled(read == kPageRecordLimit);
 
@@ -201,11 +212,21 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
   CGauge1->setValue(0);
   RepaintWhileReading();
 
-  const int channels = reader.ChannelCount();
+  // Whole records are read; the curves take their first channels (all but in a file of more
+  // than 128).
+  const int recordValues = reader.ChannelCount();
+  const int curves = ShownChannelCount(reader);
   const std::int64_t intervalMs = TRecordTimeline::Of(reader).IntervalMs;
+  // Series 0's point j is labelled with the time firstLabelMs + j·interval: formatted when it is
+  // shown (an axis label, the read-out), not for each of the records read.
+  TChart* chart = Chart2;
+  chart->SetXLabelSource([chart, firstLabelMs, intervalMs](std::int64_t x) {
+    if (chart->SeriesCount() == 0 || x < 0 || x > chart->Series(0)->LastX()) return QString();
+    return DisplayTime(firstLabelMs + x * intervalMs);
+  });
   const std::int64_t blockRecords =
-      std::max<std::int64_t>(1, kReadBlockBytes / (std::int64_t(channels) * sizeof(float)));
-  std::vector<float> block(static_cast<std::size_t>(blockRecords * channels));
+      std::max<std::int64_t>(1, kReadBlockBytes / (std::int64_t(recordValues) * sizeof(float)));
+  std::vector<float> block(static_cast<std::size_t>(blockRecords * recordValues));
   std::int64_t done = 0;
   HistoryViewState.PointsShown = 0;
   QElapsedTimer sinceRepaint;
@@ -215,15 +236,13 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
     std::int64_t got = 0;
     // A file that has become shorter ends the reading at its last whole record.
     (void)reader.ReadRecords(first + done, wanted, block.data(), &got);
-    for (std::int64_t r = 0; r < got; ++r) {
-      const float* values = block.data() + r * channels;
-      Chart2->Series(0)->AddY(values[0], DisplayTime(firstLabelMs + (done + r) * intervalMs));
-      for (int i = 1; i < channels; ++i) Chart2->Series(i)->AddY(values[i]);
+    for (int i = 0; i < curves; ++i) {
+      Chart2->Series(i)->AddValues(block.data() + i, static_cast<int>(got), recordValues);
     }
     done += got;
     HistoryViewState.PointsShown = done;
     CGauge1->setValue(static_cast<int>(std::min<std::int64_t>(done, CGauge1->maximum())));
-    if (sinceRepaint.elapsed() >= kProgressRepaintMs) {
+    if (sinceRepaint.elapsed() >= kWindowRepaintMs) {
       RepaintWhileReading();
       sinceRepaint.restart();
     }
@@ -243,7 +262,7 @@ bool TForm1::OpenShowableFile(HistoryFileReader& reader, const std::string& path
 
 bool TForm1::ReopenShownFile(HistoryFileReader& reader) const {
   return OpenShowableFile(reader, HistoryViewState.HistoryFilePath) &&
-         reader.ChannelCount() == static_cast<int>(ChannelControlList.size());
+         ShownChannelCount(reader) == static_cast<int>(ChannelControlList.size());
 }
 
 void TForm1::FinishReading() {

@@ -45,16 +45,17 @@ void TForm1::Button_histr_backClick() {
 }
 
 bool TForm1::ShowPage(const HistoryFileReader& reader, std::int64_t firstRecord) {
+  // The curves are drawn once, when the page has been read.
+  const TChartUpdate holdPicture(*Chart2);
   const TRecordTimeline timeline = TRecordTimeline::Of(reader);
-  const int channels = reader.ChannelCount();
   const std::int64_t first = std::min(firstRecord, timeline.RecordCount);
   const std::int64_t pageRecords =
       std::min<std::int64_t>(timeline.RecordCount - first, kPageRecordLimit);
   // Series made by paging carry no titles and the chart's own colours; only series 0 reports
   // its drawing.
-  ReplaceSeries(channels, pageRecords);
+  ReplaceSeries(ShownChannelCount(reader), pageRecords);
   BindAfterDrawValues(*Chart2->Series(0));
   const std::int64_t read = PlotRecords(reader, first, pageRecords, timeline.RecordTimeMs(first));
-  MovePageState(channels, first, read, timeline);
+  MovePageState(reader.ChannelCount(), first, read, timeline);
   return read < kPageRecordLimit;
 }

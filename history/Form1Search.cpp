@@ -8,6 +8,7 @@
 #include "history/ColorPanel.h"
 #include "history/DatePickers.h"
 #include "history/Form1.h"
+#include "platform/Memory.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/Dialogs.h"
 
@@ -27,9 +28,21 @@ void TForm1::Button1Click() {
   HistoryFileReader reader;
   if (ReopenShownFile(reader)) {
     // A file shown with a record interval of 0 has no record at a time to start from.
-    const std::string refusal = HistoryFileRefusal(reader);
+    std::string refusal = HistoryFileRefusal(reader);
+    const TRecordTimeline timeline = TRecordTimeline::Of(reader);
+    const TSearchWindow window =
+        refusal.empty() ? SearchWindow(timeline, startMs, endMs) : TSearchWindow{};
+    // A window is read whole, so one whose values cannot be held is refused before any is read.
     if (refusal.empty()) {
-      ShowSearchWindow(reader, startMs, endMs);
+      // The curves shown now give their memory back before the window's are made.
+      const std::int64_t available = AvailableMemoryBytes();
+      const std::int64_t held =
+          HistoryViewState.PointsShown * Chart2->SeriesCount() * std::int64_t{sizeof(float)};
+      refusal = WindowMemoryRefusal(window.Points, ShownChannelCount(reader), timeline.IntervalMs,
+                                    available > 0 ? available + held : 0);
+    }
+    if (refusal.empty()) {
+      ShowSearchWindow(reader, window, startMs);
     } else {
       ShowMessageBox(QString::fromStdString(refusal), QCoreApplication::applicationName());
     }
@@ -37,11 +50,12 @@ void TForm1::Button1Click() {
   FinishReading();
 }
 
-void TForm1::ShowSearchWindow(const HistoryFileReader& reader, std::int64_t startMs,
-                              std::int64_t endMs) {
+void TForm1::ShowSearchWindow(const HistoryFileReader& reader, const TSearchWindow& window,
+                              std::int64_t startMs) {
+  // The curves are drawn once, when the window has been read.
+  const TChartUpdate holdPicture(*Chart2);
   BusyReading = 1;
-  const TSearchWindow window = SearchWindow(TRecordTimeline::Of(reader), startMs, endMs);
-  const int channels = reader.ChannelCount();
+  const int channels = ShownChannelCount(reader);
   ReplaceSeries(channels, window.Points);
   for (int i = 0; i < channels; ++i) {
     TFastLineSeries* series = Chart2->Series(i);

@@ -1,6 +1,7 @@
 #include "history/PageSearch.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <limits>
 
 namespace {
@@ -9,6 +10,30 @@ constexpr std::int64_t kMsPerSecond = 1000;
 // Always two points in a search window, when the file holds them.
 constexpr std::int64_t kLeastSearchPoints = 2;
 constexpr std::string_view kTimeRangeTail = "         ";  // nine blanks
+
+// "1.5 GB", "80.0 MB": bytes in units of 10^9 or 10^6, one decimal.
+std::string SizeText(std::int64_t bytes) {
+  const bool giga = bytes >= 1'000'000'000;
+  char text[32];
+  std::snprintf(text, sizeof text, "%.1f %s", static_cast<double>(bytes) / (giga ? 1e9 : 1e6),
+                giga ? "GB" : "MB");
+  return text;
+}
+
+// "3 days 7 hours", "5 hours 20 minutes", "12 minutes 30 seconds": a time span, to the
+// second, by its two largest units.
+std::string SpanText(std::int64_t ms) {
+  const std::int64_t seconds = ms / kMsPerSecond;
+  const std::int64_t minutes = seconds / 60;
+  const std::int64_t hours = minutes / 60;
+  const std::int64_t days = hours / 24;
+  auto count = [](std::int64_t n, const char* unit) {
+    return std::to_string(n) + " " + unit + (n == 1 ? "" : "s");
+  };
+  if (days > 0) return count(days, "day") + " " + count(hours % 24, "hour");
+  if (hours > 0) return count(hours, "hour") + " " + count(minutes % 60, "minute");
+  return count(minutes, "minute") + " " + count(seconds % 60, "second");
+}
 
 }  // namespace
 
@@ -25,11 +50,7 @@ std::int64_t TRecordTimeline::RecordTimeMs(std::int64_t k) const {
 
 std::string HistoryFileShowRefusal(const HistoryFileReader& reader) {
   const std::string refused = reader.Path() + " cannot be shown or exported: ";
-  const int channels = reader.ChannelCount();
-  if (channels < 1 || channels > kViewerMaxChannels) {
-    return refused + "it holds " + std::to_string(channels) +
-           " channels, and the viewer holds 1 to " + std::to_string(kViewerMaxChannels) + ".";
-  }
+  if (reader.ChannelCount() < 1) return refused + "it holds no channel.";
   if (!IsInDateRange(MsToDateTime(TRecordTimeline::Of(reader).EndMs()))) {
     return refused + "the times of its records run past the year 9999.";
   }
@@ -44,6 +65,38 @@ std::string HistoryFileRefusal(const HistoryFileReader& reader) {
               "records have no times.";
   }
   return refusal;
+}
+
+int ShownChannelCount(const HistoryFileReader& reader) {
+  return std::clamp(reader.ChannelCount(), 0, kViewerMaxChannels);
+}
+
+std::string ChannelCutNotice(const HistoryFileReader& reader) {
+  if (reader.ChannelCount() <= kViewerMaxChannels) return {};
+  return reader.Path() + " holds " + std::to_string(reader.ChannelCount()) +
+         " channels: the viewer shows, searches and exports its first " +
+         std::to_string(kViewerMaxChannels) + " only.";
+}
+
+std::string WindowMemoryRefusal(std::int64_t points, int channels, std::int64_t intervalMs,
+                                std::int64_t availableBytes) {
+  const std::int64_t pointBytes = std::int64_t{std::max(channels, 1)} * sizeof(float);
+  std::int64_t longest = std::numeric_limits<std::int32_t>::max();
+  if (availableBytes > 0) longest = std::min(longest, availableBytes / 4 * 3 / pointBytes);
+  if (points <= longest) return {};
+  std::string text = "This time window holds " + std::to_string(points) + " records of " +
+                     std::to_string(channels) + " channels (" + SizeText(points * pointBytes) +
+                     "), more than can be held";
+  if (availableBytes > 0) text += " with the " + SizeText(availableBytes) + " of memory available";
+  text += ". The longest window that can be shown is " + std::to_string(longest) + " records";
+  if (intervalMs > 0) {
+    const __int128 spanMs = static_cast<__int128>(longest) * intervalMs;
+    text += " (" +
+            SpanText(static_cast<std::int64_t>(std::min<__int128>(
+                spanMs, std::numeric_limits<std::int64_t>::max()))) +
+            ")";
+  }
+  return text + ".";
 }
 
 int ProgressMaximum(std::int64_t steps) {

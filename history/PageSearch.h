@@ -31,10 +31,16 @@ struct TRecordTimeline {
 // The most channels the viewer holds (series, check boxes, curve flags, aliases).
 inline constexpr int kViewerMaxChannels = 128;
 // Empty when the viewer can open and page the opened file; otherwise why not (English, names
-// the file): a channel count outside 1..128, or records whose times run past the last date a
-// time can hold. A record interval of 0 (the station's files when meter 0 records nothing) is
-// shown: every record then has the start time.
+// the file): no channel at all, or records whose times run past the last date a time can hold.
+// A record interval of 0 (the station's files when meter 0 records nothing) is shown: every
+// record then has the start time. A file of more than 128 channels (a station may record 5,760)
+// is shown cut down to its first 128.
 std::string HistoryFileShowRefusal(const HistoryFileReader& reader);
+// The channels of the file that the viewer shows, searches and exports: the first 128 at most.
+int ShownChannelCount(const HistoryFileReader& reader);
+// Empty for a file of at most 128 channels; otherwise the message that says, when the file is
+// opened, that only its first 128 channels are shown, searched and exported.
+std::string ChannelCutNotice(const HistoryFileReader& reader);
 // Empty when the viewer can also search and export the file; otherwise why not: the reasons of
 // HistoryFileShowRefusal, or a record interval of 0, by which the search's first record and the
 // export's positions would be divided.
@@ -77,6 +83,14 @@ struct TSearchWindow {
   std::int64_t FirstRecord = 0;  // the record at or before the start
   std::int64_t Points = 0;
 };
+// Empty when the values of a window of `points` records of `channels` curves can be held in
+// memory; otherwise the refusal, naming the window's size and the longest window that can be
+// shown (in records and as a time span of records `intervalMs` apart). A window may take three
+// quarters of `availableBytes` (0: not known, nothing is refused for want of memory), and no
+// curve holds more than 2^31 - 1 points.
+std::string WindowMemoryRefusal(std::int64_t points, int channels, std::int64_t intervalMs,
+                                std::int64_t availableBytes);
+
 // The window from startMs to endMs: the records labelled start, start + interval, ... up to the
 // last label not after the end, and always the second one too (a window shorter than one
 // interval shows two points), as far as the file holds records.

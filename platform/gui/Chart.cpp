@@ -279,6 +279,7 @@ void TChart::RemoveSeries(int index) {
 void TChart::RemoveAllSeries() {
   series_.clear();
   labels_.clear();
+  labelSource_ = nullptr;
   labelsFirstX_ = 0;
   UpdateLabelWindow();
   DataChanged();
@@ -327,9 +328,14 @@ void TChart::SetXLabel(std::int64_t x, const QString& label) {
 
 QString TChart::XLabel(std::int64_t x) const {
   if (x < labelsFirstX_ || x - labelsFirstX_ >= static_cast<std::int64_t>(labels_.size())) {
-    return QString();
+    return labelSource_ ? labelSource_(x) : QString();
   }
   return labels_[static_cast<std::size_t>(x - labelsFirstX_)];
+}
+
+void TChart::SetXLabelSource(std::function<QString(std::int64_t x)> source) {
+  labelSource_ = std::move(source);
+  Invalidate();
 }
 
 // ---- Geometry ----
@@ -457,34 +463,71 @@ void TChart::mouseReleaseEvent(QMouseEvent* event) {
   });
 }
 
-// ---- Overlay ----
+// ---- Holding the picture ----
 
-void TChart::XorCrossHair(int x, int y, TColor colorMask, Qt::PenStyle style) {
-  if (cache_.isNull()) return;
-  const TColor back = ToTColor(ToQColor(BackColor()));
-  const QRgb pen = ToQColor((back ^ colorMask) & 0xFFFFFF).rgb() & RGB_MASK;
-  ToggleXorPixels(cachePlot_, x, y, pen, style);
-  update(QRect(x, cachePlot_.top(), 1, cachePlot_.height()));
-  update(QRect(cachePlot_.left(), y, cachePlot_.width(), 1));
+void TChart::BeginUpdate() { ++updateDepth_; }
+
+void TChart::EndUpdate() {
+  if (updateDepth_ == 0) return;
+  // Repaints while the picture was held may have used up the request of the change: ask again.
+  if (--updateDepth_ == 0 && cacheDirty_) update();
 }
 
-void TChart::ToggleXorPixels(const QRect& plot, int x, int y, QRgb pen, Qt::PenStyle style) {
-  const QRect area = plot & cache_.rect();
-  const std::vector<int> pattern = PenPattern(style);
-  // The vertical line first, then the horizontal one: where they cross the pixel is toggled
-  // twice, as with any XOR pen.
-  if (x >= area.left() && x <= area.right()) {
-    for (int row = area.top(); row <= area.bottom(); ++row) {
-      if (!PatternOn(pattern, row - plot.top())) continue;
-      reinterpret_cast<QRgb*>(cache_.scanLine(row))[x] ^= pen;
+// ---- Cross-hair overlay ----
+
+void TChart::SetCrossHair(const QPoint& at) {
+  if (crossHair_ == at) return;
+  if (crossHair_) UpdateLinesThrough(*crossHair_);
+  crossHair_ = at;
+  UpdateLinesThrough(at);
+}
+
+void TChart::ClearCrossHair() {
+  if (!crossHair_) return;
+  UpdateLinesThrough(*crossHair_);
+  crossHair_.reset();
+}
+
+void TChart::SetCrossHairPen(TColor colorMask, Qt::PenStyle style) {
+  crossHairMask_ = colorMask;
+  crossHairStyle_ = style;
+  if (crossHair_) UpdateLinesThrough(*crossHair_);
+}
+
+void TChart::UpdateLinesThrough(const QPoint& at) {
+  update(QRect(at.x(), 0, 1, height()));
+  update(QRect(0, at.y(), width(), 1));
+}
+
+void TChart::DrawCrossHair(QPainter& painter, const QRect& region) const {
+  const QRect plot = cachePlot_ & cache_.rect();
+  const QPoint at = *crossHair_;
+  const TColor back = ToTColor(ToQColor(BackColor()));
+  const QRgb pen = ToQColor((back ^ crossHairMask_) & 0xFFFFFF).rgb() & RGB_MASK;
+  const std::vector<int> pattern = PenPattern(crossHairStyle_);
+  const bool vertical = at.x() >= plot.left() && at.x() <= plot.right();
+  const bool horizontal = at.y() >= plot.top() && at.y() <= plot.bottom();
+  // As with an XOR pen, a pixel that both lines cover is toggled twice.
+  auto shown = [&](int column, int row) {
+    QRgb pixel = reinterpret_cast<const QRgb*>(cache_.constScanLine(row))[column];
+    if (vertical && column == at.x() && PatternOn(pattern, row - cachePlot_.top())) pixel ^= pen;
+    if (horizontal && row == at.y() && PatternOn(pattern, column - cachePlot_.left())) pixel ^= pen;
+    return pixel;
+  };
+  auto drawLine = [&](const QRect& line) {
+    const QRect part = line & region;
+    if (part.isEmpty()) return;
+    QImage pixels(part.size(), QImage::Format_RGB32);
+    for (int row = part.top(); row <= part.bottom(); ++row) {
+      auto* out = reinterpret_cast<QRgb*>(pixels.scanLine(row - part.top()));
+      for (int column = part.left(); column <= part.right(); ++column) {
+        out[column - part.left()] = shown(column, row);
+      }
     }
-  }
-  if (y >= area.top() && y <= area.bottom()) {
-    auto* line = reinterpret_cast<QRgb*>(cache_.scanLine(y));
-    for (int column = area.left(); column <= area.right(); ++column) {
-      if (PatternOn(pattern, column - plot.left())) line[column] ^= pen;
-    }
-  }
+    DrawImagePart(painter, part, pixels, QPoint(0, 0));
+  };
+  if (vertical) drawLine(QRect(at.x(), plot.top(), 1, plot.height()));
+  if (horizontal) drawLine(QRect(plot.left(), at.y(), plot.width(), 1));
 }
 
 // ---- Changes and repaints ----
@@ -514,12 +557,40 @@ void TChart::changeEvent(QEvent* event) {
 }
 
 void TChart::paintEvent(QPaintEvent* event) {
-  if (cacheDirty_ || cache_.size() != size()) RenderCache();
+  // A held picture is shown as it stood, unless there is none of the widget's size yet.
+  if ((cacheDirty_ && updateDepth_ == 0) || cache_.size() != size()) RenderCache();
   QPainter painter(this);
-  painter.drawImage(event->rect(), cache_, event->rect());
+  // Rectangle by rectangle: a moved cross-hair leaves four thin lines to paint, whose bounding
+  // rectangle is the whole chart.
+  for (const QRect& part : event->region()) {
+    CopyPicture(painter, part);
+    if (crossHair_) DrawCrossHair(painter, part);
+  }
   if (drag_ == Drag::Zoom) {
     painter.setPen(QPen(ToQColor(ToTColor(ToQColor(BackColor())) ^ 0xFFFFFF), 1, Qt::DashLine));
     painter.drawRect(QRect(dragStart_, dragLast_).normalized());
+  }
+}
+
+void TChart::CopyPicture(QPainter& painter, const QRect& part) const {
+  DrawImagePart(painter, part, cache_, part.topLeft());
+}
+
+void TChart::DrawImagePart(QPainter& painter, const QRect& target, const QImage& source,
+                           const QPoint& from) {
+  // Qt's raster engine hands a copy of more than about a hundred rows to its thread pool, whose
+  // wake-ups cost far more than the pixels of a thin column (a cross-hair's): such a column is
+  // copied in bands that stay below that.
+  constexpr int kThinColumn = 8;
+  constexpr int kBandRows = 64;
+  if (target.width() > kThinColumn) {
+    painter.drawImage(target, source, QRect(from, target.size()));
+    return;
+  }
+  for (int row = 0; row < target.height(); row += kBandRows) {
+    const int rows = std::min(kBandRows, target.height() - row);
+    painter.drawImage(QRect(target.left(), target.top() + row, target.width(), rows), source,
+                      QRect(from.x(), from.y() + row, target.width(), rows));
   }
 }
 
@@ -533,6 +604,7 @@ void TChart::RenderCache() {
   }
   cachePlot_ = layout.plot;
   cacheDirty_ = false;
+  ++pictureDraws_;
   for (const auto& series : series_) {
     if (series->Active() && series->OnAfterDrawValues) RunGuarded(series->OnAfterDrawValues);
   }

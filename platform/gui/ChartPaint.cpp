@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <thread>
+#include <vector>
 
 #include "platform/gui/Chart.h"
 #include "platform/gui/ChartRaster.h"
@@ -33,6 +35,17 @@ QString GroupThousands(const QString& digits) {
     grouped += digits[i];
   }
   return grouped;
+}
+
+// Stripes of the plot drawn at the same time (TLineRaster's cost grows with the points): one
+// for a small picture, where starting threads would cost more than it saves.
+constexpr std::int64_t kPointsPerStripe = 250000;
+constexpr int kMaxStripes = 4;
+
+int RasterStripes(std::int64_t points) {
+  const auto cores = static_cast<std::int64_t>(std::thread::hardware_concurrency());
+  return static_cast<int>(std::clamp<std::int64_t>(
+      std::min<std::int64_t>(points / kPointsPerStripe, cores), 1, kMaxStripes));
 }
 
 }  // namespace
@@ -84,7 +97,42 @@ TChart::Layout TChart::MakeLayout(const QRect& bounds, const QFontMetrics& metri
   const int right = bounds.right() - inset - metrics.averageCharWidth() * kRightRoomChars;
   layout.plot = QRect(QPoint(left, top), QPoint(right, bottom));
   layout.xTicks = BottomTicks(metrics, r, layout.plot.width(), layout.xLabelWidth);
+  FitBottomLabels(layout, metrics);
   return layout;
+}
+
+void TChart::FitBottomLabels(Layout& layout, const QFontMetrics& metrics) const {
+  // A label is centred on its tick: one near either end of a long axis (a time label on the
+  // first point, under narrow value labels) would reach past the chart's frame. The plot gives
+  // way until every label lies whole inside the frame; a few rounds settle it, as the ticks
+  // may change with the plot's width.
+  constexpr int kFitRounds = 4;
+  const int leftLimit = layout.bounds.left() + kFrameWidth;
+  const int rightLimit = layout.bounds.right() - kFrameWidth;
+  for (int round = 0; round < kFitRounds; ++round) {
+    int pastLeft = 0;
+    int pastRight = 0;
+    for (double tick : layout.xTicks) {
+      const int x = BottomTickPixel(layout, tick);
+      // One pixel more on each side: glyphs may stand out of their advance by a pixel.
+      const int half = metrics.horizontalAdvance(BottomLabel(tick)) / 2 + 2;
+      pastLeft = std::max(pastLeft, leftLimit - (x - half));
+      pastRight = std::max(pastRight, x + half - rightLimit);
+    }
+    if (pastLeft <= 0 && pastRight <= 0) return;
+    QRect& plot = layout.plot;
+    if (plot.width() - pastLeft - pastRight < 2) return;  // no room to give
+    plot.setLeft(plot.left() + std::max(pastLeft, 0));
+    plot.setRight(plot.right() - std::max(pastRight, 0));
+    layout.xTicks = BottomTicks(metrics, layout.ranges, plot.width(), layout.xLabelWidth);
+  }
+}
+
+int TChart::BottomTickPixel(const Layout& layout, double tick) {
+  const QRect& plot = layout.plot;
+  const Ranges& r = layout.ranges;
+  return plot.left() +
+         static_cast<int>(std::lround((tick - r.xMin) / (r.xMax - r.xMin) * (plot.width() - 1)));
 }
 
 void TChart::LayOutLegend(Layout& layout, const QFontMetrics& metrics, int& bottom) const {
@@ -220,12 +268,16 @@ int TChart::RasterizeThinRun(QImage& image, const Layout& layout, int first) con
   while (end < count && (!IsDrawn(*series_[end]) || series_[end]->LineWidth() == 1)) ++end;
   const Ranges& r = layout.ranges;
   const TPlotMapping mapping(r.xMin, r.xMax, r.yMin, r.yMax, QRectF(layout.plot));
-  TLineRaster raster(image, layout.plot, mapping);
   // The raster takes the series front to back: the last one drawn shows on top.
+  std::vector<TRasterLine> lines;
+  std::int64_t points = 0;
   for (int i = end - 1; i >= first; --i) {
     const TFastLineSeries& series = *series_[i];
-    if (IsDrawn(series)) raster.DrawUnder(series, ToQColor(series.Color()).rgb());
+    if (!IsDrawn(series)) continue;
+    lines.push_back({&series, ToQColor(series.Color()).rgb()});
+    points += series.Count();
   }
+  DrawLines(image, layout.plot, mapping, lines, RasterStripes(points));
   return end;
 }
 
@@ -260,8 +312,7 @@ void TChart::DrawAxes(QPainter& painter, const Layout& layout) const {
   }
   const int labelWidth = layout.xLabelWidth;
   for (double tick : layout.xTicks) {
-    const int x = plot.left() +
-                  static_cast<int>(std::lround((tick - r.xMin) / (r.xMax - r.xMin) * (plot.width() - 1)));
+    const int x = BottomTickPixel(layout, tick);
     painter.drawLine(x, plot.bottom(), x, plot.bottom() + kTickLength);
     const QRect label(x - labelWidth, plot.bottom() + kTickLength + 2, 2 * labelWidth, rowHeight);
     painter.drawText(label, Qt::AlignHCenter | Qt::AlignTop, BottomLabel(tick));

@@ -2,13 +2,21 @@
 
 #include <algorithm>
 #include <bit>
+#include <cmath>
 #include <cstdlib>
+#include <exception>
+#include <memory>
+#include <system_error>
+#include <thread>
+#include <span>
 
 namespace {
 
 constexpr int kWordShift = 6;  // 64 rows per word
 constexpr int kWordBits = 1 << kWordShift;
 constexpr int kBitMask = kWordBits - 1;
+// The narrowest stripe DrawLines cuts.
+constexpr int kMinStripeWidth = 32;
 // Most X positions whose columns are kept in a table (4 MB): far more than any chart shows.
 constexpr std::int64_t kMaxTabulatedColumns = 1 << 20;
 constexpr std::uint64_t kAllRows = ~std::uint64_t{0};
@@ -193,24 +201,90 @@ void TLineRaster::DrawUnder(const TFastLineSeries& series, QRgb rgb) {
 
 template <typename ColumnOf>
 void TLineRaster::Draw(const TFastLineSeries& series, ColumnOf&& columnOf) {
-  // The column being gathered: its points' rows and the last point's row.
+  int index = 0;
+  int last = 0;
+  if (!mapping_.IndexRange(series, index, last)) return;
+  const TPlotMapping map = mapping_;  // a local copy stays in registers
+  // The column being gathered, by the values of its points: rows follow from values in reverse
+  // order (the highest value has the smallest row), so one column's lowest and highest value
+  // give its pixel rows, and a page of many points per column converts three values per column
+  // rather than every point.
   bool open = false;
   int column = 0;
-  int top = 0;
-  int bottom = 0;
-  int last = 0;
-  ForEachPlotPoint(series, mapping_, columnOf, [&](int pointColumn, double pointRow) {
-    const int row = PixelRow(pointRow);
-    if (open && pointColumn == column) {
-      top = std::min(top, row);
-      bottom = std::max(bottom, row);
-      last = row;
-      return;
+  float low = 0;
+  float high = 0;
+  float lastValue = 0;
+  int firstRow = 0;    // of the column's first point
+  bool single = true;  // the column has one point: its rows are firstRow
+  auto row = [&map](float value) { return PixelRow(map.Row(value)); };
+  auto flush = [&](int nextColumn, int nextRow) {
+    if (single) {
+      FillColumnAndJoin(column, firstRow, firstRow, firstRow, nextColumn, nextRow);
+    } else {
+      FillColumnAndJoin(column, row(high), row(low), row(lastValue), nextColumn, nextRow);
     }
-    if (open) FillColumnAndJoin(column, top, bottom, last, pointColumn, row);
-    open = true;
-    column = pointColumn;
-    top = bottom = last = row;
-  });
-  if (open) FillColumn(column, top, bottom);
+  };
+  while (index <= last) {
+    const std::span<const float> values = series.ContiguousValues(index, last);
+    std::int64_t x = series.XValue(index);
+    for (const float value : values) {
+      const std::int64_t pointX = x++;
+      if (std::isnan(value)) continue;
+      const int pointColumn = columnOf(pointX);
+      if (open && pointColumn == column) {
+        low = std::min(low, value);
+        high = std::max(high, value);
+        lastValue = value;
+        single = false;
+        continue;
+      }
+      const int pointRow = row(value);
+      if (open) flush(pointColumn, pointRow);
+      open = true;
+      column = pointColumn;
+      low = high = lastValue = value;
+      firstRow = pointRow;
+      single = true;
+    }
+    index += static_cast<int>(values.size());
+  }
+  if (open) FillColumn(column, single ? firstRow : row(high), single ? firstRow : row(low));
+}
+
+void DrawLines(QImage& image, const QRect& clip, const TPlotMapping& mapping,
+               std::span<const TRasterLine> lines, int stripes) {
+  const QRect area = clip & image.rect();
+  if (area.isEmpty() || lines.empty()) return;
+  const int count = std::clamp(stripes, 1, std::max(1, area.width() / kMinStripeWidth));
+  // The rasters are made here, one after the other: each takes the image's pixels, which must
+  // not happen on several threads at once.
+  std::vector<std::unique_ptr<TLineRaster>> rasters;
+  for (int s = 0; s < count; ++s) {
+    const int left = area.left() + area.width() * s / count;
+    const int right = area.left() + area.width() * (s + 1) / count - 1;
+    const QRect stripe(QPoint(left, area.top()), QPoint(right, area.bottom()));
+    rasters.push_back(std::make_unique<TLineRaster>(
+        image, stripe, count == 1 ? mapping : mapping.ForColumns(left, right)));
+  }
+  std::vector<std::exception_ptr> errors(rasters.size());
+  auto draw = [&](std::size_t s) {
+    try {
+      for (const TRasterLine& line : lines) rasters[s]->DrawUnder(*line.series, line.rgb);
+    } catch (...) {
+      errors[s] = std::current_exception();
+    }
+  };
+  std::vector<std::thread> helpers;
+  std::size_t onHelpers = 1;
+  try {
+    for (; onHelpers < rasters.size(); ++onHelpers) helpers.emplace_back(draw, onHelpers);
+  } catch (const std::system_error&) {
+    // No thread to be had: the stripes left are drawn here.
+  }
+  draw(0);
+  for (std::size_t s = onHelpers; s < rasters.size(); ++s) draw(s);
+  for (std::thread& helper : helpers) helper.join();
+  for (const std::exception_ptr& error : errors) {
+    if (error) std::rethrow_exception(error);
+  }
 }

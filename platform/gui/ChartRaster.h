@@ -31,6 +31,7 @@
 #include <QRgb>
 
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "platform/gui/FastLineSeries.h"
@@ -87,3 +88,18 @@ class TLineRaster {
   std::vector<int> columns_;
   std::int64_t columnsFirstX_ = 0;
 };
+
+// One curve for DrawLines: a series and the opaque colour of its line.
+struct TRasterLine {
+  const TFastLineSeries* series;
+  QRgb rgb;
+};
+
+// Draws `lines` into `image` within `clip` (cut to the image), placing points by `mapping`, the
+// first line on top, as one TLineRaster given them in that order would. The clip is cut into
+// up to `stripes` vertical stripes (none narrower than 32 columns), each drawn by a raster of
+// its own on a thread of its own, the calling thread drawing the first: the picture does not
+// depend on the number of stripes, and each thread writes only the pixels of its stripe. The
+// series must not change until it returns. REQUIRES TLineRaster::Supports(image).
+void DrawLines(QImage& image, const QRect& clip, const TPlotMapping& mapping,
+               std::span<const TRasterLine> lines, int stripes);

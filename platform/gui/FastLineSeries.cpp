@@ -34,6 +34,29 @@ void TFastLineSeries::AddY(float y) {
   owner_.DataChanged();
 }
 
+void TFastLineSeries::AddValues(const float* first, int count, std::ptrdiff_t stride) {
+  if (count <= 0) return;
+  // A full ring drops its oldest points first: only the last `capacity` values can stay.
+  if (capacity_ > 0 && count > capacity_) {
+    first += static_cast<std::ptrdiff_t>(count - capacity_) * stride;
+    firstX_ += count - capacity_;
+    count = capacity_;
+  }
+  const int drop = capacity_ > 0 ? std::max(0, count_ + count - capacity_) : 0;
+  head_ = drop > 0 ? Slot(drop) : head_;
+  count_ -= drop;
+  firstX_ += drop;
+  while (count_ + count > static_cast<int>(y_.size())) Grow();
+  const int size = static_cast<int>(y_.size());
+  int slot = Slot(count_);
+  for (int i = 0; i < count; ++i, first += stride) {
+    y_[static_cast<std::size_t>(slot)] = *first;
+    if (++slot == size) slot = 0;
+  }
+  count_ += count;
+  owner_.DataChanged();
+}
+
 void TFastLineSeries::AddY(float y, const QString& label) {
   AddY(y);
   owner_.SetXLabel(LastX(), label);
@@ -94,7 +117,17 @@ bool TPlotMapping::IndexRange(const TFastLineSeries& series, int& first, int& la
   const double lastIndex = series.Count() - 1;
   first = static_cast<int>(std::clamp(std::ceil(xMin_ - firstX) - 1, 0.0, lastIndex));
   last = static_cast<int>(std::clamp(std::floor(xMax_ - firstX) + 1, 0.0, lastIndex));
-  return true;
+  return first <= last;
+}
+
+TPlotMapping TPlotMapping::ForColumns(int firstColumn, int lastColumn) const {
+  // Two columns to spare: a point that rounds into a column may lie half a column beyond it.
+  constexpr int kSpareColumns = 2;
+  TPlotMapping part = *this;
+  part.xMin_ = std::max(xMin_, (firstColumn - kSpareColumns - columnOffset_) / xScale_);
+  part.xMax_ = std::min(xMax_, (lastColumn + kSpareColumns - columnOffset_) / xScale_);
+  part.xMax_ = std::max(part.xMin_, part.xMax_);
+  return part;
 }
 
 QPolygonF ColumnPolyline(const TFastLineSeries& series, double xMin, double xMax, double yMin,

@@ -20,6 +20,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <span>
@@ -61,6 +62,9 @@ class TFastLineSeries {
   // its oldest point. The label, when given, becomes the chart's label of that X.
   void AddY(float y);
   void AddY(float y, const QString& label);
+  // Appends `count` points without labels, as AddY would one after the other, whose values lie
+  // `stride` floats apart from `first` on (one channel of a block of records, for one).
+  void AddValues(const float* first, int count, std::ptrdiff_t stride = 1);
   // Drops the oldest point; nothing happens to an empty series.
   void DeleteFirst();
   // Removes every point; the next point gets X = 0.
@@ -127,6 +131,10 @@ class TPlotMapping {
   // The points of `series` that the line through the plot needs: those with X in [xMin, xMax]
   // and one beyond each end, so the line reaches the plot's edges. False when there is none.
   bool IndexRange(const TFastLineSeries& series, int& first, int& last) const;
+  // The same mapping, whose IndexRange gives only the points that the line through the columns
+  // firstColumn..lastColumn needs (with columns to spare at each side, so that every point of
+  // those columns and of their neighbours is among them). REQUIRES firstColumn <= lastColumn.
+  TPlotMapping ForColumns(int firstColumn, int lastColumn) const;
 
  private:
   static constexpr double kLimit = 1e6;

@@ -152,8 +152,14 @@ TEST_F(DamagedHistoryFileTest, RandomHeadersAndRecordsAreShownOrRefused) {
     messageBoxes.clear();
     Open(path);
     const bool shown = HistoryViewState.HistoryFilePath == path;
-    EXPECT_EQ(shown, messageBoxes.isEmpty()) << "a file is shown or refused with a message";
-    if (!shown) continue;
+    if (!shown) {
+      EXPECT_FALSE(messageBoxes.isEmpty()) << "a file is shown or refused with a message";
+      continue;
+    }
+    // Shown, with no message but the one that says a file of more than 128 channels is cut.
+    EXPECT_TRUE(messageBoxes.isEmpty() ||
+                (messageBoxes.size() == 1 && messageBoxes[0].contains("first 128")))
+        << messageBoxes.join(" ").toStdString();
     ++shownFiles;
     ExpectShownWithinTheLimits();
     Page(random);

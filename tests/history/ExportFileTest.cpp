@@ -174,9 +174,26 @@ TEST(ExportFileTest, FilesTheViewerCannotHoldAreRefused) {
   const FileStatus zero = exporter.Open(MakeHistory(dir, 2, 3, 0, "zero.vq"));
   EXPECT_EQ(zero.Error, FileError::BadContent);
   EXPECT_NE(zero.Message.find("zero.vq"), std::string::npos);
-  const FileStatus wide = exporter.Open(MakeHistory(dir, 129, 1, 1, "wide.vq"));
-  EXPECT_EQ(wide.Error, FileError::BadContent);
+  const FileStatus empty = exporter.Open(MakeHistory(dir, 0, 1, 1, "empty.vq"));
+  EXPECT_EQ(empty.Error, FileError::BadContent);
+  EXPECT_NE(empty.Message.find("empty.vq"), std::string::npos);
   EXPECT_EQ(exporter.Open(dir.File("missing.vq")).Error, FileError::Missing);
+}
+
+TEST(ExportFileTest, FileOfMoreThan128ChannelsExportsItsFirst128) {
+  TempDir dir;
+  const std::string history = MakeHistory(dir, 130, 2, 1, "wide.vq");
+  const Exported out = Export(history, kStart, At(14, 0, 1), 0, AllSelected(), dir.File("w.xls"));
+  ASSERT_TRUE(out.Status.ok()) << out.Status.Message;
+  std::string header = "Time\t";
+  std::string second = FormatDateTime(kDisplayDateTimePattern, At(14, 0, 1)) + "\t";
+  for (int i = 0; i < kViewerChannels; ++i) {
+    header += "T" + std::to_string(i + 1) + "\t";
+    second += std::to_string(10 + i) + ".5\t";  // record 1, read at its own offset
+  }
+  ASSERT_EQ(out.Lines, 2);
+  EXPECT_EQ(out.Bytes.substr(0, header.size() + 2), header + "\r\n");
+  EXPECT_EQ(out.Bytes.substr(out.Bytes.size() - second.size() - 2), second + "\r\n");
 }
 
 TEST(ExportFileTest, TargetsThatCannotTakeTheExportAreReported) {

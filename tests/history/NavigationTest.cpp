@@ -1,9 +1,11 @@
 // Chart navigation and the cross-hair read-out of the history window.
 
+#include <QApplication>
 #include <QDateEdit>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QSlider>
@@ -11,6 +13,7 @@
 #include <QTimeEdit>
 
 #include <cmath>
+#include <fstream>
 
 #include "history/DatePickers.h"
 #include "platform/gui/Chart.h"
@@ -114,9 +117,66 @@ TEST_F(NavigationTest, ReadOutAtTheLastPointAndOutsideThePlot) {
 
   // Leaving the plot takes the cross-hair away and keeps the read-out.
   Move(plot.left() - 2, plot.center().y());
-  EXPECT_EQ(form->CrossHairX, -1);
+  EXPECT_FALSE(form->Chart2->CrossHair());
   EXPECT_EQ(Picture(), picture);
   EXPECT_EQ(form->Label_histr_oncross->text(), text);
+}
+
+TEST_F(NavigationTest, MovesRepaintNoCurveAndReadTheValuesUnderTheMouse) {
+  OpenThousandPoints();
+  QApplication::processEvents();
+  const QImage clean = Picture();
+  const std::int64_t draws = form->Chart2->PictureDraws();
+  const QRect plot = form->Chart2->PlotRect();
+  for (int step = 0; step <= 10; ++step) {
+    // Point k of 1,000 lies at the fraction k / 999 of the plot's width.
+    const std::int64_t k = step * 99;
+    const int x = form->Chart2->BottomAxisPixelOf(static_cast<double>(k));
+    const QPointF at(x, plot.top() + 10 + step);
+    QMouseEvent move(QEvent::MouseMove, at, form->Chart2->mapToGlobal(at), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(form->Chart2, &move);
+    QApplication::processEvents();
+    EXPECT_EQ(form->Chart2->CrossHair(), QPoint(x, plot.top() + 10 + step));
+    const std::int64_t shown = std::stoll(form->ChannelControlList[0].ValueEdit->text().toStdString());
+    // The point under the pixel: k, give or take the pixel's rounding and the read-out's scale
+    // (the index runs over PointsShown = 1,000 positions on a span of 999).
+    EXPECT_LE(std::abs(shown - RecordValue(k, 0)), 20) << k;
+    EXPECT_EQ(form->ChannelControlList[2].ValueEdit->text().toStdString(),
+              std::to_string(shown + 2));
+  }
+  EXPECT_EQ(form->Chart2->PictureDraws(), draws) << "a move redraws no curve";
+  // The picture on the screen is the cached one with the cross-hair over it.
+  EXPECT_FALSE(Picture() == clean);
+  form->Chart2->ClearCrossHair();
+  EXPECT_TRUE(Picture() == clean);
+}
+
+TEST_F(NavigationTest, ReadOutsShowTheirTextFromTheFirstCharacter) {
+  // Record 0 reads -1.2346E-25 on channel 1 and -0.00012346 on channel 2: texts longer than their
+  // edits, whose ends alone would read as other numbers (346E-25, 0012346).
+  const std::string path = dir.File("long.vq");
+  WriteHistoryFile(path, 3, 2, 60);
+  {
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    const float values[] = {1, -1.2346E-25f, -0.00012346f};
+    file.seekp(kHistoryHeaderSize);
+    file.write(reinterpret_cast<const char*>(values), sizeof values);
+  }
+  Open(path);
+  form->show();
+  const QRect plot = form->Chart2->PlotRect();
+  Move(plot.left(), plot.center().y());
+
+  for (const auto& [channel, text] : {std::pair{1, "-1.2346E-25"}, std::pair{2, "-0.00012346"}}) {
+    QLineEdit& edit = *form->ChannelControlList[channel].ValueEdit;
+    ASSERT_EQ(edit.text(), QString::fromLatin1(text));
+    ASSERT_GT(edit.fontMetrics().horizontalAdvance(edit.text()), edit.contentsRect().width())
+        << "the text must not fit its edit for this check";
+    const QImage shown = edit.grab().toImage();
+    edit.home(false);  // what the edit shows from its first character
+    EXPECT_TRUE(shown == edit.grab().toImage()) << text;
+  }
 }
 
 TEST_F(NavigationTest, CrossHairShowsRedOverAnyBackColourAndDiesWithARepaint) {
@@ -127,7 +187,7 @@ TEST_F(NavigationTest, CrossHairShowsRedOverAnyBackColourAndDiesWithARepaint) {
   for (TColor back : {clWhite, clNavy}) {
     form->Chart2->SetBackColor(back);
     picture = Picture();  // a new picture: whatever was drawn over the old one is gone
-    EXPECT_EQ(form->CrossHairX, -1);
+    EXPECT_FALSE(form->Chart2->CrossHair());
     Move(at.x(), at.y());
     const QImage shown = Picture();
     EXPECT_EQ(QColor(shown.pixel(at.x(), at.y() + 20)), QColor(Qt::red)) << back;
@@ -166,7 +226,7 @@ TEST_F(NavigationTest, OnePointPerCurveDrawsTheCrossHairButReadsNothing) {
   picture = Picture();
   const QRect plot = form->Chart2->PlotRect();
   Move(plot.center().x(), plot.center().y());
-  EXPECT_EQ(form->CrossHairX, plot.center().x());
+  EXPECT_EQ(form->Chart2->CrossHair(), plot.center());
   EXPECT_NE(Picture(), picture);
   EXPECT_EQ(form->Label_histr_oncross->text(), QStringLiteral("Current Time"));
   EXPECT_EQ(form->ChannelControlList[1].ValueEdit->text(), QStringLiteral("0.0"));
@@ -218,7 +278,7 @@ TEST_F(NavigationTest, NothingHappensWhileNoFileIsShown) {
   picture = Picture();
   const QRect plot = form->Chart2->PlotRect();
   Move(plot.center().x(), plot.center().y());
-  EXPECT_EQ(form->CrossHairX, -1);
+  EXPECT_FALSE(form->Chart2->CrossHair());
   EXPECT_EQ(Picture(), picture);
   EXPECT_EQ(form->Label_histr_oncross->text(), QStringLiteral("Current Time"));
 }

@@ -78,9 +78,9 @@ TEST_F(ViewerPagingTest, FileGoneLeavesThePageAsItWas) {
 
 TEST_F(ViewerPagingTest, FileThatCanNoLongerBeShownIsRefusedAndThePageStays) {
   const std::string path = WriteAndOpen("p.vq", 2, 25000, 5);
-  const std::int32_t many = 200;  // more channels than the viewer holds
-  ASSERT_TRUE(WriteExistingFileAt(path, offsetof(THistoryFileHeader, ChannelCount), &many,
-                                  sizeof many)
+  const std::int32_t none = 0;  // no channel to show
+  ASSERT_TRUE(WriteExistingFileAt(path, offsetof(THistoryFileHeader, ChannelCount), &none,
+                                  sizeof none)
                   .ok());
   form->Button_histr_nextClick();
   ExpectPage(0, 20000);

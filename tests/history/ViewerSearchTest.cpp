@@ -6,6 +6,7 @@
 
 #include "history/ColorPanel.h"
 #include "history/DatePickers.h"
+#include "platform/Memory.h"
 #include "platform/gui/Chart.h"
 #include "tests/history/ViewerFixture.h"
 
@@ -98,6 +99,61 @@ TEST_F(ViewerSearchTest, LongWindowIsReadWhole) {
   ASSERT_EQ(form->Chart2->Series(1)->Count(), 30000);
   EXPECT_EQ(form->Chart2->Series(1)->YValue(29999), RecordValue(30099, 1));
   EXPECT_EQ(form->Chart2->Series(0)->Label(29999), QStringLiteral("24-03-05 08:21:39"));
+}
+
+// While it lives, the system has `bytes` of memory available as the viewer sees it.
+class ScopedAvailableMemory {
+ public:
+  explicit ScopedAvailableMemory(std::int64_t bytes) {
+    bytes_ = bytes;
+    SetAvailableMemoryHook([] { return bytes_; });
+  }
+  ~ScopedAvailableMemory() { SetAvailableMemoryHook(nullptr); }
+  ScopedAvailableMemory(const ScopedAvailableMemory&) = delete;
+  ScopedAvailableMemory& operator=(const ScopedAvailableMemory&) = delete;
+
+ private:
+  static inline std::int64_t bytes_ = 0;
+};
+
+TEST_F(ViewerSearchTest, WindowTooLongForTheMemoryIsRefusedWithTheLongestThatCanBeShown) {
+  const TDateTime start = TestTime(0, 0, 0);
+  WriteAndOpen("s.vq", 4, 80000, 1, start);
+  // 1 MB available, and the 320,000 bytes of the page shown, which go before a window is read:
+  // a window may take three quarters of 1.32 MB, 61,875 records of 4 channels.
+  const ScopedAvailableMemory memory(1'000'000);
+  Search(start, MsToDateTime(DateTimeToMs(start) + 64'999'000));
+  ASSERT_EQ(messageBoxes.size(), 1);
+  const QString& message = messageBoxes[0];
+  EXPECT_TRUE(message.contains(QStringLiteral("65000 records of 4 channels (1.0 MB)")))
+      << message.toStdString();
+  EXPECT_TRUE(message.contains(QStringLiteral("1.3 MB of memory available")));
+  EXPECT_TRUE(message.contains(QStringLiteral("61875 records (17 hours 11 minutes)")));
+  // Nothing read: the first page stays, and the window stays usable.
+  EXPECT_EQ(form->Chart2->Series(1)->Count(), 20000);
+  EXPECT_EQ(HistoryViewState.PointsShown, 20000);
+  EXPECT_EQ(form->BusyReading, 0);
+  EXPECT_FALSE(form->Panel_histread_progress->isVisibleTo(form.get()));
+
+  // The longest window that can be shown is read whole.
+  Search(start, MsToDateTime(DateTimeToMs(start) + 61'874'000));
+  EXPECT_TRUE(messageBoxes.isEmpty()) << messageBoxes.join(" ").toStdString();
+  ASSERT_EQ(form->Chart2->Series(3)->Count(), 61875);
+  EXPECT_EQ(form->Chart2->Series(3)->YValue(61874), RecordValue(61874, 3));
+}
+
+TEST(WindowMemoryTest, NoCurveHoldsMoreThanAnIntOfPointsWhateverTheMemory) {
+  EXPECT_EQ(WindowMemoryRefusal(2'147'483'647, 1, 1000, 0), "");
+  const std::string refusal = WindowMemoryRefusal(20'000'000'000, 128, 1000, 0);
+  EXPECT_NE(refusal.find("20000000000 records of 128 channels (10240.0 GB)"), std::string::npos)
+      << refusal;
+  EXPECT_NE(refusal.find("2147483647 records (24855 days 3 hours)"), std::string::npos);
+  EXPECT_EQ(refusal.find("memory available"), std::string::npos);
+  // 128 channels, 20,000,000 records a second apart, in 8 GB: 6 GB hold 11,718,750 records.
+  const std::string memory = WindowMemoryRefusal(20'000'000, 128, 1000, 8'000'000'000);
+  EXPECT_NE(memory.find("(10.2 GB)"), std::string::npos) << memory;
+  EXPECT_NE(memory.find("8.0 GB of memory available"), std::string::npos);
+  EXPECT_NE(memory.find("11718750 records (135 days 15 hours)"), std::string::npos);
 }
 
 TEST_F(ViewerSearchTest, SeriesKeepColoursAndAliasesButShowEveryLine) {

@@ -208,6 +208,36 @@ TEST_F(ChartRasterTest, FarOffValuesAndPointsStayInsideThePlot) {
   }
 }
 
+// Cut into stripes drawn on threads of their own, the picture is the one a single raster draws,
+// pixel for pixel: dense noisy pages, sparse curves one or more columns apart, scrolled rings,
+// NaN gaps, far-off values, zoomed in so that the lines run past both edges, and stripes that
+// cannot be as narrow as asked.
+TEST_F(ChartRasterTest, StripesDrawTheSamePictureAsOneRaster) {
+  std::uniform_real_distribution<float> noise(-20.0f, 120.0f);
+  for (int s = 0; s < 12; ++s) Series(20000, [&](int) { return noise(random); });
+  for (int s = 0; s < 12; ++s) {
+    Series(700, [&](int i) { return i % 97 == 5 ? std::nanf("") : 50 + 45 * std::sin(i * 0.05f + s); });
+  }
+  Series(40, [](int i) { return i % 2 == 0 ? 1e30f : -1e30f; });
+  TFastLineSeries* ring = chart.AddSeries(1000);
+  for (int i = 0; i < 2500; ++i) ring->AddY(static_cast<float>(i % 130) - 10);
+  std::vector<TRasterLine> lines;
+  for (int s = chart.SeriesCount() - 1; s >= 0; --s) {
+    lines.push_back({chart.Series(s), qRgb((s * 53) % 256, (s * 97) % 256, (s * 151) % 256)});
+  }
+  for (const Axes& axes : {Axes{0, 19999, 0, 100}, Axes{0, 699, -10, 110},
+                           Axes{313.3, 377.9, 20, 80}, Axes{1500, 2499, 0, 120}}) {
+    const TPlotMapping mapping(axes.xMin, axes.xMax, axes.yMin, axes.yMax, QRectF(kPlot));
+    QImage single = WhiteImage();
+    DrawLines(single, kPlot, mapping, lines, 1);
+    for (const int stripes : {2, 4, 7, 100}) {
+      QImage striped = WhiteImage();
+      DrawLines(striped, kPlot, mapping, lines, stripes);
+      EXPECT_TRUE(striped == single) << stripes << " stripes, x from " << axes.xMin;
+    }
+  }
+}
+
 // A clip area reaching beyond the image is cut to it.
 TEST_F(ChartRasterTest, ClipBeyondTheImageIsCut) {
   TFastLineSeries& jumps = *Series(50, [](int i) { return i % 2 == 0 ? -10.0f : 110.0f; });

@@ -84,6 +84,39 @@ TEST_F(ChartTest, RingSeriesScrollsAndUnboundedSeriesGrows) {
   EXPECT_EQ(grown->FirstX(), 0);
 }
 
+TEST_F(ChartTest, ValuesAddedInBulkAreThePointsAddedOneByOne) {
+  // Channel 1 of records of 3 values: every third value from the second on.
+  std::vector<float> records(3 * 40);
+  for (std::size_t i = 0; i < records.size(); ++i) records[i] = static_cast<float>(i);
+  for (const int capacity : {0, 5, 16, 100}) {
+    TChart one;
+    TChart bulk;
+    TFastLineSeries* byOne = one.AddSeries(capacity);
+    TFastLineSeries* byBlock = bulk.AddSeries(capacity);
+    for (const auto& [first, count] : {std::pair{0, 3}, std::pair{3, 10}, std::pair{13, 27}}) {
+      for (int r = first; r < first + count; ++r) byOne->AddY(records[3 * r + 1]);
+      byBlock->AddValues(records.data() + 3 * first + 1, count, 3);
+      ASSERT_EQ(byBlock->Count(), byOne->Count()) << capacity;
+      EXPECT_EQ(byBlock->FirstX(), byOne->FirstX()) << capacity;
+      for (int i = 0; i < byOne->Count(); ++i) EXPECT_EQ(byBlock->YValue(i), byOne->YValue(i));
+    }
+    byBlock->DeleteFirst();
+    byBlock->AddValues(records.data(), 2);
+    EXPECT_EQ(byBlock->YValue(byBlock->Count() - 1), 1.0f);
+  }
+}
+
+TEST_F(ChartTest, LabelsNotGivenComeFromTheLabelSource) {
+  TFastLineSeries* page = chart.AddSeries();
+  page->AddValues(std::vector<float>(10, 1.0f).data(), 10);
+  page->AddY(2.0f, "given");
+  chart.SetXLabelSource([](std::int64_t x) { return QString("t%1").arg(x); });
+  EXPECT_EQ(page->Label(3), "t3");
+  EXPECT_EQ(page->Label(10), "given");
+  chart.RemoveAllSeries();
+  EXPECT_EQ(chart.XLabel(3), "");
+}
+
 TEST_F(ChartTest, PointLabelsAreSharedPerXAndKeptWhileASeriesCanHoldThem) {
   TFastLineSeries* a = chart.AddSeries(3);
   TFastLineSeries* b = chart.AddSeries(3);
@@ -316,7 +349,7 @@ TEST_F(ChartTest, BackWallIsClearUntilABackColourIsSetAndTitleHasItsColour) {
   EXPECT_GT(CountBlueInk(image, QRect(0, 0, chart.width(), plot.top())), 10);
 }
 
-TEST_F(ChartTest, CrossHairTogglesLikeAnXorPenAndARedrawRemovesIt) {
+TEST_F(ChartTest, CrossHairIsDrawnLikeAnXorPenOverThePictureWithoutRedrawingIt) {
   chart.SetLeftAxisMinMax(0, 10);
   chart.SetBackColor(clWhite);
   TFastLineSeries* series = FlatSeries(100, 5.0f, clBlue);
@@ -325,32 +358,123 @@ TEST_F(ChartTest, CrossHairTogglesLikeAnXorPenAndARedrawRemovesIt) {
   chart.show();
   const QImage clean = chart.grab().toImage();
   EXPECT_EQ(redraws, 1);
+  EXPECT_EQ(chart.PictureDraws(), 1);
   const QRect plot = chart.PlotRect();
   const int x = plot.left() + 50;
   const int y = plot.top() + 20;
 
-  chart.XorCrossHair(x, y, 255);
+  chart.SetCrossHair(QPoint(x, y));
   QImage crossed = chart.grab().toImage();
   EXPECT_EQ(crossed.pixelColor(x, plot.bottom() - 3), QColor(255, 0, 0));  // red over white
   EXPECT_EQ(crossed.pixelColor(plot.right() - 3, y), QColor(255, 0, 0));
   EXPECT_EQ(crossed.pixelColor(x, y), clean.pixelColor(x, y));  // toggled twice where they cross
-  EXPECT_EQ(redraws, 1);  // no redraw for the overlay
+  // Only inside the plot area.
+  EXPECT_EQ(crossed.pixelColor(x, plot.top() - 2), clean.pixelColor(x, plot.top() - 2));
+  EXPECT_EQ(crossed.pixelColor(plot.right() + 2, y), clean.pixelColor(plot.right() + 2, y));
 
-  chart.SetBackColor(clBlack);  // still red over another background
-  chart.grab();
-  EXPECT_EQ(redraws, 2);
-  chart.XorCrossHair(x, y, 255);
+  // Moving it repaints no curve: the old lines come back from the picture, the new ones go over.
+  for (int step = 1; step <= 20; ++step) chart.SetCrossHair(QPoint(x + step, y + step));
+  const QImage moved = chart.grab().toImage();
+  EXPECT_EQ(redraws, 1);
+  EXPECT_EQ(chart.PictureDraws(), 1);
+  EXPECT_EQ(moved.pixelColor(x, plot.bottom() - 3), clean.pixelColor(x, plot.bottom() - 3));
+  EXPECT_EQ(moved.pixelColor(x + 20, plot.bottom() - 3), QColor(255, 0, 0));
+
+  chart.SetCrossHair(QPoint(x, y));
+  chart.SetBackColor(clBlack);  // still red over another background, over the new picture
   crossed = chart.grab().toImage();
+  EXPECT_EQ(redraws, 2);
   EXPECT_EQ(crossed.pixelColor(x, plot.bottom() - 3), QColor(255, 0, 0));
-  chart.XorCrossHair(x, y, 255);  // the same again erases it
+  chart.ClearCrossHair();
+  EXPECT_FALSE(chart.CrossHair());
   const QImage erased = chart.grab().toImage();
   EXPECT_EQ(erased.pixelColor(x, plot.bottom() - 3), QColor(0, 0, 0));
+  EXPECT_EQ(redraws, 2);
 
-  chart.XorCrossHair(x, y, 255);
-  series->AddY(6.0f);  // new data: the picture is redrawn without the cross-hair
+  // A dashed pen leaves the gaps of its pattern (4 on, 2 off from the plot's top) as they were.
+  chart.SetCrossHairPen(255, Qt::DashLine);
+  chart.SetCrossHair(QPoint(x, y));
+  const QImage dashed = chart.grab().toImage();
+  EXPECT_EQ(dashed.pixelColor(x, plot.top() + 6 * 10 + 1), QColor(255, 0, 0));
+  EXPECT_EQ(dashed.pixelColor(x, plot.top() + 6 * 10 + 4), QColor(0, 0, 0));
+
+  // An owner that takes the cross-hair away when the picture is redrawn (new data) sees it go.
+  series->OnAfterDrawValues = [&] { chart.ClearCrossHair(); };
+  series->AddY(6.0f);
   const QImage redrawn = chart.grab().toImage();
-  EXPECT_EQ(redraws, 3);
+  EXPECT_EQ(chart.PictureDraws(), 3);
   EXPECT_EQ(redrawn.pixelColor(x, plot.bottom() - 3), QColor(0, 0, 0));
+}
+
+TEST_F(ChartTest, AHeldPictureIsDrawnOnceWhenTheUpdateEnds) {
+  chart.SetLeftAxisMinMax(0, 10);
+  chart.SetBackColor(clWhite);
+  FlatSeries(100, 5.0f, clBlue);
+  chart.show();
+  const QImage before = chart.grab().toImage();
+  const std::int64_t draws = chart.PictureDraws();
+  {
+    const TChartUpdate outer(chart);
+    TFastLineSeries* red = chart.AddSeries();
+    red->SetColor(clRed);
+    {
+      const TChartUpdate inner(chart);
+      for (int i = 0; i < 100; ++i) red->AddY(2.0f);
+    }
+    EXPECT_TRUE(chart.Updating());
+    // Repaints meanwhile show the picture as it stood.
+    for (int i = 0; i < 5; ++i) red->AddY(8.0f);
+    EXPECT_EQ(chart.grab().toImage(), before);
+    EXPECT_EQ(chart.PictureDraws(), draws);
+  }
+  EXPECT_FALSE(chart.Updating());
+  const QImage after = chart.grab().toImage();
+  EXPECT_EQ(chart.PictureDraws(), draws + 1);
+  EXPECT_GT(Count(after, QColor(255, 0, 0)), 50);
+}
+
+// Time labels under narrow value labels: the first one, centred on the plot's left edge, and
+// every other one are drawn whole inside the chart's frame, at any width.
+TEST_F(ChartTest, BottomAxisLabelsAreDrawnWholeInsideTheChart) {
+  const QString label = QStringLiteral("24-03-05 14:00:00");
+  chart.SetColor(clWhite);
+  chart.SetBackColor(clWhite);
+  chart.SetLegendVisible(false);
+  chart.SetLeftAxisMinMax(0, 1);
+  chart.SetBottomAxisLabelStyle(TAxisLabelStyle::Mark);
+  TFastLineSeries* series = chart.AddSeries();
+  series->AddValues(std::vector<float>(1000, 0.5f).data(), 1000);
+  chart.SetXLabelSource([&](std::int64_t) { return label; });
+  const int labelWidth = chart.fontMetrics().horizontalAdvance(label);
+  for (const int width : {600, 333, 1000}) {
+    chart.resize(width, 300);
+    const QImage image = Render();
+    const QRect plot = chart.PlotRect();
+    // The columns with ink in the row band of the bottom axis labels.
+    const int top = plot.bottom() + TChart::kTickLength + 2;
+    std::vector<bool> ink(width, false);
+    for (int y = top; y < top + chart.fontMetrics().height(); ++y) {
+      for (int x = 0; x < width; ++x) ink[x] = ink[x] || qGray(image.pixel(x, y)) < 100;
+    }
+    for (int x = 0; x <= TChart::kFrameWidth; ++x) {
+      EXPECT_FALSE(ink[x] || ink[width - 1 - x]) << "at the frame, width " << width;
+    }
+    // Labels are runs of ink apart by more than a blank; each is as wide as its text.
+    std::vector<int> runs;
+    int start = -1;
+    int last = -100;
+    for (int x = 0; x < width; ++x) {
+      if (!ink[x]) continue;
+      if (x - last > 8) {
+        if (start >= 0) runs.push_back(last - start + 1);
+        start = x;
+      }
+      last = x;
+    }
+    if (start >= 0) runs.push_back(last - start + 1);
+    ASSERT_FALSE(runs.empty()) << width;
+    for (const int run : runs) EXPECT_GE(run, labelWidth - 4) << "a label cut, width " << width;
+  }
 }
 
 TEST_F(ChartTest, DrawPaintsTheWholeChartIntoAnyPainterAndThePreviewIsModal) {
