@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "common/FixedText.h"
+#include "platform/MemoryFileSystem.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -418,6 +419,40 @@ TEST_F(ConfigFileTest, NothingIsReadOrWrittenPastTheTable) {
   EXPECT_NE(problem.find("lies outside the table"), std::string::npos) << problem;
   EXPECT_TRUE(SameStored(table_->Meters[0], before));
   EXPECT_EQ(std::filesystem::file_size(path_), static_cast<std::uintmax_t>(kConfigFileSize));
+}
+
+TEST_F(ConfigFileTest, TheSameBytesLoadAlikeFromAFileSystemInMemory) {
+  Create();
+  for (int i = 0; i < 4; ++i) FillMeter(table_->Meters[i], i, i + 1);
+  table_->MeterCount = 4;
+  ASSERT_TRUE(SaveMeterTable(path_, *table_).ok());
+  // Damaged: a baud index outside the table, and the file cut inside block 3.
+  EditFile([](std::string& image) { PutAt(image, 18 + 4 * 5, std::int32_t{9}); });
+  std::filesystem::resize_file(path_, BlockOffset(3) + 10);
+
+  MemoryFileSystem memory;
+  memory.Put(path_, ReadFileBytes(path_));
+  auto onDisk = std::make_unique<MeterTable>();
+  auto inMemory = std::make_unique<MeterTable>();
+  PortBaudIndexTable diskBauds{}, memoryBauds{};
+  std::string diskPassword, memoryPassword;
+  EXPECT_EQ(LoadMeterTable(path_, *inMemory, memory), LoadMeterTable(path_, *onDisk));
+  EXPECT_EQ(LoadBaudTable(path_, memoryBauds, memory), LoadBaudTable(path_, diskBauds));
+  EXPECT_EQ(LoadPassword(path_, memoryPassword, nullptr, memory),
+            LoadPassword(path_, diskPassword));
+  EXPECT_EQ(inMemory->MeterCount, 3);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(SameStored(inMemory->Meters[i], onDisk->Meters[i]));
+  EXPECT_EQ(memoryBauds, diskBauds);
+  EXPECT_EQ(memoryPassword, diskPassword);
+
+  // Saves and a creation work on it as on disk; a load never writes.
+  const std::string missing = "/memory/Config.dat";
+  EXPECT_EQ(LoadMeterTable(missing, *inMemory, memory),
+            "Cannot open \"" + missing + "\": No such file or directory");
+  ASSERT_TRUE(CreateConfigFileIfMissing(missing, nullptr, memory).ok());
+  ASSERT_TRUE(SavePassword(missing, "abc", memory).ok());
+  EXPECT_EQ(memory.Bytes(missing)->substr(0, 12), std::string("\0\0\0\0abc\0\0\0\0\0", 12));
+  EXPECT_EQ(memory.Bytes(path_), ReadFileBytes(path_));
 }
 
 }  // namespace
