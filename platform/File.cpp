@@ -25,24 +25,6 @@ constexpr mode_t kCreateMode = 0666;
 constexpr mode_t kReplacedFileMode = 0644;
 constexpr std::size_t kReadChunk = 64 * 1024;
 
-FileError KindOf(int error) {
-  switch (error) {
-    case EEXIST:
-      return FileError::NameTaken;
-    case ENOENT:
-      return FileError::Missing;
-    case ENOTDIR:
-      return FileError::NotFolder;
-    default:
-      return FileError::Io;
-  }
-}
-
-// The one place where a failed call of this layer becomes a status.
-FileStatus Failure(std::string_view what, const std::string& path, int error) {
-  return FileStatus{KindOf(error), {}, ErrnoText(error)}.As(what, path);
-}
-
 int OpenRetrying(const std::string& path, int flags, mode_t mode = 0) {
   int fd;
   do {
@@ -69,7 +51,7 @@ class PosixFile final : public File {
       } else if (n == 0) {
         break;  // the end of the file
       } else if (errno != EINTR) {
-        return Failure("Cannot read", Path(), errno);
+        return FileFailure("Cannot read", Path(), errno);
       }
     }
     return FileStatus::Ok();
@@ -85,7 +67,7 @@ class PosixFile final : public File {
       if (n > 0) {
         done += static_cast<std::size_t>(n);
       } else if (n == 0 || errno != EINTR) {
-        status = Failure("Cannot write", Path(), n == 0 ? EIO : errno);
+        status = FileFailure("Cannot write", Path(), n == 0 ? EIO : errno);
         break;
       }
     }
@@ -96,7 +78,7 @@ class PosixFile final : public File {
   FileStatus Append(const void* data, std::size_t size) override {
     // A device or pipe has no end to move to; it takes the bytes where it stands.
     if (::lseek(fd_, 0, SEEK_END) < 0 && errno != ESPIPE) {
-      return Failure("Cannot write", Path(), errno);
+      return FileFailure("Cannot write", Path(), errno);
     }
     const auto* bytes = static_cast<const char*>(data);
     std::size_t done = 0;
@@ -105,7 +87,7 @@ class PosixFile final : public File {
       if (n > 0) {
         done += static_cast<std::size_t>(n);
       } else if (n == 0 || errno != EINTR) {
-        return Failure("Cannot write", Path(), n == 0 ? EIO : errno);
+        return FileFailure("Cannot write", Path(), n == 0 ? EIO : errno);
       }
     }
     return FileStatus::Ok();
@@ -113,7 +95,7 @@ class PosixFile final : public File {
 
   FileStatus Size(std::int64_t& size) override {
     const off_t end = ::lseek(fd_, 0, SEEK_END);
-    if (end < 0) return Failure("Cannot read the size of", Path(), errno);
+    if (end < 0) return FileFailure("Cannot read the size of", Path(), errno);
     size = end;
     return FileStatus::Ok();
   }
@@ -123,18 +105,18 @@ class PosixFile final : public File {
     do {
       result = ::fsync(fd_);
     } while (result != 0 && errno == EINTR);
-    return result == 0 ? FileStatus::Ok() : Failure("Cannot write", Path(), errno);
+    return result == 0 ? FileStatus::Ok() : FileFailure("Cannot write", Path(), errno);
   }
 
   FileStatus Close() override {
     const int fd = fd_;
     fd_ = -1;
     // Not retried on EINTR: on Linux the descriptor is released whatever close reports.
-    return ::close(fd) == 0 ? FileStatus::Ok() : Failure("Cannot write", Path(), errno);
+    return ::close(fd) == 0 ? FileStatus::Ok() : FileFailure("Cannot write", Path(), errno);
   }
 
   FileStatus SetMode(mode_t mode) {
-    return ::fchmod(fd_, mode) == 0 ? FileStatus::Ok() : Failure("Cannot write", Path(), errno);
+    return ::fchmod(fd_, mode) == 0 ? FileStatus::Ok() : FileFailure("Cannot write", Path(), errno);
   }
 
  private:
@@ -142,7 +124,7 @@ class PosixFile final : public File {
 };
 
 OpenedFile Opened(const std::string& path, int fd, std::string_view failure) {
-  if (fd < 0) return {Failure(failure, path, errno), nullptr};
+  if (fd < 0) return {FileFailure(failure, path, errno), nullptr};
   return {FileStatus::Ok(), std::make_unique<PosixFile>(path, fd)};
 }
 
@@ -179,12 +161,12 @@ class PosixFileSystem final : public FileSystem {
 
   FileStatus Remove(const std::string& path) override {
     return std::remove(path.c_str()) == 0 ? FileStatus::Ok()
-                                          : Failure("Cannot remove", path, errno);
+                                          : FileFailure("Cannot remove", path, errno);
   }
 
   FileStatus Rename(const std::string& from, const std::string& to) override {
     return ::rename(from.c_str(), to.c_str()) == 0 ? FileStatus::Ok()
-                                                   : Failure("Cannot rename", from, errno);
+                                                   : FileFailure("Cannot rename", from, errno);
   }
 
   FileStatus Resize(const std::string& path, std::int64_t size) override {
@@ -192,7 +174,7 @@ class PosixFileSystem final : public FileSystem {
     do {
       result = ::truncate(path.c_str(), size);
     } while (result != 0 && errno == EINTR);
-    return result == 0 ? FileStatus::Ok() : Failure("Cannot resize", path, errno);
+    return result == 0 ? FileStatus::Ok() : FileFailure("Cannot resize", path, errno);
   }
 
   FileStatus Replace(const std::string& path, std::string_view content) override {
@@ -202,7 +184,7 @@ class PosixFileSystem final : public FileSystem {
                                                                : kReplacedFileMode;
     std::string temporary = target + ".XXXXXX";
     const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-    if (fd < 0) return Failure("Cannot write", path, errno);
+    if (fd < 0) return FileFailure("Cannot write", path, errno);
     // Every failure below names the file being replaced, not the temporary one.
     PosixFile file(path, fd);
     FileStatus status = file.SetMode(mode);
@@ -211,7 +193,7 @@ class PosixFileSystem final : public FileSystem {
     const FileStatus closed = file.Close();
     if (status.ok()) status = closed;
     if (status.ok() && ::rename(temporary.c_str(), target.c_str()) != 0) {
-      status = Failure("Cannot write", path, errno);
+      status = FileFailure("Cannot write", path, errno);
     }
     if (!status.ok()) ::unlink(temporary.c_str());
     return status;
@@ -231,7 +213,9 @@ class PosixFileSystem final : public FileSystem {
     std::error_code ec;
     std::filesystem::create_directories(path, ec);
     if (!ec && std::filesystem::is_directory(path, ec)) return FileStatus::Ok();
-    if (!ec) return FileStatus::Fail(FileError::Io, "Cannot create folder " + path + ": not a folder");
+    if (!ec) {
+      return FileStatus::Fail(FileError::Io, "Cannot create folder " + path + ": not a folder");
+    }
     return FolderFailure(path, ec);
   }
 
@@ -242,7 +226,7 @@ class PosixFileSystem final : public FileSystem {
 
  private:
   static FileStatus FolderFailure(const std::string& path, const std::error_code& ec) {
-    FileStatus status = Failure("Cannot create folder", path, ec.value());
+    FileStatus status = FileFailure("Cannot create folder", path, ec.value());
     status.Error = FileError::Io;  // whatever stands in the way, the folder is not there
     return status;
   }
@@ -254,8 +238,8 @@ FileStatus File::ReadFullyAt(std::int64_t offset, void* data, std::size_t size) 
   std::size_t got = 0;
   const FileStatus status = ReadAt(offset, data, size, got);
   if (!status.ok() || got == size) return status;
-  // The file ends before: a short read, as the C library reports one, is an I/O error.
-  return Failure("Cannot read", Path(), EIO);
+  // The file ends before what was asked for: an I/O error, not a short answer.
+  return FileFailure("Cannot read", Path(), EIO);
 }
 
 FileSystem& SystemFiles() {
@@ -362,8 +346,9 @@ FileStatus WorkingDirectory(std::string& path) {
   while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
     const int error = errno;
     if (error != ERANGE) {
-      return FileStatus{KindOf(error), "Cannot get the current directory: " + ErrnoText(error),
-                        ErrnoText(error)};
+      FileStatus status{FileError::Io, {}, ErrnoText(error)};
+      status.Message = "Cannot get the current directory: " + status.Reason;
+      return status;
     }
     buffer.resize(buffer.size() * 2);
   }

@@ -8,13 +8,8 @@
 
 namespace {
 
-// The status the system gives for the same failure.
-FileStatus Failure(std::string_view what, const std::string& path, FileError kind, int error) {
-  return FileStatus{kind, {}, ErrnoText(error)}.As(what, path);
-}
-
 FileStatus NoSuchFile(std::string_view what, const std::string& path) {
-  return Failure(what, path, FileError::Missing, ENOENT);
+  return FileFailure(what, path, ENOENT);
 }
 
 class MemoryFile final : public File {
@@ -25,7 +20,7 @@ class MemoryFile final : public File {
   FileStatus ReadAt(std::int64_t offset, void* data, std::size_t size,
                     std::size_t& got) override {
     got = 0;
-    if (offset < 0) return Failure("Cannot read", Path(), FileError::Io, EINVAL);
+    if (offset < 0) return FileFailure("Cannot read", Path(), EINVAL);
     const auto at = static_cast<std::uint64_t>(offset);
     if (at >= bytes_->size()) return FileStatus::Ok();
     got = std::min<std::size_t>(size, bytes_->size() - static_cast<std::size_t>(at));
@@ -36,8 +31,8 @@ class MemoryFile final : public File {
   FileStatus WriteAt(std::int64_t offset, const void* data, std::size_t size,
                      std::size_t* written) override {
     if (written != nullptr) *written = 0;
-    if (!writable_) return Failure("Cannot write", Path(), FileError::Io, EBADF);
-    if (offset < 0) return Failure("Cannot write", Path(), FileError::Io, EINVAL);
+    if (!writable_) return FileFailure("Cannot write", Path(), EBADF);
+    if (offset < 0) return FileFailure("Cannot write", Path(), EINVAL);
     const auto at = static_cast<std::size_t>(offset);
     if (bytes_->size() < at + size) bytes_->resize(at + size, '\0');
     std::memcpy(bytes_->data() + at, data, size);
@@ -80,7 +75,7 @@ std::optional<std::string> MemoryFileSystem::Bytes(const std::string& path) cons
 
 OpenedFile MemoryFileSystem::CreateExclusive(const std::string& path) {
   if (files_.contains(path)) {
-    return {Failure("Cannot create", path, FileError::NameTaken, EEXIST), nullptr};
+    return {FileFailure("Cannot create", path, EEXIST), nullptr};
   }
   return CreateOrEmpty(path);
 }
@@ -119,7 +114,7 @@ FileStatus MemoryFileSystem::Rename(const std::string& from, const std::string& 
 FileStatus MemoryFileSystem::Resize(const std::string& path, std::int64_t size) {
   const auto found = files_.find(path);
   if (found == files_.end()) return NoSuchFile("Cannot resize", path);
-  if (size < 0) return Failure("Cannot resize", path, FileError::Io, EINVAL);
+  if (size < 0) return FileFailure("Cannot resize", path, EINVAL);
   found->second->resize(static_cast<std::size_t>(size), '\0');
   return FileStatus::Ok();
 }

@@ -226,7 +226,8 @@ TEST(SystemFileTest, FailuresNameTheFileAndCarryTheSystemsText) {
             "Cannot create " + inMissing + ": " + kNoSuchFile);
 
   ASSERT_TRUE(CreateNewFile(dir.File("plain"), "x", 1).ok());
-  const FileStatus throughFile = files.OpenExisting(dir.File("plain/a.dat"), FileAccess::Read).Status;
+  const FileStatus throughFile =
+      files.OpenExisting(dir.File("plain/a.dat"), FileAccess::Read).Status;
   EXPECT_EQ(throughFile.Error, FileError::NotFolder);
   EXPECT_TRUE(throughFile.Absent());
   EXPECT_EQ(throughFile.Reason, ErrnoText(ENOTDIR));
