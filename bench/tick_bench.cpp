@@ -233,7 +233,8 @@ int main(int argc, char** argv) {
   TempDir dir;
   SetAppDir(dir.Path());
   // Setting the trend's range saves it into Config.dat.
-  if (!CreateConfigFileIfMissing(dir.File("Config.dat"))) {
+  bool created = false;
+  if (!CreateConfigFileIfMissing(dir.File("Config.dat"), &created).ok() || !created) {
     std::fprintf(stderr, "cannot create Config.dat in %s\n", dir.Path().c_str());
     return 1;
   }

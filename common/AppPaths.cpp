@@ -1,15 +1,11 @@
 #include "common/AppPaths.h"
 
-#include <errno.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cstring>
 #include <forward_list>
 #include <mutex>
-#include <vector>
 
 #include "common/Errors.h"
+#include "platform/File.h"
 
 namespace {
 
@@ -39,14 +35,9 @@ void SetAppDir(std::string dir) {
 }
 
 std::string CurrentDirectory() {
-  std::vector<char> buffer(256);
-  while (getcwd(buffer.data(), buffer.size()) == nullptr) {
-    if (errno != ERANGE) {
-      throw Exception(std::string("Cannot get the current directory: ") + std::strerror(errno));
-    }
-    buffer.resize(buffer.size() * 2);
-  }
-  return std::string(buffer.data());
+  std::string path;
+  RaiseOnFailure(WorkingDirectory(path));
+  return path;
 }
 
 std::string AppPath(std::string_view relativeName) { return JoinPath(AppDir(), relativeName); }

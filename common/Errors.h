@@ -5,10 +5,18 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform/FileStatus.h"
+
 class Exception : public std::runtime_error {
  public:
   explicit Exception(const std::string& message) : std::runtime_error(message) {}
 };
+
+// Where a failed file operation ends the event handler: raises Exception with the status's
+// message. Nothing happens for an ok status.
+inline void RaiseOnFailure(const FileStatus& status) {
+  if (!status.ok()) throw Exception(status.Message);
+}
 
 // A text that is not a number given to a strict conversion.
 class EConvertError : public Exception {

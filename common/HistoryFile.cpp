@@ -1,97 +1,13 @@
 #include "common/HistoryFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "common/FixedText.h"
-
-// Positions go through the C library's long offsets, which must hold files beyond 4 GiB.
-static_assert(sizeof(long) >= 8, "64-bit file offsets are needed");
 
 namespace {
 
 constexpr std::int64_t kMsPerSecond = 1000;
-
-std::string SystemText(int error) { return std::generic_category().message(error); }
-
-std::string Describe(std::string_view what, const std::string& path, int error) {
-  std::string text(what);
-  text += " ";
-  text += path;
-  text += ": ";
-  text += SystemText(error);
-  return text;
-}
-
-FileStatus FailFromErrno(std::string_view what, const std::string& path, int error) {
-  FileError kind = FileError::Io;
-  if (error == EEXIST) kind = FileError::NameTaken;
-  if (error == ENOENT || error == ENOTDIR) kind = FileError::Missing;
-  return FileStatus::Fail(kind, Describe(what, path, error));
-}
-
-struct FileCloser {
-  void operator()(std::FILE* file) const { std::fclose(file); }
-};
-using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
-
-// Opens without a stream buffer, so that every write is one write of the system and a short one
-// shows in the count that comes back.
-FilePtr OpenUnbuffered(const std::string& path, const char* mode) {
-  FilePtr file(std::fopen(path.c_str(), mode));
-  if (file) std::setvbuf(file.get(), nullptr, _IONBF, 0);
-  return file;
-}
-
-// Writes all bytes unless the system refuses; an interrupted write goes on where it stopped.
-// Returns the number of bytes written; errno holds the reason when that is less than size.
-std::size_t WriteAll(std::FILE* file, const void* data, std::size_t size) {
-  const auto* bytes = static_cast<const unsigned char*>(data);
-  std::size_t done = 0;
-  while (done < size) {
-    errno = 0;
-    const std::size_t n = std::fwrite(bytes + done, 1, size - done, file);
-    done += n;
-    if (done == size) break;
-    if (errno != EINTR) return done;
-    std::clearerr(file);
-  }
-  return done;
-}
-
-// Reads up to size bytes, going on after interruptions; returns the number of bytes read.
-std::size_t ReadAll(std::FILE* file, void* data, std::size_t size) {
-  auto* bytes = static_cast<unsigned char*>(data);
-  std::size_t done = 0;
-  while (done < size) {
-    errno = 0;
-    const std::size_t n = std::fread(bytes + done, 1, size - done, file);
-    done += n;
-    if (done == size || std::feof(file) || errno != EINTR) break;
-    std::clearerr(file);
-  }
-  return done;
-}
-
-bool SeekTo(std::FILE* file, std::int64_t offset) {
-  return std::fseek(file, static_cast<long>(offset), SEEK_SET) == 0;
-}
-
-std::int64_t SizeOf(std::FILE* file) {
-  if (std::fseek(file, 0, SEEK_END) != 0) return -1;
-  return std::ftell(file);
-}
-
-// Closes explicitly, so that a failure of the close itself is seen.
-int CloseChecked(FilePtr& file) {
-  errno = 0;
-  const int result = std::fclose(file.release());
-  return result == 0 ? 0 : (errno != 0 ? errno : EIO);
-}
 
 // Offset from record 0 to record k in milliseconds, kept within the 64-bit range.
 std::int64_t RecordOffsetMs(std::int64_t k, std::int32_t intervalSeconds) {
@@ -124,35 +40,6 @@ std::int64_t HistoryRecordCount(std::int64_t fileSize, int channelCount) {
   return (fileSize - kHistoryHeaderSize) / recordBytes;
 }
 
-// ---- Shared file operations ------------------------------------------------------------------
-
-FileStatus CreateNewFile(const std::string& path, const void* data, std::size_t size) {
-  // "x": the open fails when the name exists, so an earlier period's file is never emptied.
-  FilePtr file = OpenUnbuffered(path, "wbx");
-  if (!file) return FailFromErrno("Cannot create", path, errno);
-  const std::size_t written = WriteAll(file.get(), data, size);
-  const int writeError = written == size ? 0 : (errno != 0 ? errno : EIO);
-  const int closeError = CloseChecked(file);
-  if (writeError == 0 && closeError == 0) return FileStatus::Ok();
-  std::error_code ignored;
-  std::filesystem::remove(path, ignored);
-  return FailFromErrno("Cannot write", path, writeError != 0 ? writeError : closeError);
-}
-
-FileStatus WriteExistingFileAt(const std::string& path, std::int64_t offset, const void* data,
-                               std::size_t size) {
-  FilePtr file = OpenUnbuffered(path, "r+b");  // never creates the file
-  if (!file) return FailFromErrno("Cannot open", path, errno);
-  if (!SeekTo(file.get(), offset)) return FailFromErrno("Cannot seek in", path, errno);
-  const std::size_t written = WriteAll(file.get(), data, size);
-  const int writeError = written == size ? 0 : (errno != 0 ? errno : EIO);
-  const int closeError = CloseChecked(file);
-  if (writeError != 0 || closeError != 0) {
-    return FailFromErrno("Cannot write", path, writeError != 0 ? writeError : closeError);
-  }
-  return FileStatus::Ok();
-}
-
 // ---- Writer ----------------------------------------------------------------------------------
 
 FileStatus CreateHistoryFile(const std::string& path, const THistoryFileHeader& header) {
@@ -162,33 +49,33 @@ FileStatus CreateHistoryFile(const std::string& path, const THistoryFileHeader& 
 FileStatus AppendHistoryRecords(const std::string& path, std::size_t recordBytes,
                                 const void* records, std::size_t count, std::size_t& written) {
   written = 0;
-  FilePtr file = OpenUnbuffered(path, "r+b");  // a vanished file is not created again
-  if (!file) return FailFromErrno("Cannot open history file", path, errno);
-  const std::int64_t size = SizeOf(file.get());
-  if (size < 0) return FailFromErrno("Cannot read the size of history file", path, errno);
+  // A vanished file is not created again.
+  OpenedFile opened = SystemFiles().OpenExisting(path, FileAccess::ReadWrite);
+  if (!opened.Status.ok()) return opened.Status.As("Cannot open history file", path);
+  File& file = *opened.Handle;
+  std::int64_t size = 0;
+  const FileStatus sized = file.Size(size);
+  if (!sized.ok()) return sized.As("Cannot read the size of history file", path);
   if (size < kHistoryHeaderSize) {
     return FileStatus::Fail(FileError::BadContent,
                             "History file " + path + " is shorter than its header");
   }
   const auto step = static_cast<std::int64_t>(recordBytes);
   const std::int64_t end = size - (size - kHistoryHeaderSize) % step;
-  if (!SeekTo(file.get(), end)) return FailFromErrno("Cannot seek in history file", path, errno);
   const std::size_t bytes = count * recordBytes;
-  const std::size_t put = WriteAll(file.get(), records, bytes);
-  const int writeError = put == bytes ? 0 : (errno != 0 ? errno : ENOSPC);
-  const int closeError = CloseChecked(file);
-  if (writeError == 0 && closeError == 0) {
+  std::size_t put = 0;
+  const FileStatus wrote = file.WriteAt(end, records, bytes, &put);
+  const FileStatus closed = file.Close();
+  if (wrote.ok() && closed.ok()) {
     written = count;
     return FileStatus::Ok();
   }
   // A failed close may have lost any of it: only the records in front of a refused write are
   // taken as written, and the file is cut back behind them.
-  written = closeError == 0 ? put / recordBytes : 0;
+  written = closed.ok() ? put / recordBytes : 0;
   const std::int64_t kept = end + static_cast<std::int64_t>(written) * step;
-  std::error_code ignored;
-  std::filesystem::resize_file(path, static_cast<std::uintmax_t>(kept), ignored);
-  return FailFromErrno("Cannot write history file", path,
-                       writeError != 0 ? writeError : closeError);
+  (void)SystemFiles().Resize(path, kept);
+  return (wrote.ok() ? closed : wrote).As("Cannot write history file", path);
 }
 
 HistoryFileWriter::HistoryFileWriter(std::string path, int channelCount, HistoryRecordSink sink,
@@ -302,15 +189,16 @@ FileStatus HistoryFileReader::TakeHeader() {
 
 FileStatus HistoryFileReader::Open(const std::string& path) {
   Reset(path);
-  FilePtr file(std::fopen(path.c_str(), "rb"));
-  if (!file) return FailFromErrno("Cannot open", path, errno);
-  fileSize_ = SizeOf(file.get());
-  if (fileSize_ < 0) return FailFromErrno("Cannot read the size of", path, errno);
-  if (fileSize_ < kHistoryHeaderSize) return ShorterThanHeader();
-  if (!SeekTo(file.get(), 0) ||
-      ReadAll(file.get(), header_.get(), sizeof *header_) != sizeof *header_) {
-    return FailFromErrno("Cannot read the header of", path, errno != 0 ? errno : EIO);
+  OpenedFile opened = SystemFiles().OpenExisting(path, FileAccess::Read);
+  if (!opened.Status.ok()) return opened.Status;
+  const FileStatus sized = opened.Handle->Size(fileSize_);
+  if (!sized.ok()) {
+    fileSize_ = -1;
+    return sized;
   }
+  if (fileSize_ < kHistoryHeaderSize) return ShorterThanHeader();
+  const FileStatus read = opened.Handle->ReadFullyAt(0, header_.get(), sizeof *header_);
+  if (!read.ok()) return read.As("Cannot read the header of", path);
   return TakeHeader();
 }
 
@@ -371,13 +259,12 @@ FileStatus HistoryFileReader::ReadRecords(std::int64_t first, std::int64_t count
     if (recordsRead != nullptr) *recordsRead = wanted;
     return FileStatus::Ok();
   }
-  FilePtr file(std::fopen(path_.c_str(), "rb"));
-  if (!file) return FailFromErrno("Cannot open", path_, errno);
-  if (!SeekTo(file.get(), kHistoryHeaderSize + first * recordBytes)) {
-    return FailFromErrno("Cannot seek in", path_, errno);
-  }
-  const std::size_t bytes =
-      ReadAll(file.get(), out, static_cast<std::size_t>(wanted * recordBytes));
+  OpenedFile opened = SystemFiles().OpenExisting(path_, FileAccess::Read);
+  if (!opened.Status.ok()) return opened.Status;
+  std::size_t bytes = 0;
+  // A read that fails part-way counts as the end of what the file holds now.
+  (void)opened.Handle->ReadAt(kHistoryHeaderSize + first * recordBytes, out,
+                              static_cast<std::size_t>(wanted * recordBytes), bytes);
   const std::int64_t whole = static_cast<std::int64_t>(bytes) / recordBytes;
   if (recordsRead != nullptr) *recordsRead = whole;
   if (whole < wanted) {

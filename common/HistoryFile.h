@@ -15,7 +15,8 @@
 //
 // Files are opened, written or read, and closed for each operation; nothing stays open between
 // calls. Offsets and sizes are 64-bit: at one record a second a file passes 4 GiB within days.
-// Failures are returned as values that name the file; nothing here throws.
+// Files go through the platform's file layer; failures are returned as its status values, which
+// name the file; nothing here throws.
 
 #include <bit>
 #include <cstddef>
@@ -29,6 +30,7 @@
 
 #include "common/DateTime.h"
 #include "common/MeterRecord.h"
+#include "platform/File.h"
 
 inline constexpr int kHistoryNameSlots = kMaxMeters * kMaxChannels;  // 5,760
 inline constexpr int kHistoryNameSlotSize = 80;
@@ -68,27 +70,6 @@ std::unique_ptr<THistoryFileHeader> NewHistoryHeader();
 void SetHistoryNameSlot(THistoryFileHeader& header, int slot, std::string_view meterNameCp936,
                         std::string_view channelNameCp936);
 
-// ---- Status values -------------------------------------------------------------------------
-
-enum class FileError {
-  None,
-  NameTaken,   // an exclusive create found the name in use
-  Missing,     // the file (or its folder) does not exist
-  BadContent,  // the file exists but its content cannot be what it should be
-  Io,          // any other failure of the system
-};
-
-struct FileStatus {
-  FileError Error = FileError::None;
-  std::string Message;  // UTF-8, names the file; empty when ok
-
-  bool ok() const { return Error == FileError::None; }
-  static FileStatus Ok() { return {}; }
-  static FileStatus Fail(FileError error, std::string message) {
-    return {error, std::move(message)};
-  }
-};
-
 // The result of one write by a writer that keeps going after failures (a history record, an
 // alarm list line): the caller shows Report, which is filled only the first time a problem is
 // met, not at every tick that meets it again.
@@ -96,18 +77,6 @@ struct WriteOutcome {
   bool Written = false;
   std::string Report;  // UTF-8, names the file; empty when there is nothing new to report
 };
-
-// ---- Shared file operations of the recording files ------------------------------------------
-
-// Creates `path` only when no file of that name exists (never empties an existing one), writes
-// `size` bytes in one write and closes it. NameTaken when the name is in use. When the write
-// fails the half-written file is removed again.
-FileStatus CreateNewFile(const std::string& path, const void* data, std::size_t size);
-
-// Writes `size` bytes at `offset` of an existing file ("r+b": open, seek, one write, close).
-// A file that has vanished is not created again: Missing.
-FileStatus WriteExistingFileAt(const std::string& path, std::int64_t offset, const void* data,
-                               std::size_t size);
 
 // ---- Writer --------------------------------------------------------------------------------
 

@@ -14,18 +14,14 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "platform/ComPort.h"
+
 constexpr int kMaxMeters = 120;
 constexpr int kMaxChannels = 48;
 constexpr int kComPortCount = 40;
 constexpr int kPollListCount = kComPortCount + 1;  // COM1..COM40, then the Ethernet list
 constexpr int kEthernetList = kComPortCount;
 constexpr int kMaxDecimals = 4;
-
-// A COM port handle slot: 0 = never opened, -1 = the last open failed or the port was closed,
-// anything else = open.
-using ComHandle = std::intptr_t;
-constexpr ComHandle kComNeverOpened = 0;
-constexpr ComHandle kComInvalid = -1;
 
 #pragma pack(push, 1)
 

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
 
 #include "common/AppPaths.h"
 #include "common/Cp936.h"
@@ -41,17 +40,17 @@ void TChannelAliasTable::LoadBytes(std::string_view bytes) {
 
 FileStatus TChannelAliasTable::Load(const std::string& path) {
   Clear();
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
+  OpenedFile opened = SystemFiles().OpenExisting(path, FileAccess::Read);
+  if (!opened.Status.ok()) {
     // Created only when no file of that name exists: one that is there but cannot be read is
     // never emptied.
     FileStatus created = CreateNewFile(path, bytes_.data(), bytes_.size());
     return created.Error == FileError::NameTaken ? CannotRead(path) : created;
   }
   Bytes content{};
-  file.read(content.data(), static_cast<std::streamsize>(content.size()));
-  if (file.bad()) return CannotRead(path);
-  LoadBytes(std::string_view(content.data(), static_cast<std::size_t>(file.gcount())));
+  std::size_t got = 0;
+  if (!opened.Handle->ReadAt(0, content.data(), content.size(), got).ok()) return CannotRead(path);
+  LoadBytes(std::string_view(content.data(), got));
   return FileStatus::Ok();
 }
 

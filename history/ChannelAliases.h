@@ -16,7 +16,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/HistoryFile.h"
+#include "platform/File.h"
 
 inline constexpr int kAliasChannels = 128;
 inline constexpr int kAliasEntrySize = 23;

@@ -1,11 +1,7 @@
 #include "history/ExportFile.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <filesystem>
-#include <fstream>
 #include <limits>
-#include <system_error>
 #include <vector>
 
 #include "common/StrConv.h"
@@ -28,12 +24,11 @@ std::int64_t IntervalsUpTo(std::int64_t fromMs, std::int64_t toMs, std::int64_t 
   return span <= 0 ? 0 : (span + intervalMs - 1) / intervalMs;
 }
 
-// The reason of the failure just met; streams do not always leave one in errno.
-int LastError() { return errno != 0 ? errno : EIO; }
-
-FileStatus Failed(FileError kind, std::string_view what, const std::string& path, int error) {
-  return FileStatus::Fail(
-      kind, std::string(what) + " " + path + ": " + std::generic_category().message(error));
+// A failure of the export, in its words; whatever the system said, it is an I/O error.
+FileStatus Failed(const FileStatus& status, std::string_view what, const std::string& path) {
+  FileStatus failed = status.As(what, path);
+  failed.Error = FileError::Io;
+  return failed;
 }
 
 }  // namespace
@@ -95,46 +90,46 @@ FileStatus HistoryExport::Write(const std::string& exportPath, TDateTime start, 
                                 std::int32_t step, std::span<const std::uint8_t> selected,
                                 const std::function<void()>& lineWritten) const {
   const std::string& historyPath = reader_.Path();
-  std::error_code ignored;
-  if (std::filesystem::equivalent(exportPath, historyPath, ignored)) {
+  FileSystem& files = SystemFiles();
+  if (files.SameFile(exportPath, historyPath)) {
     return FileStatus::Fail(
         FileError::BadContent,
         "Cannot export to " + exportPath + ": it is the history data file being exported");
   }
-  std::ifstream source(historyPath, std::ios::binary);
-  if (!source) return Failed(FileError::Io, "Cannot open", historyPath, LastError());
-  std::ofstream out(exportPath, std::ios::binary | std::ios::trunc);
-  if (!out) return Failed(FileError::Io, "Cannot create the export file", exportPath, LastError());
-  int writeError = WriteLines(source, out, start, end, step, selected, lineWritten);
-  errno = 0;
-  out.close();
-  if (writeError == 0 && out.fail()) writeError = LastError();
-  if (writeError != 0) {
-    return Failed(FileError::Io, "Cannot write the export file", exportPath, writeError);
-  }
+  OpenedFile source = files.OpenExisting(historyPath, FileAccess::Read);
+  if (!source.Status.ok()) return Failed(source.Status, "Cannot open", historyPath);
+  OpenedFile out = files.CreateOrEmpty(exportPath);
+  if (!out.Status.ok()) return Failed(out.Status, "Cannot create the export file", exportPath);
+  FileStatus status = WriteLines(*source.Handle, *out.Handle, start, end, step, selected,
+                                 lineWritten);
+  const FileStatus closed = out.Handle->Close();
+  if (status.ok()) status = closed;
+  if (!status.ok()) return Failed(status, "Cannot write the export file", exportPath);
   return FileStatus::Ok();
 }
 
-int HistoryExport::WriteLines(std::ifstream& source, std::ofstream& out, TDateTime start,
-                              TDateTime end, std::int32_t step,
-                              std::span<const std::uint8_t> selected,
-                              const std::function<void()>& lineWritten) const {
+FileStatus HistoryExport::WriteLines(File& source, File& out, TDateTime start, TDateTime end,
+                                     std::int32_t step, std::span<const std::uint8_t> selected,
+                                     const std::function<void()>& lineWritten) const {
   const std::int64_t recordBytes = std::int64_t{reader_.ChannelCount()} * sizeof(float);
-  source.seekg(kHistoryHeaderSize + FirstRecord(start) * recordBytes);
-  errno = 0;
-  const std::string header = HeaderLine(selected);
-  if (!out.write(header.data(), std::ssize(header))) return LastError();
+  SequentialReader records(source, kHistoryHeaderSize + FirstRecord(start) * recordBytes);
+  AppendBuffer lines(out);
+  FileStatus status = lines.Append(HeaderLine(selected));
+  if (!status.ok()) return status;
 
   const std::int64_t stepMs = static_cast<std::int64_t>(std::min<__int128>(
       static_cast<__int128>(step + std::int64_t{1}) * timeline_.IntervalMs, kLongestStepMs));
   const std::int64_t endMs = DateTimeToMs(end);
   std::vector<float> values(reader_.ChannelCount());
+  const auto wanted = static_cast<std::size_t>(recordBytes);
   for (std::int64_t t = DateTimeToMs(start); t <= endMs; t += stepMs) {
-    if (!source.read(reinterpret_cast<char*>(values.data()), recordBytes)) break;
-    const std::string line = RecordLine(t, values.data(), selected);
-    if (!out.write(line.data(), std::ssize(line))) return LastError();
+    // A record that cannot be read whole ends the export, whether the file ends or fails.
+    std::size_t got = 0;
+    if (!records.Read(values.data(), wanted, got).ok() || got < wanted) break;
+    status = lines.Append(RecordLine(t, values.data(), selected));
+    if (!status.ok()) return status;
     if (lineWritten) lineWritten();
-    if (step > 0) source.seekg(step * recordBytes, std::ios::cur);  // skipped, never read
+    if (step > 0) records.Skip(step * recordBytes);  // skipped, never read
   }
-  return 0;
+  return lines.Flush();
 }

@@ -21,7 +21,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <iosfwd>
 #include <optional>
 #include <span>
 #include <string>
@@ -65,11 +64,11 @@ class HistoryExport {
                    const std::function<void()>& lineWritten) const;
 
  private:
-  // Seeks to the first record, writes the header line and the record lines; 0, or the errno of
+  // Reads from the first record on, writes the header line and the record lines; the status of
   // a write that failed.
-  int WriteLines(std::ifstream& source, std::ofstream& out, TDateTime start, TDateTime end,
-                 std::int32_t step, std::span<const std::uint8_t> selected,
-                 const std::function<void()>& lineWritten) const;
+  FileStatus WriteLines(File& source, File& out, TDateTime start, TDateTime end,
+                        std::int32_t step, std::span<const std::uint8_t> selected,
+                        const std::function<void()>& lineWritten) const;
   std::string HeaderLine(std::span<const std::uint8_t> selected) const;
   std::string RecordLine(std::int64_t timeMs, const float* values,
                          std::span<const std::uint8_t> selected) const;

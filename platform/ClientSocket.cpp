@@ -10,10 +10,10 @@
 
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <optional>
 
 #include "common/Errors.h"
+#include "platform/SystemError.h"
 
 namespace {
 
@@ -142,7 +142,7 @@ void TClientSocket::Open() {
   }
   int error = 0;
   const int fd = ConnectWithin(peer, kConnectTimeoutMs, error);
-  if (fd < 0) RaiseConnectError(Address, Port, std::strerror(error));
+  if (fd < 0) RaiseConnectError(Address, Port, ErrnoText(error));
   fd_ = fd;
   if (OnConnect) OnConnect(*this);
 }
@@ -189,6 +189,5 @@ void TClientSocket::ReportError(int errorCode) {
   const int original = errorCode;
   if (OnError) OnError(*this, errorCode);
   if (errorCode == 0) return;
-  throw ESocketError("Socket error on " + Endpoint(Address, Port) + ": " +
-                     std::strerror(original));
+  throw ESocketError("Socket error on " + Endpoint(Address, Port) + ": " + ErrnoText(original));
 }

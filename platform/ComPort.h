@@ -10,7 +10,11 @@
 #include <memory>
 #include <string>
 
-#include "common/MeterRecord.h"
+// A COM port handle slot: 0 = never opened, -1 = the last open failed or the port was closed,
+// anything else = open.
+using ComHandle = std::intptr_t;
+inline constexpr ComHandle kComNeverOpened = 0;
+inline constexpr ComHandle kComInvalid = -1;
 
 class ComPort {
  public:

@@ -1,18 +1,12 @@
 #include "platform/IniFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdlib>
-#include <cstring>
 #include <optional>
 
 #include "common/Cp936.h"
 #include "common/Errors.h"
 #include "common/FixedText.h"
 #include "common/StrConv.h"
+#include "platform/File.h"
 
 namespace {
 
@@ -20,8 +14,6 @@ using Line = TIniFile::Line;
 
 constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kCrLf = "\r\n";
-constexpr mode_t kNewFileMode = 0644;
-constexpr std::size_t kReadChunk = 4096;
 
 std::string_view Trim(std::string_view text) {
   const std::size_t first = text.find_first_not_of(kBlanks);
@@ -166,104 +158,26 @@ std::string_view FirstLineOf(std::string_view value) {
   return value.substr(0, value.find_first_of("\r\n"));
 }
 
-[[noreturn]] void RaiseFileError(const std::string& what, const std::string& fileName,
-                                 int error) {
-  throw Exception(what + " \"" + fileName + "\": " + std::strerror(error));
-}
-
-enum class ReadOutcome { Read, Missing, Failed };
-
-ReadOutcome ReadWholeFile(const std::string& fileName, std::string& content, int& error) {
-  content.clear();
-  int fd;
-  do {
-    fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) {
-    error = errno;
-    return error == ENOENT ? ReadOutcome::Missing : ReadOutcome::Failed;
-  }
-  char buffer[kReadChunk];
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got > 0) {
-      content.append(buffer, static_cast<std::size_t>(got));
-    } else if (got == 0) {
-      break;
-    } else if (errno != EINTR) {
-      error = errno;
-      ::close(fd);
-      return ReadOutcome::Failed;
-    }
-  }
-  ::close(fd);
-  return ReadOutcome::Read;
+// Writes raise: their one caller, the SMS page's Save handler, ends at a failed write, in the
+// error box.
+void RaiseIfFailed(const FileStatus& status, std::string_view what, const std::string& fileName) {
+  if (!status.ok()) throw Exception(status.As(what, "\"" + fileName + "\"").Message);
 }
 
 // The file as a write must start from: a missing file is empty; one that exists but cannot be
 // read is not overwritten.
 std::string LoadForWrite(const std::string& fileName) {
   std::string content;
-  int error = 0;
-  if (ReadWholeFile(fileName, content, error) == ReadOutcome::Failed) {
-    RaiseFileError("Cannot read ini file", fileName, error);
-  }
+  const FileStatus status = ReadWholeFile(fileName, content);
+  if (status.Error != FileError::Missing) RaiseIfFailed(status, "Cannot read ini file", fileName);
   return content;
-}
-
-bool WriteAll(int fd, std::string_view data) {
-  while (!data.empty()) {
-    const ssize_t put = ::write(fd, data.data(), data.size());
-    if (put < 0) {
-      if (errno == EINTR) continue;
-      return false;
-    }
-    data.remove_prefix(static_cast<std::size_t>(put));
-  }
-  return true;
-}
-
-// The file that a write replaces: the target of a symbolic link, else the name itself.
-std::string ResolvedTarget(const std::string& fileName) {
-  char* resolved = ::realpath(fileName.c_str(), nullptr);
-  if (resolved == nullptr) return fileName;
-  std::string target(resolved);
-  std::free(resolved);
-  return target;
-}
-
-// Writes the content to a new file beside the target, makes it durable, then renames it over
-// the target, so the target is either the old file or the whole new one.
-void ReplaceFile(const std::string& fileName, std::string_view content) {
-  const std::string target = ResolvedTarget(fileName);
-  struct stat existing {};
-  const mode_t mode = ::stat(target.c_str(), &existing) == 0 ? (existing.st_mode & 07777)
-                                                             : kNewFileMode;
-  std::string temporary = target + ".XXXXXX";
-  const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) RaiseFileError("Cannot write ini file", fileName, errno);
-  const bool written =
-      ::fchmod(fd, mode) == 0 && WriteAll(fd, content) && ::fsync(fd) == 0;
-  const int writeError = errno;
-  const bool closed = ::close(fd) == 0;
-  const int closeError = errno;
-  if (!written || !closed) {
-    ::unlink(temporary.c_str());
-    RaiseFileError("Cannot write ini file", fileName, written ? closeError : writeError);
-  }
-  if (::rename(temporary.c_str(), target.c_str()) != 0) {
-    const int renameError = errno;
-    ::unlink(temporary.c_str());
-    RaiseFileError("Cannot write ini file", fileName, renameError);
-  }
 }
 
 }  // namespace
 
 TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
   std::string content;
-  int error = 0;
-  if (ReadWholeFile(fileName_, content, error) == ReadOutcome::Read) lines_ = SplitLines(content);
+  if (ReadWholeFile(fileName_, content).ok()) lines_ = SplitLines(content);
 }
 
 TIniFile::TIniFile(std::string fileName, std::string_view content)
@@ -304,7 +218,7 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key,
 void TIniFile::WriteString(std::string_view section, std::string_view key,
                            std::string_view value) {
   const std::string content = TextWithKey(LoadForWrite(fileName_), section, key, value);
-  ReplaceFile(fileName_, content);
+  RaiseIfFailed(SystemFiles().Replace(fileName_, content), "Cannot write ini file", fileName_);
   // The object reads the text as the file now holds it, as the next start will.
   lines_ = SplitLines(content);
 }

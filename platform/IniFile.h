@@ -18,8 +18,8 @@
 // never be read back and would otherwise stand in the file as lines of their own, able to open
 // a section or set a key. The file is replaced as a whole (a new file written beside it, then
 // renamed over it), so a failed write leaves the previous file intact; an existing file keeps
-// its permission bits, a new one gets 0644. A failed write raises Exception naming the file and
-// the system error.
+// its permission bits, a new one gets 0644 (FileSystem::Replace). A failed write raises
+// Exception naming the file and the system error.
 //
 // Section and key names are the program's own ASCII names: they contain no '=', ']' or line
 // break.

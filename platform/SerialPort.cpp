@@ -11,13 +11,14 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <memory>
 
 #include "common/AppPaths.h"
+#include "common/MeterRecord.h"
 #include "platform/Clock.h"
 #include "platform/ComPort.h"
 #include "platform/SerialPortSpeed.h"
+#include "platform/SystemError.h"
 
 // The station's ports want receive and transmit queues of 1,024 bytes. Linux has no call to size
 // a terminal's queues and the driver's own buffers are larger, so nothing is set for them.
@@ -50,12 +51,12 @@ SerialErrorKind KindOfErrno(int error) {
   }
 }
 
-// The one place where a system error of the serial layer becomes text.
+// The one place where a system error of the serial layer becomes a report.
 void Report(SerialError* error, SerialErrorKind kind, const std::string& path,
             const std::string& step, int errnoValue) {
   if (error == nullptr) return;
   error->kind = kind;
-  error->message = "COM device " + path + ": " + step + ": " + std::strerror(errnoValue);
+  error->message = "COM device " + path + ": " + step + ": " + ErrnoText(errnoValue);
 }
 
 void Report(SerialError* error, const std::string& path, const std::string& step,

@@ -11,7 +11,7 @@
 #include <cstdint>
 #include <string>
 
-#include "common/MeterRecord.h"
+#include "platform/ComPort.h"
 
 inline constexpr int kWriteTimeoutConstantMs = 80;
 inline constexpr int kWriteTimeoutPerByteMs = 20;

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "common/Errors.h"
 #include "common/FixedText.h"
 #include "common/MeterRecord.h"
 #include "common/StrConv.h"
@@ -64,16 +65,18 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    if (!CreateConfigFileIfMissing(path)) return 0;  // keep the operator's configuration
+    bool created = false;
+    RaiseOnFailure(CreateConfigFileIfMissing(path, &created));
+    if (!created) return 0;  // keep the operator's configuration
     auto table = std::make_unique<MeterTable>();
     AddMeter(*table, "Boiler", 1, 4, 0, "", 6000);
     AddMeter(*table, "Kiln", 2, 8, 0, "", 6000);
     AddMeter(*table, "Dryer", 3, 6, 1, "127.0.0.1", *tcpPort);
     table->PortBaudIndex[0] = kBaud9600;
-    SaveMeterTable(path, *table);
-    SaveBaudTable(path, table->PortBaudIndex);
-    SaveCurveRange(path, -20.0f, 80.0f);
-    SaveChartBackColor(path, 0xFFFFFF);
+    RaiseOnFailure(SaveMeterTable(path, *table));
+    RaiseOnFailure(SaveBaudTable(path, table->PortBaudIndex));
+    RaiseOnFailure(SaveCurveRange(path, -20.0f, 80.0f));
+    RaiseOnFailure(SaveChartBackColor(path, 0xFFFFFF));
   } catch (const std::exception& error) {
     std::fprintf(stderr, "%s\n", error.what());
     return 1;

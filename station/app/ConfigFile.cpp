@@ -3,13 +3,10 @@
 #include <algorithm>
 #include <array>
 #include <bit>
-#include <cerrno>
-#include <cstdio>
 #include <cstring>
 #include <vector>
 
 #include "common/Cp936.h"
-#include "common/Errors.h"
 #include "common/FixedText.h"
 #include "station/app/LoadReport.h"
 #include "station/comm/MeterComm.h"
@@ -21,18 +18,7 @@ namespace {
 
 constexpr long kCurveRangeSize = 2 * sizeof(float);
 
-// errno of a failed stdio call; EIO when the library did not say.
-int LastError() { return errno != 0 ? errno : EIO; }
-
 std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
-
-std::string FileProblem(const char* what, const std::string& path, int error) {
-  return std::string(what) + " " + Quoted(path) + ": " + std::strerror(error);
-}
-
-[[noreturn]] void RaiseFileError(const char* what, const std::string& path, int error) {
-  throw Exception(FileProblem(what, path, error));
-}
 
 std::string ShortFileProblem(const std::string& path, const std::string& notLoaded) {
   return Quoted(path) + " is shorter than " + std::to_string(kConfigFileSize) + " bytes: " +
@@ -49,63 +35,57 @@ std::string JoinProblems(const std::vector<std::string>& problems) {
   return joined;
 }
 
-// Writes `size` bytes at `offset` of the existing file ("r+b": a save never creates the file).
-void WriteAt(const std::string& path, long offset, const void* data, std::size_t size) {
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "r+b");
-  if (file == nullptr) RaiseFileError("Cannot open", path, LastError());
-  errno = 0;
-  const bool written = std::fseek(file, offset, SEEK_SET) == 0 &&
-                       std::fwrite(data, 1, size, file) == size && std::fflush(file) == 0;
-  int error = LastError();
-  errno = 0;
-  const bool closed = std::fclose(file) == 0;
-  if (written && !closed) error = LastError();
-  if (!written || !closed) RaiseFileError("Cannot write", path, error);
+// Writes `size` bytes at `offset` of the existing file: a save never creates the file.
+FileStatus WriteAt(FileSystem& files, const std::string& path, std::int64_t offset,
+                   const void* data, std::size_t size) {
+  OpenedFile opened = files.OpenExisting(path, FileAccess::ReadWrite);
+  if (!opened.Status.ok()) return opened.Status.As("Cannot open", Quoted(path));
+  FileStatus status = opened.Handle->WriteAt(offset, data, size, nullptr);
+  const FileStatus closed = opened.Handle->Close();
+  if (status.ok()) status = closed;
+  return status.As("Cannot write", Quoted(path));
 }
 
 struct ReadOutcome {
   std::size_t Count = 0;  // bytes read; fewer than asked when the file ends before
-  std::string Problem;    // the file could not be opened, positioned or read
-  int Error = 0;          // the system error of the Problem
+  std::string Problem;    // the file could not be opened or read
+  std::string Reason;     // the system's words for the Problem
 };
 
-ReadOutcome ReadAt(const std::string& path, long offset, void* data, std::size_t size) {
+ReadOutcome ReadAt(FileSystem& files, const std::string& path, std::int64_t offset, void* data,
+                   std::size_t size) {
   ReadOutcome outcome;
-  errno = 0;
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file == nullptr) {
-    outcome.Error = LastError();
-    outcome.Problem = FileProblem("Cannot open", path, outcome.Error);
-    return outcome;
+  OpenedFile opened = files.OpenExisting(path, FileAccess::Read);
+  FileStatus status = opened.Status.As("Cannot open", Quoted(path));
+  if (opened.Status.ok()) {
+    status = opened.Handle->ReadAt(offset, data, size, outcome.Count).As("Cannot read",
+                                                                         Quoted(path));
   }
-  errno = 0;
-  if (std::fseek(file, offset, SEEK_SET) != 0) {
-    outcome.Error = LastError();
-    outcome.Problem = FileProblem("Cannot read", path, outcome.Error);
-  } else {
-    outcome.Count = std::fread(data, 1, size, file);
-    if (outcome.Count < size && std::ferror(file)) {
-      outcome.Error = LastError();
-      outcome.Problem = FileProblem("Cannot read", path, outcome.Error);
-    }
+  if (!status.ok()) {
+    outcome.Problem = status.Message;
+    outcome.Reason = status.Reason;
   }
-  std::fclose(file);
   return outcome;
 }
 
-long MeterBlockOffset(const std::string& path, int index) {
-  if (index < 0 || index >= kMaxMeters) {
-    throw Exception("Meter block " + std::to_string(index) + " lies outside the table of " +
-                    Quoted(path));
-  }
-  return kFirstMeterBlockOffset + kMeterBlockSize * index;
+// Nothing is ever read or written past the table.
+std::string BlockOutsideTheTable(const std::string& path, int index) {
+  if (index >= 0 && index < kMaxMeters) return {};
+  return "Meter block " + std::to_string(index) + " lies outside the table of " + Quoted(path);
+}
+
+std::int64_t MeterBlockOffset(int index) {
+  return kFirstMeterBlockOffset + kMeterBlockSize * std::int64_t{index};
 }
 
 // Reads meter block `index` whole into `block`; the problem when it could not.
-std::string ReadBlock(const std::string& path, int index, TMeterStored& block) {
+std::string ReadBlock(FileSystem& files, const std::string& path, int index,
+                      TMeterStored& block) {
+  std::string outside = BlockOutsideTheTable(path, index);
+  if (!outside.empty()) return outside;
   std::array<char, sizeof(TMeterStored)> bytes;
-  const ReadOutcome read = ReadAt(path, MeterBlockOffset(path, index), bytes.data(), bytes.size());
+  const ReadOutcome read =
+      ReadAt(files, path, MeterBlockOffset(index), bytes.data(), bytes.size());
   if (!read.Problem.empty()) return read.Problem;
   if (read.Count < bytes.size()) {
     return ShortFileProblem(path, "the block of meter " + std::to_string(index + 1) + " was");
@@ -151,49 +131,40 @@ void CheckMeterFields(TMeterStored& meter, int index, TLoadReport& report) {
 
 }  // namespace
 
-bool CreateConfigFileIfMissing(const std::string& path) {
-  errno = 0;
-  if (std::FILE* existing = std::fopen(path.c_str(), "rb")) {
-    std::fclose(existing);
-    return false;
-  }
-  const int readError = LastError();
-  errno = 0;
-  // "x": exclusive creation, so a file that exists but could not be read is never truncated.
-  std::FILE* file = std::fopen(path.c_str(), "wbx");
-  if (file == nullptr) {
-    if (errno == EEXIST) RaiseFileError("Cannot read", path, readError);
-    RaiseFileError("Cannot create", path, LastError());
-  }
+FileStatus CreateConfigFileIfMissing(const std::string& path, bool* created,
+                                     FileSystem& files) {
+  if (created != nullptr) *created = false;
+  const OpenedFile existing = files.OpenExisting(path, FileAccess::Read);
+  if (existing.Status.ok()) return FileStatus::Ok();
   std::vector<char> image(static_cast<std::size_t>(kConfigFileSize), '\0');
   std::copy(kDefaultPassword.begin(), kDefaultPassword.end(), image.begin() + kPasswordOffset);
-  errno = 0;
-  const bool written =
-      std::fwrite(image.data(), 1, image.size(), file) == image.size() && std::fflush(file) == 0;
-  int error = LastError();
-  errno = 0;
-  const bool closed = std::fclose(file) == 0;
-  if (written && !closed) error = LastError();
-  if (!written || !closed) {
-    std::remove(path.c_str());  // a short file would later pass for a damaged configuration
-    RaiseFileError("Cannot create", path, error);
-  }
-  return true;
+  // Exclusive creation, so a file that exists but could not be read is never truncated; a
+  // partly written new file is removed again, since it would later pass for a damaged one.
+  const FileStatus status = CreateNewFile(path, image.data(), image.size(), files);
+  if (status.Error == FileError::NameTaken) return existing.Status.As("Cannot read", Quoted(path));
+  if (!status.ok()) return status.As("Cannot create", Quoted(path));
+  if (created != nullptr) *created = true;
+  return FileStatus::Ok();
 }
 
-void SaveMeterTable(const std::string& path, const MeterTable& table) {
+FileStatus SaveMeterTable(const std::string& path, const MeterTable& table, FileSystem& files) {
   const std::int32_t count = table.MeterCount;
   if (count < 0 || count > kMaxMeters) {
-    throw Exception("Meter count " + std::to_string(count) + " lies outside 0.." +
-                    std::to_string(kMaxMeters) + "; nothing saved to " + Quoted(path));
+    return FileStatus::Fail(FileError::BadContent,
+                            "Meter count " + std::to_string(count) + " lies outside 0.." +
+                                std::to_string(kMaxMeters) + "; nothing saved to " +
+                                Quoted(path));
   }
-  for (int i = 0; i < count; ++i) WriteMeterBlock(path, table.Meters[i], i);
-  WriteAt(path, kMeterCountOffset, &count, sizeof count);
+  for (int i = 0; i < count; ++i) {
+    const FileStatus status = WriteMeterBlock(path, table.Meters[i], i, files);
+    if (!status.ok()) return status;
+  }
+  return WriteAt(files, path, kMeterCountOffset, &count, sizeof count);
 }
 
-std::string LoadMeterTable(const std::string& path, MeterTable& table) {
+std::string LoadMeterTable(const std::string& path, MeterTable& table, FileSystem& files) {
   std::int32_t stored = 0;
-  const ReadOutcome read = ReadAt(path, kMeterCountOffset, &stored, sizeof stored);
+  const ReadOutcome read = ReadAt(files, path, kMeterCountOffset, &stored, sizeof stored);
   if (!read.Problem.empty()) return read.Problem;
   if (read.Count < sizeof stored) return ShortFileProblem(path, "the meter table was");
 
@@ -205,7 +176,7 @@ std::string LoadMeterTable(const std::string& path, MeterTable& table) {
   int loaded = 0;
   for (; loaded < wanted; ++loaded) {
     TMeterStored block;
-    const std::string problem = ReadBlock(path, loaded, block);
+    const std::string problem = ReadBlock(files, path, loaded, block);
     if (!problem.empty()) {
       report.Add(problem);
       break;
@@ -226,38 +197,42 @@ std::string LoadMeterTable(const std::string& path, MeterTable& table) {
   return report.Text();
 }
 
-void WriteMeterBlock(const std::string& path, const TMeterRecord& record, int index) {
-  WriteAt(path, MeterBlockOffset(path, index), &record.Stored(), sizeof(TMeterStored));
+FileStatus WriteMeterBlock(const std::string& path, const TMeterRecord& record, int index,
+                           FileSystem& files) {
+  const std::string outside = BlockOutsideTheTable(path, index);
+  if (!outside.empty()) return FileStatus::Fail(FileError::BadContent, outside);
+  return WriteAt(files, path, MeterBlockOffset(index), &record.Stored(), sizeof(TMeterStored));
 }
 
-std::string ReadMeterBlock(const std::string& path, TMeterRecord& record, int index) {
+std::string ReadMeterBlock(const std::string& path, TMeterRecord& record, int index,
+                           FileSystem& files) {
   TMeterStored block;
-  std::string problem = ReadBlock(path, index, block);
+  std::string problem = ReadBlock(files, path, index, block);
   if (problem.empty()) record.Stored() = block;
   return problem;
 }
 
-void SaveChartBackColor(const std::string& path, std::int32_t color) {
-  WriteAt(path, kChartBackColorOffset, &color, sizeof color);
+FileStatus SaveChartBackColor(const std::string& path, std::int32_t color, FileSystem& files) {
+  return WriteAt(files, path, kChartBackColorOffset, &color, sizeof color);
 }
 
-std::string LoadChartBackColor(const std::string& path, std::int32_t& color) {
+std::string LoadChartBackColor(const std::string& path, std::int32_t& color, FileSystem& files) {
   std::int32_t stored = 0;
-  const ReadOutcome read = ReadAt(path, kChartBackColorOffset, &stored, sizeof stored);
+  const ReadOutcome read = ReadAt(files, path, kChartBackColorOffset, &stored, sizeof stored);
   if (!read.Problem.empty()) return read.Problem;
   if (read.Count < sizeof stored) return ShortFileProblem(path, "the trend back colour was");
   color = stored;
   return {};
 }
 
-void SaveCurveRange(const std::string& path, float low, float high) {
+FileStatus SaveCurveRange(const std::string& path, float low, float high, FileSystem& files) {
   const std::array<float, 2> range{low, high};
-  WriteAt(path, kCurveRangeOffset, range.data(), kCurveRangeSize);
+  return WriteAt(files, path, kCurveRangeOffset, range.data(), kCurveRangeSize);
 }
 
-std::string LoadCurveRange(const std::string& path, float& low, float& high) {
+std::string LoadCurveRange(const std::string& path, float& low, float& high, FileSystem& files) {
   std::array<float, 2> range{};
-  const ReadOutcome read = ReadAt(path, kCurveRangeOffset, range.data(), kCurveRangeSize);
+  const ReadOutcome read = ReadAt(files, path, kCurveRangeOffset, range.data(), kCurveRangeSize);
   if (!read.Problem.empty()) return read.Problem;
   if (read.Count < kCurveRangeSize) return ShortFileProblem(path, "the trend axis range was");
   low = range[0];
@@ -265,13 +240,15 @@ std::string LoadCurveRange(const std::string& path, float& low, float& high) {
   return {};
 }
 
-void SaveBaudTable(const std::string& path, const PortBaudIndexTable& table) {
-  WriteAt(path, kBaudTableOffset, table.data(), sizeof table);
+FileStatus SaveBaudTable(const std::string& path, const PortBaudIndexTable& table,
+                         FileSystem& files) {
+  return WriteAt(files, path, kBaudTableOffset, table.data(), sizeof table);
 }
 
-std::string LoadBaudTable(const std::string& path, PortBaudIndexTable& table) {
+std::string LoadBaudTable(const std::string& path, PortBaudIndexTable& table,
+                          FileSystem& files) {
   PortBaudIndexTable stored{};
-  const ReadOutcome read = ReadAt(path, kBaudTableOffset, stored.data(), sizeof stored);
+  const ReadOutcome read = ReadAt(files, path, kBaudTableOffset, stored.data(), sizeof stored);
   if (!read.Problem.empty()) return read.Problem;
   TLoadReport report(Quoted(path), kComPortNames);
   const std::size_t whole = read.Count / sizeof(std::int32_t);
@@ -292,25 +269,25 @@ std::string LoadBaudTable(const std::string& path, PortBaudIndexTable& table) {
   return report.Text();
 }
 
-void SavePassword(const std::string& path, std::string_view password) {
+FileStatus SavePassword(const std::string& path, std::string_view password, FileSystem& files) {
   const std::string bytes = Utf8ToCp936(password);
   if (!EncodableInCp936(password) || bytes.size() > kPasswordFieldSize) {
-    throw Exception("The password does not fit the " + std::to_string(kPasswordFieldSize) +
-                    "-byte field of " + Quoted(path) + "; nothing saved");
+    return FileStatus::Fail(FileError::BadContent,
+                            "The password does not fit the " +
+                                std::to_string(kPasswordFieldSize) + "-byte field of " +
+                                Quoted(path) + "; nothing saved");
   }
   std::array<char, kPasswordFieldSize> field{};
   std::copy(bytes.begin(), bytes.end(), field.begin());
-  WriteAt(path, kPasswordOffset, field.data(), field.size());
+  return WriteAt(files, path, kPasswordOffset, field.data(), field.size());
 }
 
 std::string LoadPassword(const std::string& path, std::string& password,
-                         std::string* unreadReason) {
+                         std::string* unreadReason, FileSystem& files) {
   std::array<char, kPasswordFieldSize> field{};
-  const ReadOutcome read = ReadAt(path, kPasswordOffset, field.data(), field.size());
-  std::string reason;
-  if (!read.Problem.empty()) {
-    reason = std::strerror(read.Error);
-  } else if (read.Count < field.size()) {
+  const ReadOutcome read = ReadAt(files, path, kPasswordOffset, field.data(), field.size());
+  std::string reason = read.Reason;
+  if (read.Problem.empty() && read.Count < field.size()) {
     reason = "the file ends before its password field";
   }
   if (unreadReason != nullptr) *unreadReason = reason;

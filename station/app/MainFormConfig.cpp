@@ -1,11 +1,13 @@
 // Config.dat on the main window: each load applies its result to the window's state and
-// controls; each save writes one piece of that state.
+// controls; each save writes one piece of that state, and a save that fails ends its handler
+// in the error box.
 
 #include <QStringList>
 
 #include <utility>
 
 #include "common/AppPaths.h"
+#include "common/Errors.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Dialogs.h"
@@ -54,14 +56,18 @@ void Tfm_MainForm::LoadCurveRange() {
   ShowCurveRange();
 }
 
-void Tfm_MainForm::SaveMeterTable() { ::SaveMeterTable(ConfigPath(), Table); }
+void Tfm_MainForm::SaveMeterTable() { RaiseOnFailure(::SaveMeterTable(ConfigPath(), Table)); }
 
-void Tfm_MainForm::SaveChartBackColor() { ::SaveChartBackColor(ConfigPath(), ChartBackColor); }
-
-void Tfm_MainForm::SaveCurveRange() {
-  ::SaveCurveRange(ConfigPath(), CurveRangeLow, CurveRangeHigh);
+void Tfm_MainForm::SaveChartBackColor() {
+  RaiseOnFailure(::SaveChartBackColor(ConfigPath(), ChartBackColor));
 }
 
-void Tfm_MainForm::SaveBaudTable() { ::SaveBaudTable(ConfigPath(), Table.PortBaudIndex); }
+void Tfm_MainForm::SaveCurveRange() {
+  RaiseOnFailure(::SaveCurveRange(ConfigPath(), CurveRangeLow, CurveRangeHigh));
+}
 
-void Tfm_MainForm::SavePassword() { ::SavePassword(ConfigPath(), ConfigPassword); }
+void Tfm_MainForm::SaveBaudTable() {
+  RaiseOnFailure(::SaveBaudTable(ConfigPath(), Table.PortBaudIndex));
+}
+
+void Tfm_MainForm::SavePassword() { RaiseOnFailure(::SavePassword(ConfigPath(), ConfigPassword)); }

@@ -8,12 +8,10 @@
 #include <QLabel>
 #include <QTimer>
 
-#include <filesystem>
-#include <system_error>
-
 #include "common/AppPaths.h"
 #include "common/Errors.h"
 #include "common/StrConv.h"
+#include "platform/File.h"
 #include "platform/IniFile.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Containers.h"
@@ -40,8 +38,7 @@ QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 void CreateSettingsFolder() {
   // An existing folder stays as it is; a folder that cannot be made shows later as missing
   // settings files, which read as their defaults.
-  std::error_code ignored;
-  std::filesystem::create_directory(AppPath("\\Res"), ignored);
+  (void)SystemFiles().MakeFolder(AppPath("\\Res"));
 }
 
 void ReadWindowCaption(Tfm_MainForm& form) {
@@ -50,7 +47,9 @@ void ReadWindowCaption(Tfm_MainForm& form) {
 }
 
 void CreateMissingConfigFile(Tfm_MainForm& form) {
-  if (!CreateConfigFileIfMissing(AppPath("\\Config.dat"))) return;
+  bool created = false;
+  RaiseOnFailure(CreateConfigFileIfMissing(AppPath("\\Config.dat"), &created));
+  if (!created) return;
   form.Table.MeterCount = 0;
   form.ConfigPassword = std::string(kDefaultPassword);
 }

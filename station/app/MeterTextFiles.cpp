@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <system_error>
 
 #include "common/AppPaths.h"
 #include "common/Cp936.h"
@@ -23,29 +22,20 @@ const std::string& HeaderTitle() {
   return title;
 }
 
-FileStatus MakeFolders(const std::string& folder) {
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  if (!ec && std::filesystem::is_directory(folder, ec)) return FileStatus::Ok();
-  return FileStatus::Fail(FileError::Io, "Cannot create folder " + folder + ": " +
-                                             (ec ? ec.message() : "not a folder"));
-}
-
-// Appends to a file that exists: "r+b", positioned at its end. A write that stops part-way (a
-// full disk) is cut back to the old end, so that no torn row runs into the next one.
+// Appends to a file that exists: opened without creating, written at its end. A write that stops
+// part-way (a full disk) is cut back to the old end, so that no torn row runs into the next one.
 FileStatus AppendToExisting(const std::string& path, const std::string& bytes, bool& missing) {
-  std::error_code ec;
-  const std::uintmax_t size = std::filesystem::file_size(path, ec);
-  missing = ec == std::errc::no_such_file_or_directory;
-  if (ec) {
-    return FileStatus::Fail(missing ? FileError::Missing : FileError::Io,
-                            "Cannot open " + path + ": " + ec.message());
-  }
-  const FileStatus status =
-      WriteExistingFileAt(path, static_cast<std::int64_t>(size), bytes.data(), bytes.size());
-  if (!status.ok() && status.Error != FileError::Missing) {
-    std::filesystem::resize_file(path, size, ec);
-  }
+  FileSystem& files = SystemFiles();
+  OpenedFile opened = files.OpenExisting(path, FileAccess::ReadWrite);
+  missing = opened.Status.Error == FileError::Missing;
+  if (!opened.Status.ok()) return opened.Status;
+  std::int64_t size = 0;
+  FileStatus status = opened.Handle->Size(size);
+  if (!status.ok()) return status;
+  status = opened.Handle->WriteAt(size, bytes.data(), bytes.size(), nullptr);
+  const FileStatus closed = opened.Handle->Close();
+  if (status.ok()) status = closed;
+  if (!status.ok()) (void)files.Resize(path, size);
   return status;
 }
 
@@ -126,7 +116,7 @@ std::string MeterTextWriter::PathFor(const std::string& appDir, std::string_view
     failing_.clear();
   }
   if (!folderMade_) {
-    const FileStatus status = MakeFolders(folder);
+    const FileStatus status = SystemFiles().MakeFolders(folder);
     folderMade_ = status.ok();
     if (folderMade_) {
       failing_.erase(folder);
@@ -142,7 +132,7 @@ WriteOutcome MeterTextWriter::AppendRow(const std::string& path, const TMeterRec
   FileStatus status = AppendMeterTextRow(path, meter, timeText);
   if (status.Error == FileError::Missing) {
     const std::string folder = std::filesystem::path(path).parent_path().string();
-    if (MakeFolders(folder).ok()) status = AppendMeterTextRow(path, meter, timeText);
+    if (SystemFiles().MakeFolders(folder).ok()) status = AppendMeterTextRow(path, meter, timeText);
   }
   if (status.ok()) {
     failing_.erase(path);

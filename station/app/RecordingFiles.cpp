@@ -2,8 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <filesystem>
-#include <system_error>
 
 #include "common/AppPaths.h"
 #include "common/FixedText.h"
@@ -30,17 +28,6 @@ void ClearAlarmFlags(MeterTable& table) {
   }
 }
 
-// Creates the month folder (one level) unless it exists.
-FileStatus EnsureFolder(const std::string& folder) {
-  std::error_code ec;
-  std::filesystem::create_directory(folder, ec);
-  // A folder that cannot even be looked at (a symbolic link loop, for one) is reported like one
-  // that cannot be made, never raised.
-  std::error_code ignored;
-  if (!ec || std::filesystem::is_directory(folder, ignored)) return FileStatus::Ok();
-  return FileStatus::Fail(FileError::Io, "Cannot create folder " + folder + ": " + ec.message());
-}
-
 enum class StemResult { Created, Taken, Failed };
 
 // Creates both files of one stem. When the alarm list name turns out taken, the history file
@@ -49,8 +36,8 @@ StemResult CreateFilesOfStem(const std::string& stemPath, const THistoryFileHead
                              RecordingPeriod& period) {
   const std::string historyPath = stemPath + std::string(kHistoryDataExtension);
   const std::string alarmPath = stemPath + std::string(kAlarmListExtension);
-  std::error_code ec;
-  if (std::filesystem::exists(alarmPath, ec)) return StemResult::Taken;
+  FileSystem& files = SystemFiles();
+  if (files.Exists(alarmPath)) return StemResult::Taken;
   FileStatus status = CreateHistoryFile(historyPath, header);
   if (status.Error == FileError::NameTaken) return StemResult::Taken;
   if (!status.ok()) {
@@ -59,7 +46,7 @@ StemResult CreateFilesOfStem(const std::string& stemPath, const THistoryFileHead
   }
   status = CreateAlarmListFile(alarmPath);
   if (status.Error == FileError::NameTaken) {
-    std::filesystem::remove(historyPath, ec);
+    (void)files.Remove(historyPath);
     return StemResult::Taken;
   }
   period.HistoryDataPath = historyPath;
@@ -79,7 +66,8 @@ void CreatePeriodFiles(const std::string& appDir, TDateTime when, const THistory
   for (int second = 0; second < kMaxStemSeconds; ++second) {
     const TDateTime stemTime = MsToDateTime(whenMs + second * kMsPerSecond);
     const std::string folder = JoinPath(appDir, DatedName(kMonthFolderPattern, stemTime));
-    const FileStatus status = EnsureFolder(folder);
+    // The month folder, one level (appDir exists), unless it is there.
+    const FileStatus status = SystemFiles().MakeFolder(folder);
     if (!status.ok()) {
       period.Problem = status.Message;
       return;

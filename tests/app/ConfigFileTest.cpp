@@ -8,12 +8,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <sstream>
 #include <memory>
 
-#include "common/Errors.h"
 #include "common/FixedText.h"
+#include "platform/MemoryFileSystem.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -47,15 +46,11 @@ bool SameStored(const TMeterRecord& a, const TMeterRecord& b) {
   return std::memcmp(&a.Stored(), &b.Stored(), sizeof(TMeterStored)) == 0;
 }
 
-std::string ExpectRaisesNaming(const std::function<void()>& call, const std::string& path) {
-  try {
-    call();
-  } catch (const Exception& e) {
-    EXPECT_NE(std::string(e.what()).find(path), std::string::npos) << e.what();
-    return e.what();
-  }
-  ADD_FAILURE() << "no exception";
-  return {};
+// The failure's message, which must name the file.
+std::string ExpectFailsNaming(const FileStatus& status, const std::string& path) {
+  EXPECT_FALSE(status.ok()) << "no failure";
+  EXPECT_NE(status.Message.find(path), std::string::npos) << status.Message;
+  return status.Message;
 }
 
 // While it lives, writes at or past `bytes` fail with EFBIG (as a full disk fails them part-way)
@@ -83,7 +78,11 @@ class ScopedFileSizeLimit {
 class ConfigFileTest : public ::testing::Test {
  protected:
   // A freshly created Config.dat.
-  void Create() { ASSERT_TRUE(CreateConfigFileIfMissing(path_)); }
+  void Create() {
+    bool created = false;
+    ASSERT_TRUE(CreateConfigFileIfMissing(path_, &created).ok());
+    ASSERT_TRUE(created);
+  }
 
   // The file's bytes, changed by `edit`, written back.
   template <class Edit>
@@ -117,7 +116,9 @@ TEST_F(ConfigFileTest, AnExistingFileIsNeverWrittenByCreationOrLoading) {
   PutAt(content, 0, std::int32_t{2});
   WriteFileBytes(path_, content);
 
-  EXPECT_FALSE(CreateConfigFileIfMissing(path_));
+  bool created = true;
+  EXPECT_TRUE(CreateConfigFileIfMissing(path_, &created).ok());
+  EXPECT_FALSE(created);
   std::string password;
   std::int32_t color = 0;
   float low = 0, high = 0;
@@ -130,47 +131,49 @@ TEST_F(ConfigFileTest, AnExistingFileIsNeverWrittenByCreationOrLoading) {
   EXPECT_EQ(ReadFileBytes(path_), content);
 }
 
-TEST_F(ConfigFileTest, CreationFailuresAreRaisedAndNothingIsLeftBehind) {
+TEST_F(ConfigFileTest, CreationFailuresAreReportedAndNothingIsLeftBehind) {
   const std::string inMissingDir = dir_.File("gone/Config.dat");
-  ExpectRaisesNaming([&] { CreateConfigFileIfMissing(inMissingDir); }, inMissingDir);
+  ExpectFailsNaming(CreateConfigFileIfMissing(inMissingDir), inMissingDir);
 
   // A dangling link: the existence test fails, but the exclusive creation neither follows the
   // link nor replaces it.
   const std::string target = dir_.File("elsewhere.dat");
   std::filesystem::create_symlink(target, path_);
-  ExpectRaisesNaming([&] { CreateConfigFileIfMissing(path_); }, path_);
+  ExpectFailsNaming(CreateConfigFileIfMissing(path_), path_);
   EXPECT_FALSE(std::filesystem::exists(target));
   EXPECT_TRUE(std::filesystem::is_symlink(path_));
 }
 
 TEST_F(ConfigFileTest, PasswordsFillTheEightByteField) {
   Create();
-  SavePassword(path_, "12345678");
+  ASSERT_TRUE(SavePassword(path_, "12345678").ok());
   EXPECT_EQ(ReadFileBytes(path_).substr(4, 10), std::string("12345678\0\0", 10));
   std::string password;
   EXPECT_EQ(LoadPassword(path_, password), "");
   EXPECT_EQ(password, "12345678");
 
-  SavePassword(path_, "abc");
+  ASSERT_TRUE(SavePassword(path_, "abc").ok());
   EXPECT_EQ(ReadFileBytes(path_).substr(4, 8), std::string("abc\0\0\0\0\0", 8));
   EXPECT_EQ(LoadPassword(path_, password), "");
   EXPECT_EQ(password, "abc");
 
-  SavePassword(path_, "密码");
+  ASSERT_TRUE(SavePassword(path_, "密码").ok());
   EXPECT_EQ(ReadFileBytes(path_).substr(4, 8), std::string("\xC3\xDC\xC2\xEB\0\0\0\0", 8));
   EXPECT_EQ(LoadPassword(path_, password), "");
   EXPECT_EQ(password, "密码");
 
-  SavePassword(path_, "");
+  ASSERT_TRUE(SavePassword(path_, "").ok());
   EXPECT_EQ(ReadFileBytes(path_).substr(4, 8), std::string(8, '\0'));
 }
 
 TEST_F(ConfigFileTest, APasswordThatDoesNotFitIsRefusedBeforeAnythingIsWritten) {
   Create();
   const std::string before = ReadFileBytes(path_);
-  EXPECT_THROW(SavePassword(path_, "123456789"), Exception);
-  EXPECT_THROW(SavePassword(path_, "五个汉字啊"), Exception);  // 10 bytes
-  EXPECT_THROW(SavePassword(path_, "pw\xF0\x9F\x98\x80"), Exception);  // not in the code page
+  for (const char* password : {"123456789", "五个汉字啊" /* 10 bytes */,
+                               "pw\xF0\x9F\x98\x80" /* not in the code page */}) {
+    const std::string text = ExpectFailsNaming(SavePassword(path_, password), path_);
+    EXPECT_NE(text.find("does not fit"), std::string::npos) << text;
+  }
   EXPECT_EQ(ReadFileBytes(path_), before);
 }
 
@@ -178,11 +181,11 @@ TEST_F(ConfigFileTest, SavingAnEmptyTableWritesTheCountOnly) {
   Create();
   FillMeter(table_->Meters[0], 0);
   table_->MeterCount = 1;
-  SaveMeterTable(path_, *table_);
+  ASSERT_TRUE(SaveMeterTable(path_, *table_).ok());
   const std::string before = ReadFileBytes(path_);
 
   table_->MeterCount = 0;
-  SaveMeterTable(path_, *table_);
+  ASSERT_TRUE(SaveMeterTable(path_, *table_).ok());
   std::string expected = before;
   PutAt(expected, 0, std::int32_t{0});
   EXPECT_EQ(ReadFileBytes(path_), expected);
@@ -192,11 +195,11 @@ TEST_F(ConfigFileTest, ASmallerSaveLeavesOldBlocksThatLoadingDoesNotRead) {
   Create();
   for (int i = 0; i < 5; ++i) FillMeter(table_->Meters[i], i, i + 1);
   table_->MeterCount = 5;
-  SaveMeterTable(path_, *table_);
+  ASSERT_TRUE(SaveMeterTable(path_, *table_).ok());
   const std::string fiveMeters = ReadFileBytes(path_);
   for (int i = 0; i < 3; ++i) FillMeter(table_->Meters[i], i + 50);
   table_->MeterCount = 3;
-  SaveMeterTable(path_, *table_);
+  ASSERT_TRUE(SaveMeterTable(path_, *table_).ok());
 
   const std::string threeMeters = ReadFileBytes(path_);
   EXPECT_EQ(threeMeters.substr(BlockOffset(3), 2 * kMeterBlockSize),
@@ -217,7 +220,7 @@ TEST_F(ConfigFileTest, AFullTableRoundTripsByteForByte) {
   table_->Meters[7].Reserved[0] = 0xA5;  // never interpreted, but carried along
   table_->Meters[7].Reserved[3] = 0x5A;
   table_->MeterCount = kMaxMeters;
-  SaveMeterTable(path_, *table_);
+  ASSERT_TRUE(SaveMeterTable(path_, *table_).ok());
 
   const std::string image = ReadFileBytes(path_);
   ASSERT_EQ(image.size(), static_cast<std::size_t>(kConfigFileSize));
@@ -239,7 +242,7 @@ TEST_F(ConfigFileTest, AStoredCountOutsideTheTableLoadsTheMetersTheBlocksHold) {
   Create();
   for (int i = 0; i < kMaxMeters; ++i) FillMeter(table_->Meters[i], i);
   table_->MeterCount = kMaxMeters;
-  SaveMeterTable(path_, *table_);
+  ASSERT_TRUE(SaveMeterTable(path_, *table_).ok());
 
   EditFile([](std::string& image) { PutAt(image, 0, std::int32_t{200}); });
   const std::string stored = ReadFileBytes(path_);
@@ -261,7 +264,7 @@ TEST_F(ConfigFileTest, ATruncatedFileLoadsTheWholeBlocksItHolds) {
   Create();
   for (int i = 0; i < 5; ++i) FillMeter(table_->Meters[i], i);
   table_->MeterCount = 5;
-  SaveMeterTable(path_, *table_);
+  ASSERT_TRUE(SaveMeterTable(path_, *table_).ok());
   std::filesystem::resize_file(path_, BlockOffset(2) + kMeterBlockSize + 100);
 
   auto loaded = std::make_unique<MeterTable>();
@@ -288,7 +291,7 @@ TEST_F(ConfigFileTest, ChannelCountsOutsideOneTo48AreBroughtIntoRange) {
   FillMeter(table_->Meters[1], 1, 200);
   FillMeter(table_->Meters[2], 2, 48);
   table_->MeterCount = 3;
-  SaveMeterTable(path_, *table_);
+  ASSERT_TRUE(SaveMeterTable(path_, *table_).ok());
 
   auto loaded = std::make_unique<MeterTable>();
   const std::string problem = LoadMeterTable(path_, *loaded);
@@ -306,9 +309,9 @@ TEST_F(ConfigFileTest, SettingsRoundTripAtTheirOffsetsAndTouchNothingElse) {
   const std::string fresh = ReadFileBytes(path_);
   PortBaudIndexTable bauds{};
   for (int p = 0; p < kComPortCount; ++p) bauds[p] = p % 8;
-  SaveChartBackColor(path_, 0x00112233);
-  SaveCurveRange(path_, -10.0f, 500.0f);
-  SaveBaudTable(path_, bauds);
+  ASSERT_TRUE(SaveChartBackColor(path_, 0x00112233).ok());
+  ASSERT_TRUE(SaveCurveRange(path_, -10.0f, 500.0f).ok());
+  ASSERT_TRUE(SaveBaudTable(path_, bauds).ok());
 
   std::string expected = fresh;
   PutAt(expected, 14, std::int32_t{0x00112233});
@@ -349,34 +352,34 @@ TEST_F(ConfigFileTest, BaudIndexesOutsideTheTableAreTakenAsZeroAndReported) {
   EXPECT_EQ(ReadFileBytes(path_), stored);
 }
 
-TEST_F(ConfigFileTest, FailedSavesRaiseNamingTheFileAndNeverCreateIt) {
+TEST_F(ConfigFileTest, FailedSavesNameTheFileAndNeverCreateIt) {
   table_->MeterCount = 1;
   PortBaudIndexTable bauds{};
   const std::string missing = dir_.File("gone/Config.dat");
   for (const std::string& path : {missing, path_}) {
-    ExpectRaisesNaming([&] { SaveMeterTable(path, *table_); }, path);
-    ExpectRaisesNaming([&] { SaveChartBackColor(path, 1); }, path);
-    ExpectRaisesNaming([&] { SaveCurveRange(path, 0, 1); }, path);
-    ExpectRaisesNaming([&] { SaveBaudTable(path, bauds); }, path);
-    ExpectRaisesNaming([&] { SavePassword(path, "x"); }, path);
+    ExpectFailsNaming(SaveMeterTable(path, *table_), path);
+    ExpectFailsNaming(SaveChartBackColor(path, 1), path);
+    ExpectFailsNaming(SaveCurveRange(path, 0, 1), path);
+    ExpectFailsNaming(SaveBaudTable(path, bauds), path);
+    ExpectFailsNaming(SavePassword(path, "x"), path);
   }
   EXPECT_FALSE(std::filesystem::exists(path_));
 
   std::filesystem::create_directory(path_);  // a directory in place of the file
-  const std::string text = ExpectRaisesNaming([&] { SaveChartBackColor(path_, 1); }, path_);
+  const std::string text = ExpectFailsNaming(SaveChartBackColor(path_, 1), path_);
   EXPECT_NE(text.find(std::strerror(EISDIR)), std::string::npos) << text;
 }
 
-TEST_F(ConfigFileTest, AnInterruptedTableSaveKeepsTheOldCountAndRaises) {
+TEST_F(ConfigFileTest, AnInterruptedTableSaveKeepsTheOldCountAndFails) {
   Create();
   for (int i = 0; i < 2; ++i) FillMeter(table_->Meters[i], i);
   table_->MeterCount = 2;
-  SaveMeterTable(path_, *table_);
+  ASSERT_TRUE(SaveMeterTable(path_, *table_).ok());
   for (int i = 0; i < 5; ++i) FillMeter(table_->Meters[i], i + 20);
   table_->MeterCount = 5;
   {
     const ScopedFileSizeLimit limit(BlockOffset(3));  // block 3 cannot be written
-    ExpectRaisesNaming([&] { SaveMeterTable(path_, *table_); }, path_);
+    ExpectFailsNaming(SaveMeterTable(path_, *table_), path_);
   }
   auto loaded = std::make_unique<MeterTable>();
   EXPECT_EQ(LoadMeterTable(path_, *loaded), "");
@@ -386,7 +389,7 @@ TEST_F(ConfigFileTest, AnInterruptedTableSaveKeepsTheOldCountAndRaises) {
 TEST_F(ConfigFileTest, AFailedCreationRemovesThePartlyWrittenFile) {
   {
     const ScopedFileSizeLimit limit(1000);
-    ExpectRaisesNaming([&] { CreateConfigFileIfMissing(path_); }, path_);
+    ExpectFailsNaming(CreateConfigFileIfMissing(path_), path_);
   }
   EXPECT_FALSE(std::filesystem::exists(path_));
 }
@@ -407,11 +410,49 @@ TEST_F(ConfigFileTest, LoadsFromAMissingFileReportItAndChangeNothing) {
 TEST_F(ConfigFileTest, NothingIsReadOrWrittenPastTheTable) {
   Create();
   table_->MeterCount = kMaxMeters + 1;
-  EXPECT_THROW(SaveMeterTable(path_, *table_), Exception);
-  EXPECT_THROW(WriteMeterBlock(path_, table_->Meters[0], kMaxMeters), Exception);
-  EXPECT_THROW(WriteMeterBlock(path_, table_->Meters[0], -1), Exception);
-  EXPECT_THROW((void)ReadMeterBlock(path_, table_->Meters[0], kMaxMeters), Exception);
+  ExpectFailsNaming(SaveMeterTable(path_, *table_), path_);
+  ExpectFailsNaming(WriteMeterBlock(path_, table_->Meters[0], kMaxMeters), path_);
+  ExpectFailsNaming(WriteMeterBlock(path_, table_->Meters[0], -1), path_);
+  FillMeter(table_->Meters[0], 3);
+  const TMeterRecord before = table_->Meters[0];
+  const std::string problem = ReadMeterBlock(path_, table_->Meters[0], kMaxMeters);
+  EXPECT_NE(problem.find("lies outside the table"), std::string::npos) << problem;
+  EXPECT_TRUE(SameStored(table_->Meters[0], before));
   EXPECT_EQ(std::filesystem::file_size(path_), static_cast<std::uintmax_t>(kConfigFileSize));
+}
+
+TEST_F(ConfigFileTest, TheSameBytesLoadAlikeFromAFileSystemInMemory) {
+  Create();
+  for (int i = 0; i < 4; ++i) FillMeter(table_->Meters[i], i, i + 1);
+  table_->MeterCount = 4;
+  ASSERT_TRUE(SaveMeterTable(path_, *table_).ok());
+  // Damaged: a baud index outside the table, and the file cut inside block 3.
+  EditFile([](std::string& image) { PutAt(image, 18 + 4 * 5, std::int32_t{9}); });
+  std::filesystem::resize_file(path_, BlockOffset(3) + 10);
+
+  MemoryFileSystem memory;
+  memory.Put(path_, ReadFileBytes(path_));
+  auto onDisk = std::make_unique<MeterTable>();
+  auto inMemory = std::make_unique<MeterTable>();
+  PortBaudIndexTable diskBauds{}, memoryBauds{};
+  std::string diskPassword, memoryPassword;
+  EXPECT_EQ(LoadMeterTable(path_, *inMemory, memory), LoadMeterTable(path_, *onDisk));
+  EXPECT_EQ(LoadBaudTable(path_, memoryBauds, memory), LoadBaudTable(path_, diskBauds));
+  EXPECT_EQ(LoadPassword(path_, memoryPassword, nullptr, memory),
+            LoadPassword(path_, diskPassword));
+  EXPECT_EQ(inMemory->MeterCount, 3);
+  for (int i = 0; i < 3; ++i) EXPECT_TRUE(SameStored(inMemory->Meters[i], onDisk->Meters[i]));
+  EXPECT_EQ(memoryBauds, diskBauds);
+  EXPECT_EQ(memoryPassword, diskPassword);
+
+  // Saves and a creation work on it as on disk; a load never writes.
+  const std::string missing = "/memory/Config.dat";
+  EXPECT_EQ(LoadMeterTable(missing, *inMemory, memory),
+            "Cannot open \"" + missing + "\": No such file or directory");
+  ASSERT_TRUE(CreateConfigFileIfMissing(missing, nullptr, memory).ok());
+  ASSERT_TRUE(SavePassword(missing, "abc", memory).ok());
+  EXPECT_EQ(memory.Bytes(missing)->substr(0, 12), std::string("\0\0\0\0abc\0\0\0\0\0", 12));
+  EXPECT_EQ(memory.Bytes(path_), ReadFileBytes(path_));
 }
 
 }  // namespace

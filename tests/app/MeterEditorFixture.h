@@ -23,7 +23,7 @@ class EditorTest : public GuiTest {
  protected:
   EditorTest() {
     SetAppDir(dir.Path());
-    CreateConfigFileIfMissing(ConfigPath());
+    EXPECT_TRUE(CreateConfigFileIfMissing(ConfigPath()).ok());
     form = std::make_unique<Tfm_MainForm>();
     form->FillMeterList();
   }

@@ -86,9 +86,9 @@ class StationDirTest : public GuiTest {
   // A Config.dat in the current directory holding `table` (and a new file's other fields).
   static void WriteConfig(const MeterTable& table) {
     const std::string path = CurrentDir() + "/Config.dat";
-    CreateConfigFileIfMissing(path);
-    SaveMeterTable(path, table);
-    SaveBaudTable(path, table.PortBaudIndex);
+    EXPECT_TRUE(CreateConfigFileIfMissing(path).ok());
+    EXPECT_TRUE(SaveMeterTable(path, table).ok());
+    EXPECT_TRUE(SaveBaudTable(path, table.PortBaudIndex).ok());
   }
 
   // Constructs the main window and runs its start-up sequence.

@@ -127,9 +127,9 @@ TEST_F(StartupTest, ExistingConfigIsLoadedAndLeftByteForByte) {
   fs::create_symlink("/nonexistent/tty", "dev/com40");
   WriteConfig(*table);
   const std::string path = CurrentDir() + "/Config.dat";
-  SavePassword(path, "abcdefgh");
-  SaveChartBackColor(path, 0x00FF00);
-  SaveCurveRange(path, -20.0f, 123456.0f);
+  ASSERT_TRUE(SavePassword(path, "abcdefgh").ok());
+  ASSERT_TRUE(SaveChartBackColor(path, 0x00FF00).ok());
+  ASSERT_TRUE(SaveCurveRange(path, -20.0f, 123456.0f).ok());
   const std::string before = ReadFile("Config.dat");
 
   Tfm_MainForm& f = StartStation();

@@ -24,7 +24,7 @@ constexpr std::uint8_t kUnpolledCom = kComPortCount;
 class TrendTest : public CycleTest {
  protected:
   TrendTest() {
-    CreateConfigFileIfMissing(ConfigPath());
+    EXPECT_TRUE(CreateConfigFileIfMissing(ConfigPath()).ok());
     TMeterRecord& boiler = AddMeter("Boiler", {"T1", "T2"});
     boiler.Channels[0].Colour = clRed;
     boiler.Channels[1].Colour = clGreen;

@@ -1,50 +1,26 @@
 // Config.dat as start-up loads it: the meter table, trend back colour, password, baud indexes
 // and trend axis range, in that order, from a file of the input's bytes (a file shorter than
-// 477,608 bytes is a damaged one). The loads take a path and open the file for each field, so
-// the input goes through a file, in /dev/shm where there is one.
+// 477,608 bytes is a damaged one). The loads take a path and open the file for each field; here
+// the file lies in a file system held in memory, so a run makes no system call.
 
-#include <unistd.h>
-
-#include <filesystem>
 #include <memory>
 #include <string>
 
 #include "common/FixedText.h"
+#include "platform/MemoryFileSystem.h"
 #include "station/app/ConfigFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 
-namespace {
-
-std::string ConfigPath() {
-  namespace fs = std::filesystem;
-  const fs::path base =
-      fs::is_directory("/dev/shm") ? fs::path("/dev/shm") : fs::temp_directory_path();
-  static const fs::path dir = base / ("tavrin-fuzz-config-" + std::to_string(::getpid()));
-  fs::create_directories(dir);
-  std::atexit([] {
-    std::error_code ignored;
-    fs::remove_all(dir, ignored);
-  });
-  return (dir / "Config.dat").string();
-}
-
-void WriteFile(const std::string& path, const std::uint8_t* data, std::size_t size) {
-  std::FILE* file = std::fopen(path.c_str(), "wb");
-  FUZZ_CHECK(file != nullptr);
-  FUZZ_CHECK(std::fwrite(data, 1, size, file) == size);
-  FUZZ_CHECK(std::fclose(file) == 0);
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const std::string path = ConfigPath();
-  WriteFile(path, data, size);
+  static const std::string path = "/station/Config.dat";
+  const std::string_view input(reinterpret_cast<const char*>(data), size);
+  MemoryFileSystem files;
+  files.Put(path, input);
 
   // Made once (half a megabyte); the records a run loads are cleared again at its end, so every
   // run starts from the same table.
   static const auto table = std::make_unique<MeterTable>();
-  (void)LoadMeterTable(path, *table);
+  (void)LoadMeterTable(path, *table, files);
   FUZZ_CHECK(table->MeterCount >= 0 && table->MeterCount <= kMaxMeters);
   for (int m = 0; m < table->MeterCount; ++m) {
     const TMeterRecord& meter = table->Meters[m];
@@ -57,15 +33,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   std::int32_t color = 0;
-  (void)LoadChartBackColor(path, color);
+  (void)LoadChartBackColor(path, color, files);
   std::string password;
-  (void)LoadPassword(path, password);
+  (void)LoadPassword(path, password, nullptr, files);
   PortBaudIndexTable bauds{};
-  (void)LoadBaudTable(path, bauds);
+  (void)LoadBaudTable(path, bauds, files);
   for (const std::int32_t baud : bauds) FUZZ_CHECK(baud >= 0 && baud < kBaudRateCount);
   float low = 0;
   float high = 0;
-  (void)LoadCurveRange(path, low, high);
+  (void)LoadCurveRange(path, low, high, files);
+  // Loading never writes.
+  FUZZ_CHECK(files.Bytes(path) == input);
 
   for (int m = 0; m < table->MeterCount; ++m) table->Meters[m].Clear();
   table->MeterCount = 0;

@@ -1,0 +1,15 @@
+#pragma once
+// The one place where an errno value becomes text. Files, serial ports and sockets all report
+// the system's reason through it. Safe from any thread.
+
+#include <string>
+#include <string_view>
+
+#include "platform/FileStatus.h"
+
+// The system's text for an errno value, e.g. "No such file or directory".
+std::string ErrnoText(int error);
+
+// The status of a file operation the system refused with `error`: "<what> <name>: <text>", of
+// the kind the error means (EEXIST NameTaken, ENOENT Missing, ENOTDIR NotFolder, else Io).
+FileStatus FileFailure(std::string_view what, std::string_view name, int error);
