@@ -105,11 +105,17 @@ WriteOutcome HistoryFileWriter::Append(const float* values, int count) {
   held_.insert(held_.end(), values, values + count);
   WriteOutcome outcome = WriteHeld();
   if (!held_.empty() && held_.size() * sizeof(float) > holdLimitBytes_) {
-    // The file keeps what it has, at the right times; the held records are given up.
+    // The file keeps what it has, at the right times; the held records are given up. The
+    // operator was told they would be written: he is told now that they will not be.
     ended_ = true;
-    lost_ += HeldRecords();
+    const std::int64_t givenUp = HeldRecords();
+    lost_ += givenUp;
     held_.clear();
     held_.shrink_to_fit();
+    if (!outcome.Report.empty()) outcome.Report += '\n';
+    outcome.Report += "History file " + path_ + ": " + std::to_string(givenUp) +
+                      (givenUp == 1 ? " record held in memory is" : " records held in memory are") +
+                      " given up; recording goes on in a new file as soon as one can be written";
   }
   return outcome;
 }

@@ -123,10 +123,10 @@ class HistoryFileWriter {
   // Appends values[0..count-1] as the period's next record, behind any held ones. Written is
   // true when no record is held afterwards. `count` must equal the channel count, or the record
   // would shift every later one; such a call writes nothing. The first refusal of an outage is
-  // reported (the records are held); passing the hold limit ends the writer without a report of
-  // its own (LossReport gives it). A file that has vanished is not created again: it is reported
-  // once, its held records are lost and every later append is skipped. Nothing is done once the
-  // writer has ended.
+  // reported (the records are held); passing the hold limit ends the writer and reports the
+  // records given up (LossReport later tells the whole loss and the file that goes on). A file
+  // that has vanished is not created again: it is reported once, its held records are lost and
+  // every later append is skipped. Nothing is done once the writer has ended.
   WriteOutcome Append(const float* values, int count);
 
   // The period's end: one last try to write the held records. The report says how many records

@@ -4,10 +4,11 @@
 // Address is dotted IPv4 text only (no name lookup); Port must lie in 1..65535. Open connects
 // (at most kConnectTimeoutMs) and runs OnConnect on the calling thread; a failed connect raises
 // ESocketError naming the address and leaves the socket inactive. Open on an active socket keeps
-// its connection. Close is idempotent; on an inactive socket SendBuf and ReceiveBuf return 0. A failed send or receive calls OnError with the error code: when the handler
-// sets the code to 0 no exception is raised and the call returns a short count (the station's
-// handler then closes the connection, so later receives return 0); otherwise ESocketError is
-// raised. Sends never raise SIGPIPE.
+// its connection. Close is idempotent; on an inactive socket SendBuf and ReceiveBuf return 0. A
+// failed send or receive calls OnError with the error code: when the handler sets the code to 0
+// no exception is raised and the call returns a short count (the station's handler then closes
+// the connection, so later receives return 0); otherwise ESocketError is raised. Sends never
+// raise SIGPIPE.
 //
 // Thread-safety: one thread uses the socket at a time (the Ethernet polling thread while polling
 // runs, the GUI thread otherwise).
@@ -18,13 +19,13 @@
 #include <string>
 #include <string_view>
 
+#include "platform/TcpStream.h"
+
 // An IPv4 address as operators type it: four decimal numbers 0..255 separated by dots, leading
 // zeros read as decimal ("010" is 10), blanks around the text ignored. Returns the address in
 // host byte order, or nothing for any other text (names, fewer or more parts, signs, blanks
 // inside, a NUL).
 std::optional<std::uint32_t> ParseDottedIpv4(std::string_view text);
-
-#include "platform/TcpStream.h"
 
 class TClientSocket final : public TcpStream {
  public:

@@ -13,8 +13,8 @@
 // Every other line, comment and line end stays as it was; added lines take the line end of the
 // file's first line (CR LF in a new file). A last line without a line end gets one before a line
 // is added behind it (CR LF when it ends in a CR of its own), so that every line reads back as
-// it did and the key written reads back at the next start as it does in the object. Texts are written as code page 936 (characters the
-// code page lacks become '?'). A value is written up to its first line break: the rest could
+// it did and the key written reads back at the next start as it does in the object. Texts are
+// written as code page 936 (characters the code page lacks become '?'). A value is written up to its first line break: the rest could
 // never be read back and would otherwise stand in the file as lines of their own, able to open
 // a section or set a key. The file is replaced as a whole (a new file written beside it, then
 // renamed over it), so a failed write leaves the previous file intact; an existing file keeps

@@ -35,12 +35,22 @@ std::string JoinProblems(const std::vector<std::string>& problems) {
   return joined;
 }
 
-// Writes `size` bytes at `offset` of the existing file: a save never creates the file.
+// Writes `size` bytes at `offset` of the existing file: a save never creates the file, and never
+// writes behind the end of one cut short. The file is made full size, so a gap there means a
+// damaged file, and the gap would read back as zeros: over the password field, as the empty
+// password that anyone can type.
 FileStatus WriteAt(FileSystem& files, const std::string& path, std::int64_t offset,
                    const void* data, std::size_t size) {
   OpenedFile opened = files.OpenExisting(path, FileAccess::ReadWrite);
   if (!opened.Status.ok()) return opened.Status.As("Cannot open", Quoted(path));
-  FileStatus status = opened.Handle->WriteAt(offset, data, size, nullptr);
+  std::int64_t fileSize = 0;
+  FileStatus status = opened.Handle->Size(fileSize).As("Cannot read the size of", Quoted(path));
+  if (status.ok() && fileSize < offset) {
+    status = FileStatus::Fail(FileError::BadContent,
+                              Quoted(path) + " is shorter than " +
+                                  std::to_string(kConfigFileSize) + " bytes: not saved");
+  }
+  if (status.ok()) status = opened.Handle->WriteAt(offset, data, size, nullptr);
   const FileStatus closed = opened.Handle->Close();
   if (status.ok()) status = closed;
   return status.As("Cannot write", Quoted(path));

@@ -185,6 +185,7 @@ void Tfm_MainForm::ReportLater(std::string text) {
 }
 
 void Tfm_MainForm::ShowPendingReports() {
+  if (pendingReports_.empty()) return;  // already shown (closing shows them at once)
   std::string text;
   for (const std::string& report : pendingReports_) {
     if (!text.empty()) text += '\n';

@@ -168,5 +168,8 @@ void Tfm_MainForm::closeEvent(QCloseEvent* event) {
   timer_PerSecond->stop();
   StopPolling();
   CloseRecordingPeriod();
+  // The program may end before a queued report would show: records lost at the period's end
+  // are told now.
+  ShowPendingReports();
   QWidget::closeEvent(event);
 }

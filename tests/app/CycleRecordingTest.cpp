@@ -189,6 +189,10 @@ TEST_F(CycleRecordingTest, PastTheHoldLimitRecordingGoesOnInNewFilesWhoseTimesAr
   const QString told = errorBoxes.join('\n');
   EXPECT_EQ(told.count("could not be written and are lost"), 1) << told.toStdString();
   EXPECT_TRUE(told.contains(QString::fromStdString(
+      first + ": 4 records held in memory are given up; recording goes on in a new file as soon "
+              "as one can be written")))
+      << told.toStdString();
+  EXPECT_TRUE(told.contains(QString::fromStdString(
       first + ": 4 records could not be written and are lost; recording goes on in " +
       form->HistoryDataPath)))
       << told.toStdString();
@@ -203,6 +207,17 @@ TEST_F(CycleRecordingTest, RecordsStillHeldWhenThePeriodEndsAreTriedOnceMoreThen
   Settle();
   EXPECT_EQ(TimedRecords(form->HistoryDataPath).size(), 1u);
   EXPECT_TRUE(errorBoxes.join('\n').contains("3 records could not be written and are lost"))
+      << errorBoxes.join('\n').toStdString();
+}
+
+TEST_F(CycleRecordingTest, RecordsLostWhenTheWindowClosesAreToldBeforeItGoes) {
+  AddMeter("Boiler", {"T1"}, 1);
+  RefuseWrites(*form, 2, 100);
+  StartRun();
+  Ticks(3);
+  errorBoxes.clear();
+  form->close();  // no event loop runs after this: the program may be ending
+  EXPECT_TRUE(errorBoxes.join('\n').contains("2 records could not be written and are lost"))
       << errorBoxes.join('\n').toStdString();
 }
 

@@ -219,7 +219,10 @@ TEST(HistoryWriterTest, PastTheHoldLimitTheWriterEndsAndTheFileKeepsItsTimes) {
   for (int k = 0; k < 4; ++k) writer.Append(Record(2, k).data(), 2);
   EXPECT_FALSE(writer.Ended());  // three records held: at the limit, not past it
   EXPECT_EQ(writer.HeldRecords(), 3);
-  writer.Append(Record(2, 4).data(), 2);
+  // The operator, told at the first refusal that the records are kept, is told they are not.
+  EXPECT_EQ(writer.Append(Record(2, 4).data(), 2).Report,
+            "History file " + path + ": 4 records held in memory are given up; recording goes "
+            "on in a new file as soon as one can be written");
   ASSERT_TRUE(writer.Ended());
   EXPECT_EQ(writer.HeldRecords(), 0);
   const int calls = disk->calls;
