@@ -241,7 +241,7 @@ int main(int argc, char** argv) {
   ScopedFakeClock clock(EncodeDateTime({2019, 12, 3, 14, 5, 8, 0}));
 
   auto form = std::make_unique<Tfm_MainForm>();
-  FillTable(form->Table, port);
+  FillTable(form->Configuration().Table(), port);
   form->resize(kWindowWidth, kWindowHeight);
   form->show();
   QApplication::processEvents();

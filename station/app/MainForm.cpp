@@ -14,6 +14,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "common/AppPaths.h"
 #include "common/MeterRecord.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/AlignLayout.h"
@@ -121,7 +122,8 @@ void AddLabeledField(QGridLayout& layout, int row, int column, QLabel* label, QW
 
 }  // namespace
 
-Tfm_MainForm::Tfm_MainForm(QWidget* parent) : QWidget(parent) {
+Tfm_MainForm::Tfm_MainForm(QWidget* parent)
+    : QWidget(parent), config_([] { return AppPath("\\Config.dat"); }) {
   fm_MainForm = this;
   setObjectName(QStringLiteral("fm_MainForm"));
   setWindowTitle(QStringLiteral("Velm"));

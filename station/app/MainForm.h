@@ -30,11 +30,11 @@
 #include "platform/ClientSocket.h"
 #include "platform/Thread.h"
 #include "station/app/AlarmListFile.h"
-#include "station/app/ConfigAccess.h"
 #include "station/app/MeterTextFiles.h"
 #include "station/app/OverviewTiles.h"
 #include "station/app/RecordingFiles.h"
 #include "station/app/SmsMessage.h"
+#include "station/app/StationConfig.h"
 #include "station/comm/CommSrvTh.h"
 #include "station/comm/IPCommSrvTh.h"
 #include "station/comm/SetValueRequest.h"
@@ -254,12 +254,19 @@ class Tfm_MainForm : public QWidget {
   // Behaviour. Everything below runs on the GUI thread unless said otherwise.
   // ======================================================================================
 
-  // ---- Meter table and stored settings ----
-  MeterTable Table;                  // the 120 meter records, count, poll lists, bauds, handles
-  std::string ConfigPassword;        // UTF-8; at most 8 code page 936 bytes
-  std::int32_t ChartBackColor = 0;   // TColor of the trend chart, kept in Config.dat
-  float CurveRangeLow = 0.0f;        // trend value axis, kept in Config.dat
-  float CurveRangeHigh = 0.0f;
+  // ---- Stored configuration ----
+  // The meter table, password, baud indexes, trend back colour and range, and Config.dat.
+  TStationConfig& Configuration() { return config_; }
+  const TStationConfig& Configuration() const { return config_; }
+
+ private:
+  // Declared before everything that uses the meter table (the polling threads above all), so
+  // that it goes last.
+  TStationConfig config_;
+  MeterTable& Table() { return config_.Table(); }
+  const MeterTable& Table() const { return config_.Table(); }
+
+ public:
   std::string AlarmSoundPath;        // AppDir + "\Alarm.wav"
   std::int32_t FlowChartPointCount = 0;
 
@@ -273,22 +280,6 @@ class Tfm_MainForm : public QWidget {
   // Called by the program entry once the alarm window exists: from then on timer ticks run.
   void StartupFinished();
   bool IsStartupFinished() const { return startupFinished_; }
-  // Whether start-up ran to its end, and whether the stored password was read.
-  TConfigAccess ConfigAccess;
-
-  // ---- Config.dat on the window (MainFormConfig.cpp): path AppDir + "\Config.dat" ----
-  // Loads apply their results to the controls; a damaged file is reported in the error box and
-  // loads what is valid. Saves raise on failure (the handler's error box shows it).
-  void LoadMeterTable();
-  void LoadChartBackColor();
-  void LoadPassword();
-  void LoadBaudTable();
-  void LoadCurveRange();
-  void SaveMeterTable();
-  void SaveChartBackColor();
-  void SaveCurveRange();
-  void SaveBaudTable();
-  void SavePassword();
 
   // ---- Polling control (MainFormPolling.cpp) ----
   void BuildPollLists();
@@ -527,11 +518,10 @@ class Tfm_MainForm : public QWidget {
   void SetWritePathsEnabled(bool enabled);
 
   // ---- Start-up and polling control (MainFormConfig.cpp, MainFormPolling.cpp) ----
-  // Problem texts of the Config.dat loads, shown together in one error box at start-up.
-  std::vector<std::string> configProblems_;
+  // Loads the stored configuration and shows it: the trend's colour and range; the problems
+  // of the loads together in one error box.
+  void LoadStoredConfiguration();
   bool stoppingPolling_ = false;  // StopPolling never re-enters itself while it waits
-  void NoteConfigProblem(const std::string& problem);
-  void ReportConfigProblems();
   void WaitForThreadEnd(TThread& thread);
   HistorySchedule historySchedule_;
   HistoryFileWriter historyWriter_;

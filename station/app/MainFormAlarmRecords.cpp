@@ -42,8 +42,8 @@ QString Utf8(std::string_view text) { return QString::fromUtf8(text.data(), text
 }  // namespace
 
 void Tfm_MainForm::UpdateAlarmRecords(int m, int j, TDateTime tick) {
-  if (m < 0 || m >= MetersInUse(Table)) return;
-  const TMeterRecord& meter = Table.Meters[m];
+  if (m < 0 || m >= MetersInUse(Table())) return;
+  const TMeterRecord& meter = Table().Meters[m];
   if (j < 0 || j >= ChannelsInUse(meter)) return;
   // While a meter is offline its rows are neither opened nor closed.
   if (!meter.IsOnline()) return;

@@ -53,23 +53,23 @@ void WriteNumberedName(char (&field)[N], const std::string& base, int number) {
 
 void Tfm_MainForm::btn_MeterBatchAddClick() {
   Tfm_MeterBatchAddForm dialog;
-  dialog.ExistingMeterCount = MetersInUse(Table);
+  dialog.ExistingMeterCount = MetersInUse(Table());
   SetBatchAddTexts(dialog);
   if (RunModal(dialog) != mrOk) return;
   const std::optional<TBatchAddInput> input = dialog.AcceptedInput();
   if (!input) return;
   AppendBatchMeters(*input);
   FillMeterList();
-  if (Table.MeterCount == 0) return;
-  strgGrid_MeterList->SetRow(Table.MeterCount);
+  if (Table().MeterCount == 0) return;
+  strgGrid_MeterList->SetRow(Table().MeterCount);
   strgGrid_MeterListClick();
 }
 
 // The input is one the dialog accepted: 1..48 channels; the table's 120 records bound the meters.
 void Tfm_MainForm::AppendBatchMeters(const TBatchAddInput& input) {
-  for (int k = 0; k < input.MeterCount && MetersInUse(Table) < kMaxMeters; ++k) {
-    const int i = MetersInUse(Table);
-    TMeterRecord& meter = Table.Meters[i];
+  for (int k = 0; k < input.MeterCount && MetersInUse(Table()) < kMaxMeters; ++k) {
+    const int i = MetersInUse(Table());
+    TMeterRecord& meter = Table().Meters[i];
     // Addresses above 255 wrap to 0.
     meter.SlaveAddress = static_cast<std::uint8_t>(static_cast<std::uint32_t>(input.StartAddress) +
                                                    static_cast<std::uint32_t>(k));
@@ -93,6 +93,6 @@ void Tfm_MainForm::AppendBatchMeters(const TBatchAddInput& input) {
       channel.Colour = kBatchChannelColours[j % kBatchColourCount];
       WriteFixedText(channel.Unit, input.Unit);
     }
-    Table.MeterCount = i + 1;
+    Table().MeterCount = i + 1;
   }
 }

@@ -8,6 +8,7 @@
 #include <array>
 #include <cstring>
 
+#include "common/Errors.h"
 #include "common/FixedText.h"
 #include "common/StrConv.h"
 #include "common/ValueText.h"
@@ -53,7 +54,7 @@ int Tfm_MainForm::SelectedChannel() const {
   if (m < 0) return -1;
   const int c = strgGrid_MeterChannelList->Row() - 1;
   const int shownChannels = strgGrid_MeterChannelList->RowCount() - 2;
-  if (c < 0 || c >= shownChannels || c >= ChannelsInUse(Table.Meters[m])) return -1;
+  if (c < 0 || c >= shownChannels || c >= ChannelsInUse(Table().Meters[m])) return -1;
   return c;
 }
 
@@ -63,7 +64,7 @@ void Tfm_MainForm::FillChannelList(int m) {
     grid.SetCells(col, 0, QString::fromUtf8(kChannelGridHeaders[col]));
   }
   grid.SetRowCount(2);
-  const TMeterRecord& meter = Table.Meters[m];
+  const TMeterRecord& meter = Table().Meters[m];
   for (int c = 0; c < ChannelsInUse(meter); ++c) {
     const TChannelRecord& channel = meter.Channels[c];
     const int row = c + 1;
@@ -85,7 +86,7 @@ void Tfm_MainForm::FillChannelList(int m) {
 void Tfm_MainForm::strgGrid_MeterChannelListClick() {
   const int c = SelectedChannel();
   if (c < 0) return;
-  const TChannelRecord& channel = Table.Meters[SelectedMeter()].Channels[c];
+  const TChannelRecord& channel = Table().Meters[SelectedMeter()].Channels[c];
   const TStringGrid& grid = *strgGrid_MeterChannelList;
   const int row = c + 1;
   ed_ChannelName->setText(grid.Cells(kNameColumn, row));
@@ -105,8 +106,8 @@ void Tfm_MainForm::strgGrid_MeterChannelListDrawCell(int col, int row, const QRe
   const int m = SelectedMeter();
   if (row == 0) {
     brush = clBtnFace;
-  } else if (col == kColourColumn && m >= 0 && row <= ChannelsInUse(Table.Meters[m])) {
-    brush = Table.Meters[m].Channels[row - 1].Colour;
+  } else if (col == kColourColumn && m >= 0 && row <= ChannelsInUse(Table().Meters[m])) {
+    brush = Table().Meters[m].Channels[row - 1].Colour;
   }
   painter.fillRect(rect, ToQColor(brush));
   painter.setPen(ToQColor(clBlack));
@@ -115,7 +116,7 @@ void Tfm_MainForm::strgGrid_MeterChannelListDrawCell(int col, int row, const QRe
 }
 
 void Tfm_MainForm::ReadChannelEdits(int m, int c) {
-  TChannelRecord& channel = Table.Meters[m].Channels[c];
+  TChannelRecord& channel = Table().Meters[m].Channels[c];
   WriteFixedText(channel.Name, ed_ChannelName->text().toStdString());
   // With no item selected (a damaged decimals value shown) the field keeps its value.
   const int decimals = ComboItemIndex(*cboBox_ChannelPoin);
@@ -132,7 +133,7 @@ void Tfm_MainForm::ReadChannelEdits(int m, int c) {
 void Tfm_MainForm::btn_ChannelAddClick() {
   const int m = SelectedMeter();
   if (m < 0) return;
-  TMeterRecord& meter = Table.Meters[m];
+  TMeterRecord& meter = Table().Meters[m];
   const int count = ChannelsInUse(meter);
   if (count >= kMaxChannels) {
     ShowInputError(kChannelsFull);
@@ -149,7 +150,7 @@ void Tfm_MainForm::btn_ChannelAddClick() {
 void Tfm_MainForm::btn_ChannelDelClick() {
   const int m = SelectedMeter();
   if (m < 0) return;
-  TMeterRecord& meter = Table.Meters[m];
+  TMeterRecord& meter = Table().Meters[m];
   const int count = ChannelsInUse(meter);
   const int c = SelectedChannel();
   if (count <= 1 || c < 0) {
@@ -176,4 +177,4 @@ void Tfm_MainForm::btn_ChannelModifyClick() {
   strgGrid_MeterChannelList->SetRow(std::min(row, strgGrid_MeterChannelList->RowCount() - 1));
 }
 
-void Tfm_MainForm::btn_ChannelSaveClick() { SaveMeterTable(); }
+void Tfm_MainForm::btn_ChannelSaveClick() { RaiseOnFailure(config_.SaveMeterTable()); }

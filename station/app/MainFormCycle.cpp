@@ -97,8 +97,8 @@ void Tfm_MainForm::RunTick(TDateTime tick) {
 int Tfm_MainForm::RunMeterSteps(TDateTime tick, const std::string& tickText,
                                 TickProblems& problems) {
   int series = 0;
-  for (int m = 0; m < MetersInUse(Table); ++m) {
-    const TMeterRecord& meter = Table.Meters[m];
+  for (int m = 0; m < MetersInUse(Table()); ++m) {
+    const TMeterRecord& meter = Table().Meters[m];
     for (int c = 0; c < ChannelsInUse(meter); ++c) {
       // One reading serves the trend point and the history record of this tick.
       const float value = meter.Value(c);
@@ -127,7 +127,7 @@ void Tfm_MainForm::RunMeterRowStep(int m, TDateTime tick) {
   // never above the interval for long: reaching any int32 interval resets it, so it cannot wrap.
   std::int32_t& seconds = MeterRowSeconds[m];
   ++seconds;
-  const TMeterRecord& meter = Table.Meters[m];
+  const TMeterRecord& meter = Table().Meters[m];
   if (seconds < meter.RecordInterval) return;
   // Reset first: a row that fails is reported, not retried at every following tick.
   seconds = 0;

@@ -52,7 +52,7 @@ void Tfm_MainForm::ConnectHiddenPages() {
 }
 
 void Tfm_MainForm::BuildWsdFrames() {
-  std::vector<std::string> content = WsdFrameContent(Table);
+  std::vector<std::string> content = WsdFrameContent(Table());
   if (content == wsdFrameContent_) return;
   QWidget* parent = ScrollBox2->Content();
   parent->setUpdatesEnabled(false);

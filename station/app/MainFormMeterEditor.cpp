@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "common/Errors.h"
 #include "common/FixedText.h"
 #include "common/StrConv.h"
 #include "platform/gui/ComboBoxes.h"
@@ -93,7 +94,7 @@ void Tfm_MainForm::ConnectEditors() {
 int Tfm_MainForm::SelectedMeter() const {
   const int m = strgGrid_MeterList->Row() - 1;
   const int shownMeters = strgGrid_MeterList->RowCount() - 2;
-  if (m < 0 || m >= shownMeters || m >= MetersInUse(Table)) return -1;
+  if (m < 0 || m >= shownMeters || m >= MetersInUse(Table())) return -1;
   return m;
 }
 
@@ -107,8 +108,8 @@ void Tfm_MainForm::FillMeterList() {
   QStringList setValues;
   for (int row = 0; row < grid.RowCount(); ++row) setValues << grid.Cells(kSetValueColumn, row);
   grid.SetRowCount(2);
-  for (int m = 0; m < MetersInUse(Table); ++m) {
-    const TMeterRecord& meter = Table.Meters[m];
+  for (int m = 0; m < MetersInUse(Table()); ++m) {
+    const TMeterRecord& meter = Table().Meters[m];
     const int row = m + 1;
     grid.SetCells(kNameColumn, row, QString::fromStdString(ReadFixedText(meter.Name)));
     grid.SetCells(kAddressColumn, row, QString::number(meter.SlaveAddress));
@@ -126,7 +127,7 @@ void Tfm_MainForm::strgGrid_MeterListClick() {
   const int m = SelectedMeter();
   if (m < 0) return;
   const int row = m + 1;
-  const TMeterRecord& meter = Table.Meters[m];
+  const TMeterRecord& meter = Table().Meters[m];
   ed_MeterName->setText(strgGrid_MeterList->Cells(kNameColumn, row));
   grupBox_MeterChannelInfo->setTitle(ed_MeterName->text() + QStringLiteral(":Channel Information"));
   ed_MeterAddr->setText(strgGrid_MeterList->Cells(kAddressColumn, row));
@@ -139,7 +140,7 @@ void Tfm_MainForm::strgGrid_MeterListClick() {
   SetComboItemIndex(*cboBox_MeterCommSerial, meter.ComIndex);
   // A COM index beyond COM40 (a damaged Config.dat) has no baud entry: no rate is shown.
   SetComboItemIndex(*cboBox_MeterCommBaundrate,
-                    meter.ComIndex < kComPortCount ? Table.PortBaudIndex[meter.ComIndex] : -1);
+                    meter.ComIndex < kComPortCount ? Table().PortBaudIndex[meter.ComIndex] : -1);
   FillChannelList(m);
   strgGrid_MeterChannelList->SetRow(1);
   strgGrid_MeterChannelListClick();
@@ -155,7 +156,7 @@ void Tfm_MainForm::strgGrid_MeterListDrawCell(int col, int row, const QRect& rec
 void Tfm_MainForm::strgGrid_MeterListDblClick() {}
 
 void Tfm_MainForm::ReadMeterEdits(int index) {
-  TMeterRecord& meter = Table.Meters[index];
+  TMeterRecord& meter = Table().Meters[index];
   const std::optional<std::int32_t> address = EditNumber(*ed_MeterAddr, kBadAddress);
   if (!address) return;
   meter.SlaveAddress = static_cast<std::uint8_t>(*address);
@@ -173,38 +174,38 @@ void Tfm_MainForm::ReadMeterEdits(int index) {
   const int commMode = ComboItemIndex(*cbo_CommMod);
   meter.CommMode = static_cast<std::uint8_t>(commMode < 0 ? kCommModeNone : commMode);
   TakeComboIndex(*cboBox_MeterCommSerial, meter.ComIndex);
-  TakeBaudIndex(Table.PortBaudIndex, ComboItemIndex(*cboBox_MeterCommSerial),
+  TakeBaudIndex(Table().PortBaudIndex, ComboItemIndex(*cboBox_MeterCommSerial),
                 *cboBox_MeterCommBaundrate);
   WriteFixedText(meter.IpAddress, ed_MeterIPAddr->text().toStdString());
   WriteFixedText(meter.Name, ed_MeterName->text().toStdString());
 }
 
 void Tfm_MainForm::btn_MeterAddClick() {
-  const int count = MetersInUse(Table);
+  const int count = MetersInUse(Table());
   if (count >= kMaxMeters) {
     ShowInputError(kTooManyMeters);
     return;
   }
   // The meter is added whatever the read reported.
   ReadMeterEdits(count);
-  TMeterRecord& meter = Table.Meters[count];
+  TMeterRecord& meter = Table().Meters[count];
   meter.ChannelCount = 1;
   TChannelRecord& channel = meter.Channels[0];
   WriteFixedText(channel.Name, "CH" + std::to_string(kFirstChannelNumber));
   channel.LLA = channel.LA = channel.HA = channel.HHA = 0.0f;
-  Table.MeterCount = count + 1;
+  Table().MeterCount = count + 1;
   FillMeterList();
-  strgGrid_MeterList->SetRow(Table.MeterCount);
+  strgGrid_MeterList->SetRow(Table().MeterCount);
   strgGrid_MeterListClick();
 }
 
 void Tfm_MainForm::btn_MeterDelClick() {
   const int m = SelectedMeter();
   if (m < 0) return;
-  const int count = MetersInUse(Table);
+  const int count = MetersInUse(Table());
   // Whole records move, run-time part included: each meter keeps its last values.
-  for (int j = m; j < count - 1; ++j) Table.Meters[j] = Table.Meters[j + 1];
-  Table.MeterCount = count - 1;
+  for (int j = m; j < count - 1; ++j) Table().Meters[j] = Table().Meters[j + 1];
+  Table().MeterCount = count - 1;
   FillMeterList();
   strgGrid_MeterList->SetRow(m + 1);
 }
@@ -215,13 +216,13 @@ void Tfm_MainForm::btn_MeterModifyClick() {
   if (m >= 0) {
     ReadMeterEdits(m);
     // The baud rate belongs to the meter's port as it stands after the read.
-    TakeBaudIndex(Table.PortBaudIndex, Table.Meters[m].ComIndex, *cboBox_MeterCommBaundrate);
+    TakeBaudIndex(Table().PortBaudIndex, Table().Meters[m].ComIndex, *cboBox_MeterCommBaundrate);
   }
   FillMeterList();
   strgGrid_MeterList->SetRow(row);
 }
 
 void Tfm_MainForm::btn_MeterSaveClick() {
-  SaveMeterTable();
-  SaveBaudTable();
+  RaiseOnFailure(config_.SaveMeterTable());
+  RaiseOnFailure(config_.SaveBaudTable());
 }

@@ -5,8 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include <utility>
-
+#include "common/Errors.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
@@ -57,8 +56,8 @@ void Tfm_MainForm::EnterConfigMode() {
 
 void Tfm_MainForm::btn_LoginClick() {
   Tfm_LoginForm dialog;
-  dialog.ExpectedPassword = ConfigPassword;
-  dialog.ReadProblem = ConfigAccess.SignInRefusal();
+  dialog.ExpectedPassword = config_.Password();
+  dialog.ReadProblem = config_.Access().SignInRefusal();
   dialog.setWindowTitle(QStringLiteral("Sign in System Configuration"));
   dialog.lab_InputPassword->setText(QStringLiteral("Password"));
   dialog.bt_Cancel->setText(QStringLiteral("Cancel"));
@@ -78,13 +77,5 @@ void Tfm_MainForm::btn_ModifyPasswordClick() {
   dialog.btn_Ok->setText(QStringLiteral("OK"));
   dialog.btn_Cancel->setText(QStringLiteral("Cancel"));
   if (RunModal(dialog) != mrOk) return;
-  // The new password holds only once it is in Config.dat: after a failed save the password in
-  // memory stays the one on disk, so the next start asks for the same one.
-  std::string previous = std::exchange(ConfigPassword, dialog.ed_NewPw->text().toStdString());
-  try {
-    SavePassword();
-  } catch (...) {
-    ConfigPassword = std::move(previous);
-    throw;
-  }
+  RaiseOnFailure(config_.ChangePassword(dialog.ed_NewPw->text().toStdString()));
 }

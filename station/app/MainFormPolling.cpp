@@ -40,9 +40,9 @@ class BusyCursor {
 }  // namespace
 
 void Tfm_MainForm::BuildPollLists() {
-  for (TPollList& list : Table.PollLists) list.Count = 0;
-  for (int m = 0; m < MetersInUse(Table); ++m) {
-    TMeterRecord& meter = Table.Meters[m];
+  for (TPollList& list : Table().PollLists) list.Count = 0;
+  for (int m = 0; m < MetersInUse(Table()); ++m) {
+    TMeterRecord& meter = Table().Meters[m];
     int list = kEthernetList;
     if (meter.CommMode == 0) {
       // A COM index beyond COM40 can only come from a damaged Config.dat: such a meter is in no
@@ -50,7 +50,7 @@ void Tfm_MainForm::BuildPollLists() {
       if (meter.ComIndex >= kComPortCount) continue;
       list = meter.ComIndex;
     }
-    TPollList& target = Table.PollLists[list];
+    TPollList& target = Table().PollLists[list];
     target.Meters[target.Count++] = &meter;
   }
 }
@@ -58,22 +58,22 @@ void Tfm_MainForm::BuildPollLists() {
 void Tfm_MainForm::StartPolling() {
   StopPolling();
   for (int p = 0; p < kComPortCount; ++p) {
-    const TPollList& list = Table.PollLists[p];
+    const TPollList& list = Table().PollLists[p];
     if (list.Count == 0) continue;
     // A port that fails to open still gets its thread, which sets the port's meters offline
     // and ends.
-    OpenComPort(Table.PortHandles[p], p, Table.PortBaudIndex[p]);
+    OpenComPort(Table().PortHandles[p], p, Table().PortBaudIndex[p]);
     ThreadPtr<TCommSrvTh> thread(new TCommSrvTh(true));
     thread->MeterCount = list.Count;
     thread->MeterList = list.Meters;
-    thread->PortHandle = Table.PortHandles[p];
+    thread->PortHandle = Table().PortHandles[p];
     thread->PortIndex = p;
     thread->SetPriority(ThreadPriority::Higher);
     thread->Resume();
     SerialThreads.push_back(std::move(thread));
   }
 
-  const TPollList& ethernet = Table.PollLists[kEthernetList];
+  const TPollList& ethernet = Table().PollLists[kEthernetList];
   if (ethernet.Count == 0) return;
   if (!statusSink_) statusSink_ = std::make_unique<StatusBarSink>(*statusBar_MainForm);
   EthernetThread.reset(new TIPCommSrvTh(true));

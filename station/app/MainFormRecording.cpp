@@ -23,9 +23,9 @@ void Tfm_MainForm::ResetAlarmRecords() {
     strgGrid_AlarmRecList->SetCells(col, 0, QString::fromUtf8(header.data(), header.size()));
   }
   strgGrid_AlarmRecList->SetRowCount(1);
-  for (int m = 0; m < MetersInUse(Table); ++m) {
+  for (int m = 0; m < MetersInUse(Table()); ++m) {
     for (auto& kind : AlarmRowTable[m]) {
-      std::fill_n(kind, ChannelsInUse(Table.Meters[m]), 0);
+      std::fill_n(kind, ChannelsInUse(Table().Meters[m]), 0);
     }
   }
 }
@@ -42,7 +42,7 @@ void Tfm_MainForm::TakeRecordingFiles(const RecordingPeriod& period) {
 void Tfm_MainForm::OpenRecordingFiles() {
   ResetAlarmRecords();
   // Clears the alarm flags of the channels in use, writes the header and the header line.
-  const RecordingPeriod period = ::OpenRecordingFiles(AppDir(), Table);
+  const RecordingPeriod period = ::OpenRecordingFiles(AppDir(), Table());
   HistoryInterval = period.HistoryInterval;
   NextRecordTime = period.NextRecordTime;
   historySchedule_ = HistorySchedule(period.HistoryInterval, period.NextRecordTime);
@@ -53,7 +53,7 @@ void Tfm_MainForm::GoOnInNewRecordingFiles(TDateTime recordTime) {
   // The polling threads run: the alarm flags stay as they are, and the alarms still raised open
   // their rows again, in the new alarm list file, at the next tick. The schedule goes on: the new
   // file starts at the time of the record that is due now.
-  const RecordingPeriod period = CreateRecordingFiles(AppDir(), Table, recordTime);
+  const RecordingPeriod period = CreateRecordingFiles(AppDir(), Table(), recordTime);
   if (period.HistoryDataPath.empty()) {
     historyWriter_.LoseRecord();  // told with the others once a file goes on
     return;

@@ -67,7 +67,7 @@ void Tfm_MainForm::SelectSetValueTarget(int m) {
   // The port shown for the meter, whatever its comm mode.
   target.port = ComboItemIndex(*cboBox_MeterCommSerial);
   target.slaveAddress = static_cast<std::uint8_t>(StrToInt(ed_MeterAddr->text().toStdString()));
-  target.decimals = Table.Meters[m].Channels[0].Decimals;
+  target.decimals = Table().Meters[m].Channels[0].Decimals;
   target.meterIndex = m;
   SetValueRequest.Select(target);
   edSV->setText(strgGrid_MeterList->Cells(kSetValueColumn, m + 1));

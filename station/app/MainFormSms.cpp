@@ -74,8 +74,9 @@ std::string ComposeMessage(const Tfm_MainForm& form, const std::string& number,
                            TSmsCursor& cursor) {
   const std::string alarmText = SmsAlarmText(form.GSMmeAlarmText->toPlainText().toStdString());
   const SmsHead head{number, alarmText,
-                     form.GSMcbPWR_AlarmEn->isChecked() && PowerOffAlarmed(form.Table)};
-  return ComposeSmsMessage(head, form.Table, form.OverviewTileList, cursor);
+                     form.GSMcbPWR_AlarmEn->isChecked() &&
+                         PowerOffAlarmed(form.Configuration().Table())};
+  return ComposeSmsMessage(head, form.Configuration().Table(), form.OverviewTileList, cursor);
 }
 
 void WriteMessage(ComHandle slot, const std::string& message) {
@@ -106,7 +107,7 @@ void SendMessage(Tfm_MainForm& form, const std::string& number) {
   if (!slot.Open(ComboItemIndex(*form.GSMcbbCOM))) return;
   WriteMessage(slot.Handle(), ComposeMessage(form, number, form.SmsCursor));
   form.lbYSJS->setText(QString::fromUtf8(kSentCaption));
-  if (SmsListingComplete(form.SmsCursor, form.Table)) {
+  if (SmsListingComplete(form.SmsCursor, form.Configuration().Table())) {
     ++form.PhoneRowIndex;
     form.SmsCursor.MeterIndex = 0;
     form.SmsCursor.ChannelIndex = 0;

@@ -19,7 +19,6 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Picture.h"
 #include "platform/gui/StringGrid.h"
-#include "station/app/ConfigFile.h"
 #include "station/app/GsmSettings.h"
 #include "station/app/MainForm.h"
 #include "station/comm/SetValueRequest.h"
@@ -44,22 +43,6 @@ void CreateSettingsFolder() {
 void ReadWindowCaption(Tfm_MainForm& form) {
   const TIniFile ini(AppPath("\\Res\\MFPara.ini"));
   form.setWindowTitle(Text(ini.ReadString("MFPARA", "MFNAME", kDefaultCaption)));
-}
-
-void CreateMissingConfigFile(Tfm_MainForm& form) {
-  bool created = false;
-  RaiseOnFailure(CreateConfigFileIfMissing(AppPath("\\Config.dat"), &created));
-  if (!created) return;
-  form.Table.MeterCount = 0;
-  form.ConfigPassword = std::string(kDefaultPassword);
-}
-
-// Every meter shows as not answering until its first good poll.
-void ClearOnlineStates(MeterTable& table) {
-  for (TMeterRecord& meter : table.Meters) {
-    meter.FailureCount.store(0, std::memory_order_relaxed);
-    meter.Online.store(0, std::memory_order_relaxed);
-  }
 }
 
 void ReadPhoneList(const TIniFile& ini, TStringGrid& grid) {
@@ -125,19 +108,14 @@ void Tfm_MainForm::FormCreate() {
     SetEnglishTexts();
     tabSheet_HT_Ctrl->SetTabVisible(false);
     TabSheet3->SetTabVisible(false);
-    LoadMeterTable();
-    LoadChartBackColor();
-    LoadPassword();
-    LoadBaudTable();
-    LoadCurveRange();
-    ReportConfigProblems();
+    LoadStoredConfiguration();
     Button1->setVisible(false);
     Label8->setVisible(false);
     setWindowState(windowState() | Qt::WindowMaximized);
     EnterRunMode();
   });
   if (!completed) return;
-  ConfigAccess.CompleteStartup();
+  config_.Access().CompleteStartup();
   SetWritePathsEnabled(true);
 }
 
@@ -154,8 +132,8 @@ void Tfm_MainForm::SetWritePathsEnabled(bool enabled) {
 void Tfm_MainForm::InitConfigFiles() {
   CreateSettingsFolder();
   ReadWindowCaption(*this);
-  CreateMissingConfigFile(*this);
-  ClearOnlineStates(Table);
+  RaiseOnFailure(config_.CreateFileIfMissing());
+  config_.ClearOnlineStates();
   ReadSmsSettings(*this);
   LoadFlowChart(*this);
 }

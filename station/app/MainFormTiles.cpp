@@ -8,7 +8,7 @@
 #include "station/app/OverviewCanvas.h"
 
 void Tfm_MainForm::BuildOverviewTiles() {
-  OverviewTileList.Build(Table);
+  OverviewTileList.Build(Table());
   if (overviewCanvas != nullptr) {
     overviewCanvas->TilesRebuilt();
     return;
@@ -22,7 +22,7 @@ void Tfm_MainForm::BuildOverviewTiles() {
 }
 
 void Tfm_MainForm::UpdateOverviewTile(int m, int j, int t) {
-  if (OverviewTileList.Update(Table, m, j, t, AlarmDelayCountdown)) AlarmActive = 1;
+  if (OverviewTileList.Update(Table(), m, j, t, AlarmDelayCountdown)) AlarmActive = 1;
 }
 
 // FormResize.

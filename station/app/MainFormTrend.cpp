@@ -10,6 +10,7 @@
 #include <cmath>
 #include <optional>
 
+#include "common/Errors.h"
 #include "common/FixedText.h"
 #include "common/StrConv.h"
 #include "common/ValueText.h"
@@ -92,8 +93,8 @@ void Tfm_MainForm::BuildCurveSelectList() {
   CurveCheckBoxList.clear();
   int top = kFirstBoxTop;
   int n = 0;  // running channel number over all meters
-  for (int m = 0; m < MetersInUse(Table); ++m) {
-    const TMeterRecord& meter = Table.Meters[m];
+  for (int m = 0; m < MetersInUse(Table()); ++m) {
+    const TMeterRecord& meter = Table().Meters[m];
     for (int c = 0; c < ChannelsInUse(meter); ++c, ++n) {
       auto* box = new QCheckBox(CurveTitle(meter, c), content);
       box->setGeometry(kBoxLeft, kBoxRowHeight * n + top, kBoxWidth, box->sizeHint().height());
@@ -113,8 +114,8 @@ void Tfm_MainForm::BuildCurveSelectList() {
 
 void Tfm_MainForm::RebuildTrendSeries() {
   chart_RealTimeCurves->RemoveAllSeries();
-  for (int m = 0; m < MetersInUse(Table); ++m) {
-    const TMeterRecord& meter = Table.Meters[m];
+  for (int m = 0; m < MetersInUse(Table()); ++m) {
+    const TMeterRecord& meter = Table().Meters[m];
     for (int c = 0; c < ChannelsInUse(meter); ++c) {
       // A flat line at 0 of exactly kTrendPoints points, 1 pixel wide, visible.
       TFastLineSeries* series = chart_RealTimeCurves->AddSeries(kTrendPoints);
@@ -158,13 +159,12 @@ void Tfm_MainForm::chkBox_SelectAllCurvesClick() {
 void Tfm_MainForm::colorBox_CurvesBackColorChange() {
   const TColor color = colorBox_CurvesBackColor->Selected();
   chart_RealTimeCurves->SetBackColor(color);
-  ChartBackColor = color;
-  SaveChartBackColor();
+  RaiseOnFailure(config_.SetChartBackColor(color));
 }
 
 void Tfm_MainForm::ShowCurveRange() {
-  ed_CurvesMix->setText(RangeText(CurveRangeLow));
-  ed_CurvesMax->setText(RangeText(CurveRangeHigh));
+  ed_CurvesMix->setText(RangeText(config_.CurveRangeLow()));
+  ed_CurvesMax->setText(RangeText(config_.CurveRangeHigh()));
 }
 
 void Tfm_MainForm::upDown_CurvesWidthClick() {
@@ -193,10 +193,8 @@ void Tfm_MainForm::btn_SetCurvesRangeClick() {
     return;
   }
   if (*low < *high) {
-    CurveRangeLow = *low;
-    CurveRangeHigh = *high;
     chart_RealTimeCurves->SetLeftAxisMinMax(*low, *high);
-    SaveCurveRange();
+    RaiseOnFailure(config_.SetCurveRange(*low, *high));
     return;
   }
   ShowCurveRange();

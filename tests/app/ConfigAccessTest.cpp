@@ -165,7 +165,7 @@ TEST_F(ConfigAccessTest, ADamagedTableLoadsTheMetersThereAndIsReportedInOneShort
   // A count outside 0..120 over a file of three meters: the three, no phantom meter. Each field
   // outside its domain is named with its meter row and kept as stored.
   std::string text = start(200);
-  EXPECT_EQ(form->Table.MeterCount, 3);
+  EXPECT_EQ(form->Configuration().Table().MeterCount, 3);
   for (const char* line : {": meter count 200 lies outside 0..120; kept the 3 leading meters",
                            ", meter 1: decimals of a channel outside 0..4",
                            ", meter 2: COM index outside 0..39",
@@ -173,11 +173,11 @@ TEST_F(ConfigAccessTest, ADamagedTableLoadsTheMetersThereAndIsReportedInOneShort
                            ", COM1 to COM40: baud index outside 0..7"}) {
     EXPECT_NE(text.find(line), std::string::npos) << line << "\n" << text;
   }
-  EXPECT_EQ(form->Table.Meters[1].ComIndex, kComPortCount);
+  EXPECT_EQ(form->Configuration().Table().Meters[1].ComIndex, kComPortCount);
   // A count of 120 is taken: the zero blocks behind the three are meters of no channels, taken
   // as one, all named in one line.
   text = start(kMaxMeters);
-  EXPECT_EQ(form->Table.MeterCount, kMaxMeters);
+  EXPECT_EQ(form->Configuration().Table().MeterCount, kMaxMeters);
   EXPECT_NE(text.find(", meters 4 to 120: no channels, taken as 1"), std::string::npos) << text;
 }
 

@@ -29,8 +29,8 @@ class CycleTest : public GuiTest {
     form = std::make_unique<Tfm_MainForm>();
   }
 
-  MeterTable& Table() { return form->Table; }
-  TMeterRecord& Meter(int m) { return form->Table.Meters[m]; }
+  MeterTable& Table() { return form->Configuration().Table(); }
+  TMeterRecord& Meter(int m) { return form->Configuration().Table().Meters[m]; }
 
   // Appends a meter, online, with channels named as given and values 0.
   TMeterRecord& AddMeter(const char* name, std::vector<const char*> channels,

@@ -86,7 +86,7 @@ class DamagedConfigTest : public StationDirTest {
   }
 
   void ExpectTableInRange() {
-    const MeterTable& table = form->Table;
+    const MeterTable& table = form->Configuration().Table();
     ASSERT_GE(table.MeterCount, 0);
     ASSERT_LE(table.MeterCount, kMaxMeters);
     for (int m = 0; m < table.MeterCount; ++m) {
@@ -176,7 +176,7 @@ TEST_F(DamagedConfigTest, GoodFilesCutAnywhere) {
       // Only whole blocks are loaded; the cut one is reported.
       const int whole = static_cast<int>((length - BlockOffset(0)) / kMeterBlockSize);
       StartStation();
-      EXPECT_EQ(form->Table.MeterCount, std::min(whole, 6));
+      EXPECT_EQ(form->Configuration().Table().MeterCount, std::min(whole, 6));
       form.reset();
     }
   }

@@ -75,7 +75,7 @@ class DamagedSettingsTest : public StationDirTest {
     EXPECT_TRUE(WaitUntil([&] { return PollingGaveUp(); }));
     for (int t = 0; t < ticks; ++t) Tick();
     ScopedModalHook accept([](QDialog&) { return int{mrOk}; });
-    const bool completed = form->ConfigAccess.WritesOpen();
+    const bool completed = form->Configuration().Access().WritesOpen();
     // A start-up stopped by a failing step (a picture that cannot be read, a Delay that is not a
     // number) has told the operator, and opens nothing that writes the settings.
     EXPECT_EQ(completed, form->InRunMode()) << errorBoxes.join('\n').toStdString();
@@ -96,7 +96,7 @@ class DamagedSettingsTest : public StationDirTest {
 
   // One tick in which the meter's first channel is online and above its high limit.
   void Tick() {
-    TMeterRecord& meter = form->Table.Meters[0];
+    TMeterRecord& meter = form->Configuration().Table().Meters[0];
     meter.Online = 1;
     meter.Values[0] = 5;
     meter.HAFlags[0] = 1;

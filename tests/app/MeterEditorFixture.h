@@ -29,8 +29,8 @@ class EditorTest : public GuiTest {
   }
 
   std::string ConfigPath() const { return dir.File("Config.dat"); }
-  MeterTable& Table() { return form->Table; }
-  TMeterRecord& Meter(int m) { return form->Table.Meters[m]; }
+  MeterTable& Table() { return form->Configuration().Table(); }
+  TMeterRecord& Meter(int m) { return form->Configuration().Table().Meters[m]; }
   TStringGrid& MeterGrid() { return *form->strgGrid_MeterList; }
   TStringGrid& ChannelGrid() { return *form->strgGrid_MeterChannelList; }
 

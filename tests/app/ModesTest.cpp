@@ -152,7 +152,7 @@ TEST_F(ModesTest, RightPasswordStopsTimerAndThreadsAndUnlocksTheControls) {
 TEST_F(ModesTest, SignOutPollsTheTableAsItStandsInMemory) {
   ASSERT_EQ(SignIn({"583106"}), mrOk);
   const std::string config = ReadFile("Config.dat");
-  AddSerialMeter(form->Table, 2, 0);  // added, not saved
+  AddSerialMeter(form->Configuration().Table(), 2, 0);  // added, not saved
   com1.ClearRequests();
   form->btn_SignOut->click();
   ExpectRunMode();
@@ -166,7 +166,7 @@ TEST_F(ModesTest, SignOutPollsTheTableAsItStandsInMemory) {
 
 TEST_F(ModesTest, SignOutSelectsTheFirstMeterAndStartsTheSmsSweepAnew) {
   ASSERT_EQ(SignIn({"583106"}), mrOk);
-  AddSerialMeter(form->Table, 9, 0);
+  AddSerialMeter(form->Configuration().Table(), 9, 0);
   form->FillMeterList();
   form->strgGrid_MeterList->SetRow(2);
   form->strgGrid_MeterListClick();
@@ -186,7 +186,7 @@ TEST_F(ModesTest, ChangedPasswordIsInConfigDatWhenTheHandlerReturns) {
   EXPECT_EQ(ChangePassword("Nw-pw", "Nw-pw"), mrOk);
   EXPECT_EQ(changeTexts, QStringList({"Password Setting", "New Password", "Confirm Again", "OK",
                                       "Cancel"}));
-  EXPECT_EQ(form->ConfigPassword, "Nw-pw");
+  EXPECT_EQ(form->Configuration().Password(), "Nw-pw");
   EXPECT_EQ(StoredPasswordField(), std::string("Nw-pw\0\0\0", 8));
 
   form->btn_SignOut->click();
@@ -199,7 +199,7 @@ TEST_F(ModesTest, ChinesePasswordReadsBackTheSameAfterARestart) {
   ASSERT_EQ(ChangePassword(QString::fromUtf8("密码口令"), QString::fromUtf8("密码口令")), mrOk);
   form.reset();
   StartStation();
-  EXPECT_EQ(form->ConfigPassword, "密码口令");
+  EXPECT_EQ(form->Configuration().Password(), "密码口令");
   EXPECT_EQ(SignIn({QString::fromUtf8("密码口令")}), mrOk);
 }
 
@@ -207,7 +207,7 @@ TEST_F(ModesTest, MismatchChangesNothing) {
   ASSERT_EQ(SignIn({"583106"}), mrOk);
   EXPECT_EQ(ChangePassword("abc", "abd"), mrCancel);
   EXPECT_EQ(refusals, QStringList({QString::fromUtf8("||错误")}));
-  EXPECT_EQ(form->ConfigPassword, "583106");
+  EXPECT_EQ(form->Configuration().Password(), "583106");
   EXPECT_EQ(StoredPasswordField(), std::string("583106\0\0", 8));
 }
 
@@ -218,7 +218,7 @@ TEST_F(ModesTest, FailedSaveKeepsThePasswordThatIsOnDisk) {
   EXPECT_EQ(ChangePassword("other", "other"), mrOk);
   ASSERT_EQ(errorBoxes.size(), 1);
   EXPECT_TRUE(errorBoxes[0].contains("Config.dat")) << errorBoxes[0].toStdString();
-  EXPECT_EQ(form->ConfigPassword, "583106");
+  EXPECT_EQ(form->Configuration().Password(), "583106");
 }
 
 }  // namespace

@@ -24,7 +24,7 @@ class PollingTest : public StationDirTest {
   // Polling stops while the pauses are still short.
   ~PollingTest() override { form.reset(); }
 
-  MeterTable& Table() { return form->Table; }
+  MeterTable& Table() { return form->Configuration().Table(); }
 
   void Start() {
     form->BuildPollLists();

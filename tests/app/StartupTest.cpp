@@ -53,7 +53,7 @@ TEST_F(StartupTest, EmptyDirectoryGetsResAndANewConfigAndRunMode) {
   EXPECT_TRUE(ReadFile("Config.dat") == expected) << "not a new Config.dat";
 
   EXPECT_EQ(f.windowTitle(), "Velm");
-  EXPECT_EQ(f.ConfigPassword, "583106");
+  EXPECT_EQ(f.Configuration().Password(), "583106");
   EXPECT_EQ(f.chart_RealTimeCurves->BackColor(), clBlack);
   EXPECT_EQ(f.ed_CurvesMix->text(), "0");
   EXPECT_EQ(f.ed_CurvesMax->text(), "0");
@@ -135,7 +135,7 @@ TEST_F(StartupTest, ExistingConfigIsLoadedAndLeftByteForByte) {
   Tfm_MainForm& f = StartStation();
   ExpectNoErrorBox();
   EXPECT_TRUE(ReadFile("Config.dat") == before) << "start-up wrote into an existing Config.dat";
-  EXPECT_EQ(f.ConfigPassword, "abcdefgh");
+  EXPECT_EQ(f.Configuration().Password(), "abcdefgh");
   EXPECT_EQ(f.chart_RealTimeCurves->BackColor(), 0x00FF00);
   EXPECT_EQ(f.colorBox_CurvesBackColor->Selected(), 0x00FF00);
   EXPECT_EQ(f.ed_CurvesMix->text(), "-20");
@@ -143,9 +143,9 @@ TEST_F(StartupTest, ExistingConfigIsLoadedAndLeftByteForByte) {
   EXPECT_FALSE(f.chart_RealTimeCurves->LeftAxis().Automatic);
   EXPECT_EQ(f.chart_RealTimeCurves->LeftAxis().Minimum, -20.0);
   EXPECT_EQ(f.chart_RealTimeCurves->LeftAxis().Maximum, 123456.0);
-  EXPECT_EQ(f.Table.PortBaudIndex[5], 7);
-  ASSERT_EQ(f.Table.MeterCount, 1);
-  EXPECT_EQ(f.Table.Meters[0].SlaveAddress, 7);
+  EXPECT_EQ(f.Configuration().Table().PortBaudIndex[5], 7);
+  ASSERT_EQ(f.Configuration().Table().MeterCount, 1);
+  EXPECT_EQ(f.Configuration().Table().Meters[0].SlaveAddress, 7);
   ASSERT_EQ(f.SerialThreads.size(), 1u);
   EXPECT_EQ(f.SerialThreads[0]->PortIndex, 39);
 }
@@ -158,8 +158,8 @@ TEST_F(StartupTest, DamagedConfigIsReportedInOneBoxAndStartupGoesOn) {
   Tfm_MainForm& f = StartStation();
   ASSERT_EQ(errorBoxes.size(), 1);
   EXPECT_GE(errorBoxes[0].count('\n'), 1) << "every problem of the file in the one box";
-  EXPECT_EQ(f.Table.MeterCount, 0);
-  EXPECT_EQ(f.ConfigPassword, "pw");
+  EXPECT_EQ(f.Configuration().Table().MeterCount, 0);
+  EXPECT_EQ(f.Configuration().Password(), "pw");
   EXPECT_TRUE(f.InRunMode());
 }
 
@@ -175,7 +175,7 @@ TEST_F(StartupTest, UnusableLogoShowsOneBoxAndLeavesTheDesign) {
     Tfm_MainForm& f = StartStation();
     EXPECT_EQ(errorBoxes, QStringList{QString::fromStdString(error)});
     ExpectDesignTextsAndNoRunMode();
-    EXPECT_EQ(f.ConfigPassword, "") << "the stored configuration was loaded";
+    EXPECT_EQ(f.Configuration().Password(), "") << "the stored configuration was loaded";
     // The steps before the logo ran, and the timer runs from creation on.
     EXPECT_EQ(f.GSMedAlarmDelayT->text(), "10");
     EXPECT_TRUE(f.timer_PerSecond->isActive());
@@ -248,15 +248,15 @@ TEST_F(StartupTest, AnotherCurrentDirectoryHoldsAllFiles) {
 TEST_F(StartupTest, EveryMeterStartsOfflineWithItsValuesKept) {
   form = std::make_unique<Tfm_MainForm>();
   for (int m : {0, 119}) {
-    form->Table.Meters[m].Online = 1;
-    form->Table.Meters[m].FailureCount = 3;
-    form->Table.Meters[m].Values[0] = 4.5f;
+    form->Configuration().Table().Meters[m].Online = 1;
+    form->Configuration().Table().Meters[m].FailureCount = 3;
+    form->Configuration().Table().Meters[m].Values[0] = 4.5f;
   }
   form->FormCreate();
   for (int m : {0, 119}) {
-    EXPECT_EQ(form->Table.Meters[m].Online, 0);
-    EXPECT_EQ(form->Table.Meters[m].FailureCount, 0);
-    EXPECT_EQ(form->Table.Meters[m].Value(0), 4.5f);
+    EXPECT_EQ(form->Configuration().Table().Meters[m].Online, 0);
+    EXPECT_EQ(form->Configuration().Table().Meters[m].FailureCount, 0);
+    EXPECT_EQ(form->Configuration().Table().Meters[m].Value(0), 4.5f);
   }
 }
 

@@ -108,7 +108,10 @@ TEST_F(StationRunTest, FifteenSecondsOfTicksRecordAndShowExactlyWhatTheMetersSer
   station.timer_PerSecond->stop();
   station.StartupFinished();
   ASSERT_TRUE(WaitProcessing(
-      [&] { return station.Table.Meters[0].IsOnline() && station.Table.Meters[1].IsOnline(); },
+      [&] {
+        const MeterTable& table = station.Configuration().Table();
+        return table.Meters[0].IsOnline() && table.Meters[1].IsOnline();
+      },
       10000));
 
   for (int tick = 0; tick < kTicks; ++tick) {

@@ -155,9 +155,7 @@ TEST_F(TrendTest, RangeIsTruncatedCheckedAppliedAndStored) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.low) + " .. " + c.high);
-    form->CurveRangeLow = 1;
-    form->CurveRangeHigh = 2;
-    form->SaveCurveRange();
+    ASSERT_TRUE(form->Configuration().SetCurveRange(1, 2).ok());
     Chart().SetLeftAxisMinMax(1, 2);
     messageBoxes.clear();
     form->ed_CurvesMix->setText(c.low);
@@ -165,8 +163,8 @@ TEST_F(TrendTest, RangeIsTruncatedCheckedAppliedAndStored) {
     form->btn_SetCurvesRange->click();
 
     EXPECT_EQ(messageBoxes, c.message ? QStringList{c.message} : QStringList{});
-    EXPECT_EQ(form->CurveRangeLow, c.storedLow);
-    EXPECT_EQ(form->CurveRangeHigh, c.storedHigh);
+    EXPECT_EQ(form->Configuration().CurveRangeLow(), c.storedLow);
+    EXPECT_EQ(form->Configuration().CurveRangeHigh(), c.storedHigh);
     float fileLow = 0, fileHigh = 0;
     EXPECT_EQ(LoadCurveRange(ConfigPath(), fileLow, fileHigh), "");
     EXPECT_EQ(fileLow, c.storedLow);
@@ -201,7 +199,7 @@ TEST_F(TrendTest, OptionControlsChangeTheChartAndTheBackColourIsStored) {
   colours.setCurrentIndex(yellow);
   emit colours.activated(yellow);  // as the operator's pick
   EXPECT_EQ(Chart().BackColor(), clYellow);
-  EXPECT_EQ(form->ChartBackColor, clYellow);
+  EXPECT_EQ(form->Configuration().ChartBackColor(), clYellow);
   std::int32_t stored = 0;
   EXPECT_EQ(LoadChartBackColor(ConfigPath(), stored), "");
   EXPECT_EQ(stored, clYellow);

@@ -1,0 +1,84 @@
+#pragma once
+// TStationConfig: the station's stored configuration as the main window holds it in memory, and
+// its persistence in Config.dat (ConfigFile).
+//
+// Owns the meter table (records, count and the baud index of every COM port), the
+// configuration password, the trend back colour and the trend axis range, and what the window
+// lets the operator reach of them (TConfigAccess). Edits act on the table in memory at once;
+// the table and the baud indexes reach Config.dat only through SaveMeterTable and SaveBaudTable,
+// while the password, the back colour and the range are written as soon as they change.
+//
+// Start-up: CreateFileIfMissing, ClearOnlineStates, then the loads in the order LoadMeterTable,
+// LoadChartBackColor, LoadPassword, LoadBaudTable, LoadCurveRange. A load keeps what the file
+// validly holds and notes a problem text; TakeLoadProblems hands the texts over (one error box
+// at start-up). A save returns the status of its write; nothing is kept back on a failure
+// except where said.
+//
+// No Qt. GUI thread only: the polling threads read the stored part of the table while they run,
+// so nothing here may write it then (the editors work in configuration mode only).
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "common/MeterRecord.h"
+#include "platform/File.h"
+#include "station/app/ConfigAccess.h"
+
+class TStationConfig {
+ public:
+  // `path` gives Config.dat's path at each use: the application directory is taken only when
+  // start-up runs. `files` is the file system every operation goes through.
+  explicit TStationConfig(std::function<std::string()> path, FileSystem& files = SystemFiles());
+
+  MeterTable& Table() { return *table_; }
+  const MeterTable& Table() const { return *table_; }
+  // UTF-8; at most 8 code page 936 bytes.
+  const std::string& Password() const { return password_; }
+  std::int32_t ChartBackColor() const { return chartBackColor_; }
+  float CurveRangeLow() const { return curveRangeLow_; }
+  float CurveRangeHigh() const { return curveRangeHigh_; }
+  TConfigAccess& Access() { return access_; }
+  const TConfigAccess& Access() const { return access_; }
+  std::string Path() const { return path_(); }
+
+  // ---- Start-up ----
+  // Creates a missing Config.dat (zero-filled, default password); when it made the file, the
+  // meter count becomes 0 and the password the default. An existing file is left untouched.
+  [[nodiscard]] FileStatus CreateFileIfMissing();
+  // Every meter shows as not answering until its first good poll; values are kept.
+  void ClearOnlineStates();
+  void LoadMeterTable();
+  void LoadChartBackColor();
+  // Also tells Access whether the stored password could be read.
+  void LoadPassword();
+  void LoadBaudTable();
+  void LoadCurveRange();
+  // The problem texts of the loads since the last call, in load order; empties the list.
+  std::vector<std::string> TakeLoadProblems();
+
+  // ---- Saves ----
+  [[nodiscard]] FileStatus SaveMeterTable() const;
+  [[nodiscard]] FileStatus SaveBaudTable() const;
+  // The colour and the range take their new values in memory, then are written.
+  [[nodiscard]] FileStatus SetChartBackColor(std::int32_t color);
+  [[nodiscard]] FileStatus SetCurveRange(float low, float high);
+  // The new password holds only once it is in Config.dat: after a failed save the password in
+  // memory stays the one on disk, so the next start asks for the same one.
+  [[nodiscard]] FileStatus ChangePassword(std::string password);
+
+ private:
+  void NoteProblem(std::string problem);
+
+  std::function<std::string()> path_;
+  FileSystem& files_;
+  std::unique_ptr<MeterTable> table_;  // some 600 kB: never on a caller's stack
+  std::string password_;
+  std::int32_t chartBackColor_ = 0;
+  float curveRangeLow_ = 0.0f;
+  float curveRangeHigh_ = 0.0f;
+  TConfigAccess access_;
+  std::vector<std::string> loadProblems_;
+};
