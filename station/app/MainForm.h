@@ -64,7 +64,6 @@ class TFrame1;
 class TSoundPlayer;
 class QPainter;
 class QRect;
-struct TBatchAddInput;
 struct TGridDrawState;
 
 class Tfm_MainForm : public QWidget {
@@ -423,7 +422,6 @@ class Tfm_MainForm : public QWidget {
  private:
   void ConnectEditors();
   int SelectedChannel() const;
-  void AppendBatchMeters(const TBatchAddInput& input);
   // The set-value part of the meter row selection.
   void SelectSetValueTarget(int m);
   // The running serial thread of the target port; nullptr outside run mode, when no thread polls

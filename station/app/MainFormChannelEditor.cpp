@@ -6,17 +6,16 @@
 
 #include <algorithm>
 #include <array>
-#include <cstring>
 
 #include "common/Errors.h"
 #include "common/FixedText.h"
-#include "common/StrConv.h"
 #include "common/ValueText.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/StringGrid.h"
 #include "station/app/DialogControls.h"
 #include "station/app/MainForm.h"
+#include "station/app/MeterEdits.h"
 
 namespace {
 
@@ -34,17 +33,23 @@ constexpr int kLimitCount = 4;
 // Exponent digits of the limits' general format.
 constexpr int kLimitDigits = 3;
 
-constexpr char kChannelsFull[] = "每台设备最多48通道!";
-constexpr char kLastChannel[] = "通道不可删除, 每台设备至少要有一个通道!";
-
 // The four limits of a channel, LLA, LA, HA, HHA.
 std::array<float, kLimitCount> LimitValues(const TChannelRecord& channel) {
   return {channel.LLA, channel.LA, channel.HA, channel.HHA};
 }
 
-// The edit's text as a number (EConvertError when it is none), stored as the nearest float32.
-float LimitFromEdit(const TCp936Edit& edit) {
-  return static_cast<float>(StrToFloat(edit.text().toStdString()));
+// The edit fields as the channel editor's rules take them.
+TChannelEditTexts ChannelEditTextsOf(const Tfm_MainForm& f) {
+  TChannelEditTexts texts;
+  texts.Name = f.ed_ChannelName->text().toStdString();
+  texts.Decimals = ComboItemIndex(*f.cboBox_ChannelPoin);
+  texts.LLA = f.ed_ChannelLLA->text().toStdString();
+  texts.LA = f.ed_ChannelLA->text().toStdString();
+  texts.HA = f.ed_ChannelHA->text().toStdString();
+  texts.HHA = f.ed_ChannelHHA->text().toStdString();
+  texts.Unit = f.ed_ChannelUnit->text().toStdString();
+  texts.Colour = f.colorBox_ChannelColor->Selected();
+  return texts;
 }
 
 }  // namespace
@@ -116,29 +121,24 @@ void Tfm_MainForm::strgGrid_MeterChannelListDrawCell(int col, int row, const QRe
 }
 
 void Tfm_MainForm::ReadChannelEdits(int m, int c) {
-  TChannelRecord& channel = Table().Meters[m].Channels[c];
-  WriteFixedText(channel.Name, ed_ChannelName->text().toStdString());
-  // With no item selected (a damaged decimals value shown) the field keeps its value.
-  const int decimals = ComboItemIndex(*cboBox_ChannelPoin);
-  if (decimals >= 0) channel.Decimals = static_cast<std::uint8_t>(decimals);
-  // Each limit is stored as soon as it converts.
-  channel.LLA = LimitFromEdit(*ed_ChannelLLA);
-  channel.LA = LimitFromEdit(*ed_ChannelLA);
-  channel.HA = LimitFromEdit(*ed_ChannelHA);
-  channel.HHA = LimitFromEdit(*ed_ChannelHHA);
-  WriteFixedText(channel.Unit, ed_ChannelUnit->text().toStdString());
-  channel.Colour = colorBox_ChannelColor->Selected();
+  const TChannelEdits edits = ConvertChannelEdits(ChannelEditTextsOf(*this));
+  // Each field is stored as soon as it converts; a limit that is not a number then ends the
+  // handler with the runtime's conversion error.
+  for (const TChannelFieldValue& field : edits.Fields) {
+    ApplyChannelField(field, Table().Meters[m].Channels[c]);
+  }
+  if (!edits.Error.empty()) throw EConvertError(edits.Error);
 }
 
 void Tfm_MainForm::btn_ChannelAddClick() {
   const int m = SelectedMeter();
   if (m < 0) return;
   TMeterRecord& meter = Table().Meters[m];
-  const int count = ChannelsInUse(meter);
-  if (count >= kMaxChannels) {
-    ShowInputError(kChannelsFull);
+  if (const char* refusal = ChannelAddRefusal(meter)) {
+    ShowInputError(refusal);
     return;
   }
+  const int count = ChannelsInUse(meter);
   // A limit that is not a number ends the handler here: no channel is added.
   ReadChannelEdits(m, count);
   meter.ChannelCount = static_cast<std::uint8_t>(count + 1);
@@ -150,17 +150,13 @@ void Tfm_MainForm::btn_ChannelAddClick() {
 void Tfm_MainForm::btn_ChannelDelClick() {
   const int m = SelectedMeter();
   if (m < 0) return;
-  TMeterRecord& meter = Table().Meters[m];
-  const int count = ChannelsInUse(meter);
   const int c = SelectedChannel();
-  if (count <= 1 || c < 0) {
-    ShowInputError(kLastChannel);
+  if (const char* refusal = ChannelDeleteRefusal(Table().Meters[m], c)) {
+    ShowInputError(refusal);
     return;
   }
   // Only the stored channel records move; the meter's values and alarm flags stay in place.
-  std::memmove(&meter.Channels[c], &meter.Channels[c + 1],
-               sizeof(TChannelRecord) * static_cast<std::size_t>(count - 1 - c));
-  meter.ChannelCount = static_cast<std::uint8_t>(count - 1);
+  DeleteChannel(Table().Meters[m], c);
   FillChannelList(m);
   strgGrid_MeterChannelList->SetRow(c + 1);
 }

@@ -8,18 +8,17 @@
 #include <QStringList>
 
 #include <algorithm>
-#include <optional>
 #include <string>
 
 #include "common/Errors.h"
 #include "common/FixedText.h"
-#include "common/StrConv.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/StringGrid.h"
 #include "station/app/DialogControls.h"
 #include "station/app/MainForm.h"
+#include "station/app/MeterEdits.h"
 
 namespace {
 
@@ -32,32 +31,20 @@ constexpr int kSetValueColumn = 3;  // the set-value panel's texts, never writte
 const char* const kMeterGridHeaders[kHeaderColumns] = {"Serial", "Slave Name", "Addrress"};
 // The item of cbo_CommMod that names every meter whose comm mode is not serial.
 constexpr int kEthernetItem = 1;
-constexpr int kCommModeNone = 255;  // cbo_CommMod without a selection: polled over TCP
-constexpr int kFirstChannelNumber = 1;
-
-constexpr char kTooManyMeters[] = "最多只能添加120台设备!";
-constexpr char kBadAddress[] = "请正确输入设备地址!";
-constexpr char kBadInterval[] = "请正确输入记录间隔!";
-constexpr char kBadStartRegister[] = "请正确输入通讯起始地址!";
-constexpr char kBadTcpPort[] = "请正确输入通讯端口";
-
-std::optional<std::int32_t> EditNumber(const TCp936Edit& edit, const char* error) {
-  const std::optional<std::int32_t> number = TryStrToInt(edit.text().toStdString());
-  if (!number) ShowInputError(error);
-  return number;
-}
-
-// A combo box with no item selected offers nothing to take: the field keeps its value, so no
-// index outside the field's table ever reaches the record.
-void TakeComboIndex(const QComboBox& combo, std::uint8_t& field) {
-  const int index = ComboItemIndex(combo);
-  if (index >= 0) field = static_cast<std::uint8_t>(index);
-}
-
-void TakeBaudIndex(PortBaudIndexTable& bauds, int comIndex, const QComboBox& baudCombo) {
-  const int baud = ComboItemIndex(baudCombo);
-  if (comIndex < 0 || comIndex >= kComPortCount || baud < 0) return;
-  bauds[comIndex] = baud;
+// The edit fields as the meter editor's rules take them.
+TMeterEditTexts MeterEditTextsOf(const Tfm_MainForm& f) {
+  TMeterEditTexts texts;
+  texts.Address = f.ed_MeterAddr->text().toStdString();
+  texts.RecordInterval = f.ed_MeterPreRecordTime->text().toStdString();
+  texts.StartRegister = f.ed_CommStartReg->text().toStdString();
+  texts.TcpPort = f.ed_Port->text().toStdString();
+  texts.CommCode = ComboItemIndex(*f.cbo_MeterCommStyle);
+  texts.CommMode = ComboItemIndex(*f.cbo_CommMod);
+  texts.ComIndex = ComboItemIndex(*f.cboBox_MeterCommSerial);
+  texts.BaudIndex = ComboItemIndex(*f.cboBox_MeterCommBaundrate);
+  texts.IpAddress = f.ed_MeterIPAddr->text().toStdString();
+  texts.Name = f.ed_MeterName->text().toStdString();
+  return texts;
 }
 
 }  // namespace
@@ -156,43 +143,23 @@ void Tfm_MainForm::strgGrid_MeterListDrawCell(int col, int row, const QRect& rec
 void Tfm_MainForm::strgGrid_MeterListDblClick() {}
 
 void Tfm_MainForm::ReadMeterEdits(int index) {
-  TMeterRecord& meter = Table().Meters[index];
-  const std::optional<std::int32_t> address = EditNumber(*ed_MeterAddr, kBadAddress);
-  if (!address) return;
-  meter.SlaveAddress = static_cast<std::uint8_t>(*address);
-  const std::optional<std::int32_t> interval = EditNumber(*ed_MeterPreRecordTime, kBadInterval);
-  if (!interval) return;
-  meter.RecordInterval = *interval;
-  const std::optional<std::int32_t> start = EditNumber(*ed_CommStartReg, kBadStartRegister);
-  if (!start) return;
-  meter.StartRegister = static_cast<std::uint16_t>(*start);
-  const std::optional<std::int32_t> port = EditNumber(*ed_Port, kBadTcpPort);
-  if (!port) return;
-  meter.TcpPort = *port;
-  TakeComboIndex(*cbo_MeterCommStyle, meter.CommCode);
-  // No selection is a valid comm mode: Ethernet.
-  const int commMode = ComboItemIndex(*cbo_CommMod);
-  meter.CommMode = static_cast<std::uint8_t>(commMode < 0 ? kCommModeNone : commMode);
-  TakeComboIndex(*cboBox_MeterCommSerial, meter.ComIndex);
-  TakeBaudIndex(Table().PortBaudIndex, ComboItemIndex(*cboBox_MeterCommSerial),
-                *cboBox_MeterCommBaundrate);
-  WriteFixedText(meter.IpAddress, ed_MeterIPAddr->text().toStdString());
-  WriteFixedText(meter.Name, ed_MeterName->text().toStdString());
+  const TMeterEdits edits = ConvertMeterEdits(MeterEditTextsOf(*this));
+  // The fields in front of the first bad number are taken before it is reported.
+  for (const TMeterFieldValue& field : edits.Fields) {
+    ApplyMeterField(field, Table().Meters[index], Table().PortBaudIndex);
+  }
+  if (edits.Error != nullptr) ShowInputError(edits.Error);
 }
 
 void Tfm_MainForm::btn_MeterAddClick() {
-  const int count = MetersInUse(Table());
-  if (count >= kMaxMeters) {
-    ShowInputError(kTooManyMeters);
+  if (const char* refusal = MeterAddRefusal(Table())) {
+    ShowInputError(refusal);
     return;
   }
+  const int count = MetersInUse(Table());
   // The meter is added whatever the read reported.
   ReadMeterEdits(count);
-  TMeterRecord& meter = Table().Meters[count];
-  meter.ChannelCount = 1;
-  TChannelRecord& channel = meter.Channels[0];
-  WriteFixedText(channel.Name, "CH" + std::to_string(kFirstChannelNumber));
-  channel.LLA = channel.LA = channel.HA = channel.HHA = 0.0f;
+  StartNewMeter(Table().Meters[count]);
   Table().MeterCount = count + 1;
   FillMeterList();
   strgGrid_MeterList->SetRow(Table().MeterCount);
@@ -202,10 +169,7 @@ void Tfm_MainForm::btn_MeterAddClick() {
 void Tfm_MainForm::btn_MeterDelClick() {
   const int m = SelectedMeter();
   if (m < 0) return;
-  const int count = MetersInUse(Table());
-  // Whole records move, run-time part included: each meter keeps its last values.
-  for (int j = m; j < count - 1; ++j) Table().Meters[j] = Table().Meters[j + 1];
-  Table().MeterCount = count - 1;
+  DeleteMeter(Table(), m);
   FillMeterList();
   strgGrid_MeterList->SetRow(m + 1);
 }
@@ -216,7 +180,8 @@ void Tfm_MainForm::btn_MeterModifyClick() {
   if (m >= 0) {
     ReadMeterEdits(m);
     // The baud rate belongs to the meter's port as it stands after the read.
-    TakeBaudIndex(Table().PortBaudIndex, Table().Meters[m].ComIndex, *cboBox_MeterCommBaundrate);
+    TakePortBaud(Table().PortBaudIndex, Table().Meters[m].ComIndex,
+                 ComboItemIndex(*cboBox_MeterCommBaundrate));
   }
   FillMeterList();
   strgGrid_MeterList->SetRow(row);

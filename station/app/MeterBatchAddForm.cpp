@@ -6,7 +6,6 @@
 #include <QStringList>
 
 #include "common/MeterRecord.h"
-#include "common/StrConv.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
@@ -26,31 +25,12 @@ constexpr int kUnitLabelWidth = 12;
 constexpr QRect kOkRect(120, 256, 75, 25);
 constexpr QRect kCancelRect(222, 256, 75, 25);
 
-constexpr char kNotANumber[] = "请正确输入数值!";
-constexpr char kTooManyMeters[] = "添加后设备个数大于120台, 请减少要添加的设备数!";
-constexpr char kTooManyChannels[] = "设备通道数不得大于48个, 请减少要添加的通道数!";
-constexpr char kNoChannels[] = "设备通道数不得小于1个, 请增加要添加的通道数!";
-
 QRect LabelRect(int column, int row) {
   return {kColumnLeft[column], kRowTop + row * kRowPitch, kFieldWidth, kLabelHeight};
 }
 
 QRect FieldRect(int column, int row, int width = kFieldWidth) {
   return {kColumnLeft[column], kRowTop + row * kRowPitch + kFieldOffset, width, kFieldHeight};
-}
-
-std::optional<std::int32_t> EditInt(const TCp936Edit& edit) {
-  return TryStrToInt(edit.text().toStdString());
-}
-
-std::optional<float> EditFloat(const TCp936Edit& edit) {
-  const std::optional<long double> value = TryStrToFloat(edit.text().toStdString());
-  if (!value) return std::nullopt;
-  return static_cast<float>(*value);
-}
-
-std::uint8_t ItemIndex(const QComboBox& combo) {
-  return static_cast<std::uint8_t>(ComboItemIndex(combo));
 }
 
 }  // namespace
@@ -122,46 +102,34 @@ void Tfm_MeterBatchAddForm::bt_OkClick() {
 }
 
 const char* Tfm_MeterBatchAddForm::Refusal() const {
-  const std::optional<TBatchAddInput> input = Input();
-  if (!input) return kNotANumber;
-  // In 64 bits: a count near the int32 limit must not wrap below 120.
-  if (std::int64_t{input->MeterCount} + ExistingMeterCount > kMaxMeters) return kTooManyMeters;
-  if (input->ChannelCount > kMaxChannels) return kTooManyChannels;
-  if (input->ChannelCount < 1) return kNoChannels;
-  return nullptr;
+  return BatchAddRefusal(Texts(), ExistingMeterCount);
 }
 
 std::optional<TBatchAddInput> Tfm_MeterBatchAddForm::AcceptedInput() const {
   if (Refusal() != nullptr) return std::nullopt;
-  return Input();
+  return ConvertBatchAdd(Texts());
 }
 
-std::optional<TBatchAddInput> Tfm_MeterBatchAddForm::Input() const {
-  TBatchAddInput input;
-  // Converted in this order; the first that fails refuses the whole entry.
-  for (auto [edit, field] : {std::pair{ed_MeterAddCount, &input.MeterCount},
-                             std::pair{ed_MeterChCount, &input.ChannelCount},
-                             std::pair{ed_MeterAddr, &input.StartAddress},
-                             std::pair{ed_MeterPreRecordTime, &input.RecordInterval},
-                             std::pair{ed_CommStartReg, &input.StartRegister},
-                             std::pair{ed_Port, &input.TcpPort}}) {
-    const std::optional<std::int32_t> number = EditInt(*edit);
-    if (!number) return std::nullopt;
-    *field = *number;
-  }
-  for (auto [edit, field] : {std::pair{ed_ChannelLLA, &input.LLA}, std::pair{ed_ChannelLA, &input.LA},
-                             std::pair{ed_ChannelHA, &input.HA}, std::pair{ed_ChannelHHA, &input.HHA}}) {
-    const std::optional<float> number = EditFloat(*edit);
-    if (!number) return std::nullopt;
-    *field = *number;
-  }
-  input.CommCode = ItemIndex(*cbo_MeterCommStyle);
-  input.CommMode = ItemIndex(*cbo_CommMod);
-  input.ComIndex = ItemIndex(*cboBox_MeterCommSerial);
-  input.Decimals = ItemIndex(*cboBox_ChannelPoin);
-  input.MeterName = ed_MeterName->text().toStdString();
-  input.ChannelName = ed_ChName->text().toStdString();
-  input.IpAddress = ed_MeterIPAddr->text().toStdString();
-  input.Unit = ed_ChannelUnit->text().toStdString();
-  return input;
+TBatchAddTexts Tfm_MeterBatchAddForm::Texts() const {
+  const auto text = [](const TCp936Edit* edit) { return edit->text().toStdString(); };
+  TBatchAddTexts texts;
+  texts.MeterCount = text(ed_MeterAddCount);
+  texts.ChannelCount = text(ed_MeterChCount);
+  texts.StartAddress = text(ed_MeterAddr);
+  texts.RecordInterval = text(ed_MeterPreRecordTime);
+  texts.StartRegister = text(ed_CommStartReg);
+  texts.TcpPort = text(ed_Port);
+  texts.LLA = text(ed_ChannelLLA);
+  texts.LA = text(ed_ChannelLA);
+  texts.HA = text(ed_ChannelHA);
+  texts.HHA = text(ed_ChannelHHA);
+  texts.CommCode = ComboItemIndex(*cbo_MeterCommStyle);
+  texts.CommMode = ComboItemIndex(*cbo_CommMod);
+  texts.ComIndex = ComboItemIndex(*cboBox_MeterCommSerial);
+  texts.Decimals = ComboItemIndex(*cboBox_ChannelPoin);
+  texts.MeterName = text(ed_MeterName);
+  texts.ChannelName = text(ed_ChName);
+  texts.IpAddress = text(ed_MeterIPAddr);
+  texts.Unit = text(ed_ChannelUnit);
+  return texts;
 }

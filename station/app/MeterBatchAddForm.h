@@ -16,34 +16,13 @@
 
 #include <cstdint>
 #include <optional>
-#include <string>
+
+#include "station/app/BatchAdd.h"
 
 class QComboBox;
 class QLabel;
 class QPushButton;
 class TCp936Edit;
-
-// The dialog's inputs, converted. Texts are UTF-8.
-struct TBatchAddInput {
-  std::int32_t MeterCount = 0;    // N, 1..120 - existing meters once accepted
-  std::int32_t ChannelCount = 0;  // M, 1..48 once accepted
-  std::int32_t StartAddress = 0;  // slave address of the first new meter (low 8 bits count)
-  std::int32_t RecordInterval = 0;
-  std::int32_t StartRegister = 0;  // low 16 bits count
-  std::int32_t TcpPort = 0;
-  float LLA = 0;
-  float LA = 0;
-  float HA = 0;
-  float HHA = 0;
-  std::uint8_t CommCode = 0;
-  std::uint8_t CommMode = 0;
-  std::uint8_t ComIndex = 0;
-  std::uint8_t Decimals = 0;
-  std::string MeterName;
-  std::string ChannelName;
-  std::string IpAddress;
-  std::string Unit;
-};
 
 class Tfm_MeterBatchAddForm : public QDialog {
   Q_OBJECT
@@ -99,14 +78,12 @@ class Tfm_MeterBatchAddForm : public QDialog {
   // Runs after a press of bt_Ok has set the result to 1; sets it back to 0 and shows the
   // refusal when the inputs are refused.
   void bt_OkClick();
-  // The refusal of the inputs as they stand, in the order checked (UTF-8): a number that does not
-  // convert, too many meters in all, more than 48 channels, fewer than one meter, fewer than one
-  // channel. nullptr when they are accepted.
+  // The refusal of the inputs as they stand (BatchAddRefusal); nullptr when they are accepted.
   const char* Refusal() const;
   // The converted inputs when they are accepted, else nullopt.
   std::optional<TBatchAddInput> AcceptedInput() const;
 
  private:
-  // The converted inputs; nullopt when a number does not convert.
-  std::optional<TBatchAddInput> Input() const;
+  // What the inputs hold, as the batch add's rules take them.
+  TBatchAddTexts Texts() const;
 };

@@ -1,0 +1,183 @@
+#include "station/app/MeterEdits.h"
+
+#include <cstring>
+#include <optional>
+
+#include "common/Errors.h"
+#include "common/FixedText.h"
+#include "common/StrConv.h"
+
+namespace {
+
+constexpr int kCommModeNone = 255;  // no comm mode selected: polled over TCP
+constexpr int kFirstChannelNumber = 1;
+
+constexpr char kTooManyMeters[] = "最多只能添加120台设备!";
+constexpr char kBadAddress[] = "请正确输入设备地址!";
+constexpr char kBadInterval[] = "请正确输入记录间隔!";
+constexpr char kBadStartRegister[] = "请正确输入通讯起始地址!";
+constexpr char kBadTcpPort[] = "请正确输入通讯端口";
+constexpr char kChannelsFull[] = "每台设备最多48通道!";
+constexpr char kLastChannel[] = "通道不可删除, 每台设备至少要有一个通道!";
+
+}  // namespace
+
+TMeterEdits ConvertMeterEdits(const TMeterEditTexts& texts) {
+  TMeterEdits edits;
+  const struct {
+    const std::string& text;
+    TMeterField field;
+    const char* error;
+  } numbers[] = {
+      {texts.Address, TMeterField::SlaveAddress, kBadAddress},
+      {texts.RecordInterval, TMeterField::RecordInterval, kBadInterval},
+      {texts.StartRegister, TMeterField::StartRegister, kBadStartRegister},
+      {texts.TcpPort, TMeterField::TcpPort, kBadTcpPort},
+  };
+  for (const auto& number : numbers) {
+    const std::optional<std::int32_t> value = TryStrToInt(number.text);
+    if (!value) {
+      edits.Error = number.error;
+      return edits;
+    }
+    edits.Fields.push_back({number.field, *value});
+  }
+  if (texts.CommCode >= 0) edits.Fields.push_back({TMeterField::CommCode, texts.CommCode});
+  edits.Fields.push_back(
+      {TMeterField::CommMode, texts.CommMode < 0 ? kCommModeNone : texts.CommMode});
+  if (texts.ComIndex >= 0) edits.Fields.push_back({TMeterField::ComIndex, texts.ComIndex});
+  if (texts.ComIndex >= 0 && texts.ComIndex < kComPortCount && texts.BaudIndex >= 0) {
+    edits.Fields.push_back({TMeterField::PortBaud, texts.BaudIndex, texts.ComIndex});
+  }
+  edits.Fields.push_back({TMeterField::IpAddress, 0, 0, texts.IpAddress});
+  edits.Fields.push_back({TMeterField::Name, 0, 0, texts.Name});
+  return edits;
+}
+
+void ApplyMeterField(const TMeterFieldValue& value, TMeterRecord& meter,
+                     PortBaudIndexTable& bauds) {
+  switch (value.Field) {
+    case TMeterField::SlaveAddress:
+      meter.SlaveAddress = static_cast<std::uint8_t>(value.Number);
+      break;
+    case TMeterField::RecordInterval:
+      meter.RecordInterval = value.Number;
+      break;
+    case TMeterField::StartRegister:
+      meter.StartRegister = static_cast<std::uint16_t>(value.Number);
+      break;
+    case TMeterField::TcpPort:
+      meter.TcpPort = value.Number;
+      break;
+    case TMeterField::CommCode:
+      meter.CommCode = static_cast<std::uint8_t>(value.Number);
+      break;
+    case TMeterField::CommMode:
+      meter.CommMode = static_cast<std::uint8_t>(value.Number);
+      break;
+    case TMeterField::ComIndex:
+      meter.ComIndex = static_cast<std::uint8_t>(value.Number);
+      break;
+    case TMeterField::PortBaud:
+      TakePortBaud(bauds, value.Port, value.Number);
+      break;
+    case TMeterField::IpAddress:
+      WriteFixedText(meter.IpAddress, value.Text);
+      break;
+    case TMeterField::Name:
+      WriteFixedText(meter.Name, value.Text);
+      break;
+  }
+}
+
+const char* MeterAddRefusal(const MeterTable& table) {
+  return MetersInUse(table) >= kMaxMeters ? kTooManyMeters : nullptr;
+}
+
+void StartNewMeter(TMeterRecord& meter) {
+  meter.ChannelCount = 1;
+  TChannelRecord& channel = meter.Channels[0];
+  WriteFixedText(channel.Name, "CH" + std::to_string(kFirstChannelNumber));
+  channel.LLA = channel.LA = channel.HA = channel.HHA = 0.0f;
+}
+
+void DeleteMeter(MeterTable& table, int m) {
+  const int count = MetersInUse(table);
+  for (int j = m; j < count - 1; ++j) table.Meters[j] = table.Meters[j + 1];
+  table.MeterCount = count - 1;
+}
+
+void TakePortBaud(PortBaudIndexTable& bauds, int comIndex, int baudIndex) {
+  if (comIndex < 0 || comIndex >= kComPortCount || baudIndex < 0) return;
+  bauds[comIndex] = baudIndex;
+}
+
+TChannelEdits ConvertChannelEdits(const TChannelEditTexts& texts) {
+  TChannelEdits edits;
+  edits.Fields.push_back({TChannelField::Name, 0, 0.0f, texts.Name});
+  if (texts.Decimals >= 0) edits.Fields.push_back({TChannelField::Decimals, texts.Decimals});
+  const struct {
+    const std::string& text;
+    TChannelField field;
+  } limits[] = {{texts.LLA, TChannelField::LLA},
+                {texts.LA, TChannelField::LA},
+                {texts.HA, TChannelField::HA},
+                {texts.HHA, TChannelField::HHA}};
+  for (const auto& limit : limits) {
+    try {
+      // Extended precision, stored as the nearest float32.
+      edits.Fields.push_back({limit.field, 0, static_cast<float>(StrToFloat(limit.text))});
+    } catch (const EConvertError& error) {
+      edits.Error = error.what();
+      return edits;
+    }
+  }
+  edits.Fields.push_back({TChannelField::Unit, 0, 0.0f, texts.Unit});
+  edits.Fields.push_back({TChannelField::Colour, texts.Colour});
+  return edits;
+}
+
+void ApplyChannelField(const TChannelFieldValue& value, TChannelRecord& channel) {
+  switch (value.Field) {
+    case TChannelField::Name:
+      WriteFixedText(channel.Name, value.Text);
+      break;
+    case TChannelField::Decimals:
+      channel.Decimals = static_cast<std::uint8_t>(value.Number);
+      break;
+    case TChannelField::LLA:
+      channel.LLA = value.Limit;
+      break;
+    case TChannelField::LA:
+      channel.LA = value.Limit;
+      break;
+    case TChannelField::HA:
+      channel.HA = value.Limit;
+      break;
+    case TChannelField::HHA:
+      channel.HHA = value.Limit;
+      break;
+    case TChannelField::Unit:
+      WriteFixedText(channel.Unit, value.Text);
+      break;
+    case TChannelField::Colour:
+      channel.Colour = value.Number;
+      break;
+  }
+}
+
+const char* ChannelAddRefusal(const TMeterRecord& meter) {
+  return ChannelsInUse(meter) >= kMaxChannels ? kChannelsFull : nullptr;
+}
+
+const char* ChannelDeleteRefusal(const TMeterRecord& meter, int c) {
+  const int count = ChannelsInUse(meter);
+  return count <= 1 || c < 0 || c >= count ? kLastChannel : nullptr;
+}
+
+void DeleteChannel(TMeterRecord& meter, int c) {
+  const int count = ChannelsInUse(meter);
+  std::memmove(&meter.Channels[c], &meter.Channels[c + 1],
+               sizeof(TChannelRecord) * static_cast<std::size_t>(count - 1 - c));
+  meter.ChannelCount = static_cast<std::uint8_t>(count - 1);
+}

@@ -1,0 +1,115 @@
+#pragma once
+// The rules of the meter and channel editors, without their controls: the edit texts in, the
+// converted fields and the first error out, and the table changes of Add and Delete.
+//
+// A conversion takes the fields in the editor's order and stops at the first number that does
+// not convert: the fields in front of it are in Fields, in order, and the error says what went
+// wrong; the failed field and all after it are missing. The window applies Fields one by one
+// (Apply*Field) and then reports the error, so the fields taken before a bad number keep their
+// new values, as operators know it. No range check is made on any number: each is stored in the
+// width of its field (an address of 300 is stored as 44).
+//
+// No Qt. Pure functions; the table changes run on the GUI thread in configuration mode only.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/MeterRecord.h"
+
+// ---- Meters ----
+
+// What the meter edit fields hold. A combo box with no item selected gives -1.
+struct TMeterEditTexts {
+  std::string Address;
+  std::string RecordInterval;
+  std::string StartRegister;
+  std::string TcpPort;
+  int CommCode = -1;
+  int CommMode = -1;
+  int ComIndex = -1;
+  int BaudIndex = -1;  // the rate of the port in ComIndex
+  std::string IpAddress;  // UTF-8
+  std::string Name;       // UTF-8
+};
+
+enum class TMeterField {
+  SlaveAddress, RecordInterval, StartRegister, TcpPort, CommCode, CommMode, ComIndex, PortBaud,
+  IpAddress, Name
+};
+
+// One converted field. PortBaud: Number is the baud index, Port the COM index it belongs to.
+struct TMeterFieldValue {
+  TMeterField Field = TMeterField::SlaveAddress;
+  std::int32_t Number = 0;
+  std::int32_t Port = 0;
+  std::string Text;
+};
+
+struct TMeterEdits {
+  std::vector<TMeterFieldValue> Fields;  // in the order they are taken
+  const char* Error = nullptr;           // UTF-8 message for the first bad number, or nullptr
+};
+
+// The numbers convert as the runtime's StrToInt does. A combo box without a selection offers
+// nothing to take (the record keeps its value), except the comm mode, whose missing selection
+// is a valid one: Ethernet (255). The baud index is taken for the port selected in the edits,
+// when both are selected and the port is COM1..COM40.
+TMeterEdits ConvertMeterEdits(const TMeterEditTexts& texts);
+void ApplyMeterField(const TMeterFieldValue& value, TMeterRecord& meter,
+                     PortBaudIndexTable& bauds);
+
+// "最多只能添加120台设备!" when the table is full, else nullptr.
+const char* MeterAddRefusal(const MeterTable& table);
+// What Add gives a meter besides its edit fields: one channel "CH1" with all four limits 0.
+// Every other field of the slot keeps what it held.
+void StartNewMeter(TMeterRecord& meter);
+// Moves the whole records behind meter m one place down, run-time part included (each meter
+// keeps its last values), and counts one meter less. m must be a configured meter.
+void DeleteMeter(MeterTable& table, int m);
+// Sets the baud index of port comIndex; nothing when either is outside its table (no
+// selection, or a COM index from a damaged file).
+void TakePortBaud(PortBaudIndexTable& bauds, int comIndex, int baudIndex);
+
+// ---- Channels ----
+
+// What the channel edit fields hold. Decimals -1: no item selected.
+struct TChannelEditTexts {
+  std::string Name;  // UTF-8
+  int Decimals = -1;
+  std::string LLA;
+  std::string LA;
+  std::string HA;
+  std::string HHA;
+  std::string Unit;  // UTF-8
+  std::int32_t Colour = 0;
+};
+
+enum class TChannelField { Name, Decimals, LLA, LA, HA, HHA, Unit, Colour };
+
+struct TChannelFieldValue {
+  TChannelField Field = TChannelField::Name;
+  std::int32_t Number = 0;  // decimals, colour
+  float Limit = 0.0f;       // LLA, LA, HA, HHA: the nearest float32
+  std::string Text;         // name, unit
+};
+
+struct TChannelEdits {
+  std::vector<TChannelFieldValue> Fields;  // in the order they are taken
+  // The conversion error of the first limit that is not a number ("'%s' is not a valid
+  // floating point value"), the window raises it as EConvertError; empty when all converted.
+  std::string Error;
+};
+
+// Limits convert as the runtime's StrToFloat does. Decimals without a selection (a damaged
+// value shown) are not taken: the field keeps its value.
+TChannelEdits ConvertChannelEdits(const TChannelEditTexts& texts);
+void ApplyChannelField(const TChannelFieldValue& value, TChannelRecord& channel);
+
+// "每台设备最多48通道!" when the meter has 48 channels, else nullptr.
+const char* ChannelAddRefusal(const TMeterRecord& meter);
+// "通道不可删除, 每台设备至少要有一个通道!" unless c is one of several channels; else nullptr.
+const char* ChannelDeleteRefusal(const TMeterRecord& meter, int c);
+// Moves the channel records behind c one place down and counts one channel less; the meter's
+// values and alarm flags stay where they are.
+void DeleteChannel(TMeterRecord& meter, int c);
