@@ -128,13 +128,12 @@ struct TPollList {
 using PortBaudIndexTable = std::array<std::int32_t, kComPortCount>;
 using PortHandleTable = std::array<ComHandle, kComPortCount>;
 
-// The meter table and what goes with it; held by the station's main window.
+// The meter table and the baud index of each port, held by the station's configuration; the
+// polling lists and port handles that point into it belong to its polling control.
 struct MeterTable {
   std::array<TMeterRecord, kMaxMeters> Meters;
   std::int32_t MeterCount = 0;                  // 0..120: records 0..count-1 are configured
-  std::array<TPollList, kPollListCount> PollLists;
   PortBaudIndexTable PortBaudIndex{};           // 0..7 into BaudRateTable, per COM port
-  PortHandleTable PortHandles{};                // per COM port, 0 until first opened
 };
 
 // Configured meters: the table's count, within 0..120.

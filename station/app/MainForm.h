@@ -32,7 +32,9 @@
 #include "station/app/AlarmListFile.h"
 #include "station/app/MeterTextFiles.h"
 #include "station/app/OverviewTiles.h"
+#include "station/app/PollingControl.h"
 #include "station/app/RecordingFiles.h"
+#include "station/app/SetValueClient.h"
 #include "station/app/SmsMessage.h"
 #include "station/app/StationConfig.h"
 #include "station/comm/CommSrvTh.h"
@@ -286,7 +288,9 @@ class Tfm_MainForm : public QWidget {
   // Ends every polling thread and waits for each; keeps queued status updates flowing and shows
   // a busy cursor meanwhile.
   void StopPolling();
-  bool PollingRunning() const { return !SerialThreads.empty() || EthernetThread != nullptr; }
+  bool PollingRunning() const { return polling_.Running(); }
+  // The polling lists, port handles and threads.
+  const TPollingControl& Polling() const { return polling_; }
   // Handlers of clientSocket_MeterComm; they run on the Ethernet polling thread.
   void clientSocket_MeterCommConnect(TClientSocket& socket);
   void clientSocket_MeterCommError(TClientSocket& socket, int& errorCode);
@@ -295,10 +299,9 @@ class Tfm_MainForm : public QWidget {
   // The Ethernet thread's way to the status bar. Declared before the threads, like everything
   // else they use, so that even the members' own destruction ends the threads first.
   std::unique_ptr<StatusPanelSink> statusSink_;
+  TPollingControl polling_;
 
  public:
-  std::vector<ThreadPtr<TCommSrvTh>> SerialThreads;  // in port order; empty when stopped
-  ThreadPtr<TIPCommSrvTh> EthernetThread;
 
   // ---- Run mode and configuration mode (MainFormModes.cpp) ----
   void EnterRunMode();
@@ -412,25 +415,18 @@ class Tfm_MainForm : public QWidget {
   void btReadSVClick();
   void btSetSvClick();
   void btExitSvOpClick();
-  // One poll in progress plus the exchange against meters that do not answer: each is at most
-  // 3 x (2000 + 240 + 80 + 3 x L) ms < 8 s, so an answer comes within 16 s.
-  static constexpr int kSetValueWaitMs = 20000;
-  // Pause between two looks at the request while waiting (through SleepMs, which also counts the
-  // bound, so a test's fast sleep shortens the bound with the thread's poll pauses).
-  static constexpr int kSetValueCheckMs = 50;
+  static constexpr int kSetValueWaitMs = TSetValueClient::kWaitMs;
 
  private:
   void ConnectEditors();
   int SelectedChannel() const;
   // The set-value part of the meter row selection.
   void SelectSetValueTarget(int m);
-  // The running serial thread of the target port; nullptr outside run mode, when no thread polls
-  // that port or when it has ended.
-  const TCommSrvTh* SetValueServer() const;
   // Posts `command` (with `value` for a write) and waits for its answer; nothing when no thread
   // could answer or the request was withdrawn unanswered.
   std::optional<SetValueAnswer> RunSetValueRequest(SetValueCommand command, std::int16_t value);
   void SetMeterGridSetValueText(const QString& text);
+  TSetValueClient setValue_;
 
  public:
   // ---- Supervision cycle (MainFormCycle.cpp) ----
@@ -519,8 +515,6 @@ class Tfm_MainForm : public QWidget {
   // Loads the stored configuration and shows it: the trend's colour and range; the problems
   // of the loads together in one error box.
   void LoadStoredConfiguration();
-  bool stoppingPolling_ = false;  // StopPolling never re-enters itself while it waits
-  void WaitForThreadEnd(TThread& thread);
   HistorySchedule historySchedule_;
   HistoryFileWriter historyWriter_;
   AlarmListWriter alarmListWriter_;

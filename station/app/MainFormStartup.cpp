@@ -21,7 +21,6 @@
 #include "platform/gui/StringGrid.h"
 #include "station/app/GsmSettings.h"
 #include "station/app/MainForm.h"
-#include "station/comm/SetValueRequest.h"
 
 namespace {
 
@@ -103,7 +102,7 @@ void Tfm_MainForm::FormCreate() {
     // The curve check boxes, tiles, polling threads and frames are members of the window, empty
     // from its construction on.
     InitConfigFiles();
-    SetValueRequest.WithdrawPending();
+    setValue_.WithdrawPending();
     Image1->SetPicture(LoadBitmapFile(AppPath("\\Velm_LOGO.BMP")));
     SetEnglishTexts();
     tabSheet_HT_Ctrl->SetTabVisible(false);

@@ -91,7 +91,8 @@ class DamagedSettingsTest : public StationDirTest {
 
   // The meter's polling thread ends at once (its port never opens), having set it offline.
   bool PollingGaveUp() const {
-    return form->SerialThreads.empty() || form->SerialThreads[0]->Finished();
+    const auto& threads = form->Polling().SerialThreads();
+    return threads.empty() || threads[0]->Finished();
   }
 
   // One tick in which the meter's first channel is online and above its high limit.

@@ -156,8 +156,8 @@ TEST_F(ModesTest, SignOutPollsTheTableAsItStandsInMemory) {
   com1.ClearRequests();
   form->btn_SignOut->click();
   ExpectRunMode();
-  ASSERT_EQ(form->SerialThreads.size(), 1u);
-  EXPECT_EQ(form->SerialThreads[0]->MeterCount, 2);
+  ASSERT_EQ(form->Polling().SerialThreads().size(), 1u);
+  EXPECT_EQ(form->Polling().SerialThreads()[0]->MeterCount, 2);
   ASSERT_TRUE(com1.WaitForRequests(2, 5000));
   EXPECT_EQ(com1.Requests()[0][0], 1);
   EXPECT_EQ(com1.Requests()[1][0], 2);

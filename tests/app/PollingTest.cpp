@@ -53,14 +53,15 @@ TEST_F(PollingTest, SerialMetersGetOneThreadPerPortInPortOrder) {
   Table().PortBaudIndex[0] = 7;
   Start();
 
-  ASSERT_EQ(form->SerialThreads.size(), 2u);
-  EXPECT_EQ(form->SerialThreads[0]->PortIndex, 0);
-  EXPECT_EQ(form->SerialThreads[1]->PortIndex, 2);
-  EXPECT_EQ(form->SerialThreads[0]->PortHandle, Table().PortHandles[0]);
-  EXPECT_EQ(form->SerialThreads[0]->MeterList[0], &Table().Meters[1]);
-  EXPECT_EQ(form->EthernetThread, nullptr);
+  ASSERT_EQ(form->Polling().SerialThreads().size(), 2u);
+  EXPECT_EQ(form->Polling().SerialThreads()[0]->PortIndex, 0);
+  EXPECT_EQ(form->Polling().SerialThreads()[1]->PortIndex, 2);
+  EXPECT_EQ(form->Polling().SerialThreads()[0]->PortHandle,
+            form->Polling().PortHandles()[0]);
+  EXPECT_EQ(form->Polling().SerialThreads()[0]->MeterList[0], &Table().Meters[1]);
+  EXPECT_EQ(form->Polling().EthernetThread(), nullptr);
   LineSettings line;
-  ASSERT_TRUE(QueryLineSettings(Table().PortHandles[0], line));
+  ASSERT_TRUE(QueryLineSettings(form->Polling().PortHandles()[0], line));
   EXPECT_EQ(line.baud, 115200);
   EXPECT_TRUE(com1->WaitForRequests(1, 5000));
   EXPECT_TRUE(com3->WaitForRequests(1, 5000));
@@ -74,13 +75,13 @@ TEST_F(PollingTest, EthernetMetersShareOneThreadWhateverTheirPort) {
   AddSerialMeter(Table(), 2, 40);  // beyond COM40: in no list at all
   AddEthernetMeter(Table(), 3, "", 6000, 39);
   Start();
-  EXPECT_TRUE(form->SerialThreads.empty());
-  ASSERT_NE(form->EthernetThread, nullptr);
-  const TPollList& ethernet = Table().PollLists[kEthernetList];
+  EXPECT_TRUE(form->Polling().SerialThreads().empty());
+  ASSERT_NE(form->Polling().EthernetThread(), nullptr);
+  const TPollList& ethernet = form->Polling().PollList(kEthernetList);
   ASSERT_EQ(ethernet.Count, 2);
   EXPECT_EQ(ethernet.Meters[0], &Table().Meters[0]);
   EXPECT_EQ(ethernet.Meters[1], &Table().Meters[2]);
-  for (int p = 0; p < kComPortCount; ++p) EXPECT_EQ(Table().PollLists[p].Count, 0);
+  for (int p = 0; p < kComPortCount; ++p) EXPECT_EQ(form->Polling().PollList(p).Count, 0);
   // An empty address fails to connect.
   EXPECT_TRUE(WaitProcessing([&] { return EthernetPanel() == " Connect Fail!"; }));
 }
@@ -89,7 +90,7 @@ TEST_F(PollingTest, EmptyTableStartsNothing) {
   Start();
   EXPECT_FALSE(form->PollingRunning());
   form->StopPolling();
-  for (ComHandle handle : Table().PortHandles) EXPECT_EQ(handle, kComNeverOpened);
+  for (ComHandle handle : form->Polling().PortHandles()) EXPECT_EQ(handle, kComNeverOpened);
 }
 
 TEST_F(PollingTest, PortHeldElsewhereEndsItsThreadAndSetsItsMetersOffline) {
@@ -98,9 +99,9 @@ TEST_F(PollingTest, PortHeldElsewhereEndsItsThreadAndSetsItsMetersOffline) {
   ASSERT_NE(holder, kComInvalid);
   AddSerialMeter(Table(), 1, 0).Online = 1;
   Start();
-  ASSERT_EQ(form->SerialThreads.size(), 1u);
-  EXPECT_EQ(Table().PortHandles[0], kComInvalid);
-  EXPECT_TRUE(WaitUntil([&] { return form->SerialThreads[0]->Finished(); }));
+  ASSERT_EQ(form->Polling().SerialThreads().size(), 1u);
+  EXPECT_EQ(form->Polling().PortHandles()[0], kComInvalid);
+  EXPECT_TRUE(WaitUntil([&] { return form->Polling().SerialThreads()[0]->Finished(); }));
   EXPECT_FALSE(Table().Meters[0].IsOnline());
   EXPECT_EQ(com1->RequestCount(), 0u);
   form->StopPolling();
@@ -154,7 +155,7 @@ TEST_F(PollingTest, SocketErrorsCloseTheConnectionInsteadOfEndingTheThread) {
   Start();
   // Each poll runs into the receive time-out; the next one needs a new connection.
   EXPECT_TRUE(WaitUntil([&] { return meter.TcpAccepts() >= 2; }, 10000));
-  EXPECT_FALSE(form->EthernetThread->Finished());
+  EXPECT_FALSE(form->Polling().EthernetThread()->Finished());
 }
 
 TEST_F(PollingTest, ClosingTheWindowWaitsForEveryThread) {

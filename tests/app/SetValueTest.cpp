@@ -144,8 +144,8 @@ TEST_F(SetValueTest, WriteSendsTheTextTimesTheDivisorTruncatedToSixteenBits) {
 TEST_F(SetValueTest, WithoutARunningThreadOfThePortARequestFailsAtOnce) {
   // COM2 has no device: its thread ends in its first turn.
   Start({{1, 0, 1}});
-  ASSERT_EQ(form->SerialThreads.size(), 1u);
-  ASSERT_TRUE(WaitUntil([&] { return form->SerialThreads[0]->Finished(); }));
+  ASSERT_EQ(form->Polling().SerialThreads().size(), 1u);
+  ASSERT_TRUE(WaitUntil([&] { return form->Polling().SerialThreads()[0]->Finished(); }));
   // No thread sleeps any more: any pause counted from here on would be the panel waiting.
   const long long pauses = ScopedFastSleep::Calls();
   form->btReadSV->click();

@@ -146,8 +146,8 @@ TEST_F(StartupTest, ExistingConfigIsLoadedAndLeftByteForByte) {
   EXPECT_EQ(f.Configuration().Table().PortBaudIndex[5], 7);
   ASSERT_EQ(f.Configuration().Table().MeterCount, 1);
   EXPECT_EQ(f.Configuration().Table().Meters[0].SlaveAddress, 7);
-  ASSERT_EQ(f.SerialThreads.size(), 1u);
-  EXPECT_EQ(f.SerialThreads[0]->PortIndex, 39);
+  ASSERT_EQ(f.Polling().SerialThreads().size(), 1u);
+  EXPECT_EQ(f.Polling().SerialThreads()[0]->PortIndex, 39);
 }
 
 TEST_F(StartupTest, DamagedConfigIsReportedInOneBoxAndStartupGoesOn) {
