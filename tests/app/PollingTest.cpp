@@ -1,4 +1,5 @@
-// Polling control against scripted meters on ptys linked as COM ports and on loopback TCP.
+// Polling control on the window: the status bar, the socket handlers and the window's end stop
+// the threads (the lists and threads themselves: PollingControlTest).
 
 #include <gtest/gtest.h>
 
@@ -43,86 +44,6 @@ class PollingTest : public StationDirTest {
 
   ScopedFastSleep fastSleep;
 };
-
-TEST_F(PollingTest, SerialMetersGetOneThreadPerPortInPortOrder) {
-  auto com1 = SlaveOnCom(0, {1});
-  auto com3 = SlaveOnCom(2, {3});
-  // Table order differs from port order.
-  AddSerialMeter(Table(), 3, 2);
-  AddSerialMeter(Table(), 1, 0);
-  Table().PortBaudIndex[0] = 7;
-  Start();
-
-  ASSERT_EQ(form->Polling().SerialThreads().size(), 2u);
-  EXPECT_EQ(form->Polling().SerialThreads()[0]->PortIndex, 0);
-  EXPECT_EQ(form->Polling().SerialThreads()[1]->PortIndex, 2);
-  EXPECT_EQ(form->Polling().SerialThreads()[0]->PortHandle,
-            form->Polling().PortHandles()[0]);
-  EXPECT_EQ(form->Polling().SerialThreads()[0]->MeterList[0], &Table().Meters[1]);
-  EXPECT_EQ(form->Polling().EthernetThread(), nullptr);
-  LineSettings line;
-  ASSERT_TRUE(QueryLineSettings(form->Polling().PortHandles()[0], line));
-  EXPECT_EQ(line.baud, 115200);
-  EXPECT_TRUE(com1->WaitForRequests(1, 5000));
-  EXPECT_TRUE(com3->WaitForRequests(1, 5000));
-  EXPECT_TRUE(WaitUntil([&] { return Table().Meters[0].IsOnline() && Table().Meters[1].IsOnline(); }));
-  form->StopPolling();
-  EXPECT_FALSE(form->PollingRunning());
-}
-
-TEST_F(PollingTest, EthernetMetersShareOneThreadWhateverTheirPort) {
-  AddEthernetMeter(Table(), 1, "", 6000, 0);
-  AddSerialMeter(Table(), 2, 40);  // beyond COM40: in no list at all
-  AddEthernetMeter(Table(), 3, "", 6000, 39);
-  Start();
-  EXPECT_TRUE(form->Polling().SerialThreads().empty());
-  ASSERT_NE(form->Polling().EthernetThread(), nullptr);
-  const TPollList& ethernet = form->Polling().PollList(kEthernetList);
-  ASSERT_EQ(ethernet.Count, 2);
-  EXPECT_EQ(ethernet.Meters[0], &Table().Meters[0]);
-  EXPECT_EQ(ethernet.Meters[1], &Table().Meters[2]);
-  for (int p = 0; p < kComPortCount; ++p) EXPECT_EQ(form->Polling().PollList(p).Count, 0);
-  // An empty address fails to connect.
-  EXPECT_TRUE(WaitProcessing([&] { return EthernetPanel() == " Connect Fail!"; }));
-}
-
-TEST_F(PollingTest, EmptyTableStartsNothing) {
-  Start();
-  EXPECT_FALSE(form->PollingRunning());
-  form->StopPolling();
-  for (ComHandle handle : form->Polling().PortHandles()) EXPECT_EQ(handle, kComNeverOpened);
-}
-
-TEST_F(PollingTest, PortHeldElsewhereEndsItsThreadAndSetsItsMetersOffline) {
-  auto com1 = SlaveOnCom(0, {1});
-  const ComHandle holder = OpenSerialPort(com1->PtyPath(), 9600);
-  ASSERT_NE(holder, kComInvalid);
-  AddSerialMeter(Table(), 1, 0).Online = 1;
-  Start();
-  ASSERT_EQ(form->Polling().SerialThreads().size(), 1u);
-  EXPECT_EQ(form->Polling().PortHandles()[0], kComInvalid);
-  EXPECT_TRUE(WaitUntil([&] { return form->Polling().SerialThreads()[0]->Finished(); }));
-  EXPECT_FALSE(Table().Meters[0].IsOnline());
-  EXPECT_EQ(com1->RequestCount(), 0u);
-  form->StopPolling();
-  EXPECT_FALSE(form->PollingRunning());
-  CloseComHandle(holder);
-}
-
-TEST_F(PollingTest, RestartBeginsAgainWithEachListsFirstMeter) {
-  auto com1 = SlaveOnCom(0, {1, 2});
-  AddSerialMeter(Table(), 1, 0);
-  AddSerialMeter(Table(), 2, 0);
-  Start();
-  ASSERT_TRUE(com1->WaitForRequests(3, 5000));
-  form->StopPolling();
-  com1->ClearRequests();
-  form->StartPolling();
-  ASSERT_TRUE(com1->WaitForRequests(2, 5000));
-  const std::vector<Frame> requests = com1->Requests();
-  EXPECT_EQ(requests[0][0], 1);
-  EXPECT_EQ(requests[1][0], 2);
-}
 
 TEST_F(PollingTest, EthernetConnectionsShowInPanelFour) {
   ScriptedSlave meter({4});

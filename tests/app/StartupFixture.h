@@ -16,6 +16,7 @@
 #include "common/MeterRecord.h"
 #include "station/app/ConfigFile.h"
 #include "station/app/MainForm.h"
+#include "tests/app/MeterTableHelpers.h"
 #include "tests/platform/gui/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 
@@ -29,26 +30,6 @@ inline QImage WriteImage(const std::string& path, const char* format, QSize size
   image.fill(color);
   EXPECT_TRUE(image.save(QString::fromStdString(path), format)) << path;
   return image;
-}
-
-// Appends a configured meter of two channels, polled over the serial line of `comIndex`.
-inline TMeterRecord& AddSerialMeter(MeterTable& table, std::uint8_t slave, std::uint8_t comIndex) {
-  TMeterRecord& meter = table.Meters[table.MeterCount++];
-  meter.Clear();
-  meter.SlaveAddress = slave;
-  meter.ChannelCount = 2;
-  meter.ComIndex = comIndex;
-  WriteFixedText(meter.Name, "Meter " + std::to_string(slave));
-  return meter;
-}
-
-inline TMeterRecord& AddEthernetMeter(MeterTable& table, std::uint8_t slave, const char* ip,
-                                      int port, std::uint8_t comIndex = 0) {
-  TMeterRecord& meter = AddSerialMeter(table, slave, comIndex);
-  meter.CommMode = 1;
-  meter.TcpPort = port;
-  WriteFixedText(meter.IpAddress, ip);
-  return meter;
 }
 
 class StationDirTest : public GuiTest {
