@@ -302,7 +302,6 @@ class Tfm_MainForm : public QWidget {
   TPollingControl polling_;
 
  public:
-
   // ---- Run mode and configuration mode (MainFormModes.cpp) ----
   void EnterRunMode();
   void EnterConfigMode();
@@ -410,12 +409,11 @@ class Tfm_MainForm : public QWidget {
   // ---- Set-value panel (MainFormSetValue.cpp) ----
   // Read or write register 31 of the selected meter through the serial polling thread of its
   // port. The handler blocks (busy cursor) until the thread has answered, at most
-  // kSetValueWaitMs; a request that no running serial thread can answer fails at once, and one
+  // TSetValueClient::kWaitMs; a request that no running serial thread can answer fails at once, and one
   // still unanswered at the bound is withdrawn and reported as failed.
   void btReadSVClick();
   void btSetSvClick();
   void btExitSvOpClick();
-  static constexpr int kSetValueWaitMs = TSetValueClient::kWaitMs;
 
  private:
   void ConnectEditors();
