@@ -5,20 +5,20 @@
 #include "station/app/ConfigFile.h"
 
 TStationConfig::TStationConfig(std::function<std::string()> path, FileSystem& files)
-    : path_(std::move(path)), files_(files), table_(std::make_unique<MeterTable>()) {}
+    : path_(std::move(path)), files_(files) {}
 
 FileStatus TStationConfig::CreateFileIfMissing() {
   bool created = false;
   const FileStatus status = CreateConfigFileIfMissing(Path(), &created, files_);
   if (created) {
-    table_->MeterCount = 0;
+    table_.MeterCount = 0;
     password_ = std::string(kDefaultPassword);
   }
   return status;
 }
 
 void TStationConfig::ClearOnlineStates() {
-  for (TMeterRecord& meter : table_->Meters) {
+  for (TMeterRecord& meter : table_.Meters) {
     meter.FailureCount.store(0, std::memory_order_relaxed);
     meter.Online.store(0, std::memory_order_relaxed);
   }
@@ -28,7 +28,7 @@ void TStationConfig::NoteProblem(std::string problem) {
   if (!problem.empty()) loadProblems_.push_back(std::move(problem));
 }
 
-void TStationConfig::LoadMeterTable() { NoteProblem(::LoadMeterTable(Path(), *table_, files_)); }
+void TStationConfig::LoadMeterTable() { NoteProblem(::LoadMeterTable(Path(), table_, files_)); }
 
 void TStationConfig::LoadChartBackColor() {
   NoteProblem(::LoadChartBackColor(Path(), chartBackColor_, files_));
@@ -41,7 +41,7 @@ void TStationConfig::LoadPassword() {
 }
 
 void TStationConfig::LoadBaudTable() {
-  NoteProblem(::LoadBaudTable(Path(), table_->PortBaudIndex, files_));
+  NoteProblem(::LoadBaudTable(Path(), table_.PortBaudIndex, files_));
 }
 
 void TStationConfig::LoadCurveRange() {
@@ -53,11 +53,11 @@ std::vector<std::string> TStationConfig::TakeLoadProblems() {
 }
 
 FileStatus TStationConfig::SaveMeterTable() const {
-  return ::SaveMeterTable(Path(), *table_, files_);
+  return ::SaveMeterTable(Path(), table_, files_);
 }
 
 FileStatus TStationConfig::SaveBaudTable() const {
-  return ::SaveBaudTable(Path(), table_->PortBaudIndex, files_);
+  return ::SaveBaudTable(Path(), table_.PortBaudIndex, files_);
 }
 
 FileStatus TStationConfig::SetChartBackColor(std::int32_t color) {

@@ -7,6 +7,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <memory>
 #include <string>
 
 #include "common/FixedText.h"
@@ -19,8 +20,9 @@ namespace {
 class StationConfigTest : public ::testing::Test {
  protected:
   std::string Path() const { return dir_.File("Config.dat"); }
-  TStationConfig MakeConfig() const {
-    return TStationConfig([path = Path()] { return path; });
+  // Some 520 kB: on the heap.
+  std::unique_ptr<TStationConfig> MakeConfig() const {
+    return std::make_unique<TStationConfig>([path = Path()] { return path; });
   }
   // A new configuration that loads the file as start-up does.
   static void LoadAll(TStationConfig& config) {
@@ -35,7 +37,8 @@ class StationConfigTest : public ::testing::Test {
 };
 
 TEST_F(StationConfigTest, AMissingFileIsCreatedWithTheDefaultPasswordAndNoMeters) {
-  TStationConfig config = MakeConfig();
+  const auto ownedConfig = MakeConfig();
+  TStationConfig& config = *ownedConfig;
   config.Table().MeterCount = 5;
   ASSERT_TRUE(config.CreateFileIfMissing().ok());
   EXPECT_EQ(config.Table().MeterCount, 0);
@@ -53,7 +56,8 @@ TEST_F(StationConfigTest, AMissingFileIsCreatedWithTheDefaultPasswordAndNoMeters
 }
 
 TEST_F(StationConfigTest, EverythingSavedLoadsBackTheSame) {
-  TStationConfig saved = MakeConfig();
+  const auto ownedSaved = MakeConfig();
+  TStationConfig& saved = *ownedSaved;
   ASSERT_TRUE(saved.CreateFileIfMissing().ok());
   MeterTable& table = saved.Table();
   table.MeterCount = 2;
@@ -70,7 +74,8 @@ TEST_F(StationConfigTest, EverythingSavedLoadsBackTheSame) {
   ASSERT_TRUE(saved.SetCurveRange(-20.0f, 123456.0f).ok());
   ASSERT_TRUE(saved.ChangePassword("abcdefgh").ok());
 
-  TStationConfig loaded = MakeConfig();
+  const auto ownedLoaded = MakeConfig();
+  TStationConfig& loaded = *ownedLoaded;
   LoadAll(loaded);
   EXPECT_TRUE(loaded.TakeLoadProblems().empty());
   ASSERT_EQ(loaded.Table().MeterCount, 2);
@@ -91,7 +96,9 @@ TEST_F(StationConfigTest, AShortFileIsReportedOnceForEachLoadAndLocksTheSignIn) 
   // Only the meter count and part of the password field: every other load finds nothing.
   MemoryFileSystem files;
   files.Put("/Config.dat", std::string(6, '\0'));
-  TStationConfig config([] { return std::string("/Config.dat"); }, files);
+  const auto owned = std::make_unique<TStationConfig>([] { return std::string("/Config.dat"); },
+                                                      files);
+  TStationConfig& config = *owned;
   LoadAll(config);
   const std::vector<std::string> problems = config.TakeLoadProblems();
   ASSERT_EQ(problems.size(), 4u);
@@ -105,7 +112,8 @@ TEST_F(StationConfigTest, AShortFileIsReportedOnceForEachLoadAndLocksTheSignIn) 
 }
 
 TEST_F(StationConfigTest, AFailedPasswordSaveKeepsThePasswordThatIsOnDisk) {
-  TStationConfig config = MakeConfig();
+  const auto ownedConfig = MakeConfig();
+  TStationConfig& config = *ownedConfig;
   ASSERT_TRUE(config.CreateFileIfMissing().ok());
   std::filesystem::remove(Path());
   std::filesystem::create_directory(Path());
@@ -117,7 +125,8 @@ TEST_F(StationConfigTest, AFailedPasswordSaveKeepsThePasswordThatIsOnDisk) {
 
 TEST_F(StationConfigTest, TrendSettingsTakeTheirValueEvenWhenTheWriteFails) {
   // No Config.dat: the chart shows what the operator chose, and the failure is reported.
-  TStationConfig config = MakeConfig();
+  const auto ownedConfig = MakeConfig();
+  TStationConfig& config = *ownedConfig;
   EXPECT_FALSE(config.SetChartBackColor(0x0000FF).ok());
   EXPECT_FALSE(config.SetCurveRange(1.0f, 2.0f).ok());
   EXPECT_EQ(config.ChartBackColor(), 0x0000FF);
@@ -127,7 +136,8 @@ TEST_F(StationConfigTest, TrendSettingsTakeTheirValueEvenWhenTheWriteFails) {
 }
 
 TEST_F(StationConfigTest, EveryMeterStartsOfflineWithItsValuesKept) {
-  TStationConfig config = MakeConfig();
+  const auto ownedConfig = MakeConfig();
+  TStationConfig& config = *ownedConfig;
   for (int m : {0, 119}) {
     config.Table().Meters[m].Online = 1;
     config.Table().Meters[m].FailureCount = 3;
