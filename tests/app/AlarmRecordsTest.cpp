@@ -35,10 +35,10 @@ class AlarmRecordsTest : public CycleTest {
     return meter;
   }
   std::string FileLine(int row) const {
-    return ReadFileBytes(form->AlarmListPath).substr(static_cast<std::size_t>(row) * kLine, kLine);
+    return ReadFileBytes(form->Cycle().Recording().AlarmListPath()).substr(static_cast<std::size_t>(row) * kLine, kLine);
   }
   int FileLines() const {
-    return static_cast<int>(ReadFileBytes(form->AlarmListPath).size() / kLine);
+    return static_cast<int>(ReadFileBytes(form->Cycle().Recording().AlarmListPath()).size() / kLine);
   }
   QString Cell(int col, int row) const { return form->strgGrid_AlarmRecList->Cells(col, row); }
   int GridRows() const { return form->strgGrid_AlarmRecList->RowCount(); }
@@ -55,7 +55,7 @@ TEST_F(AlarmRecordsTest, ARowOpensAndClosesAsItsLineByteForByte) {
   EXPECT_EQ(Cell(3, 1), kFirstTick);
   EXPECT_EQ(Cell(4, 1), "");
   EXPECT_EQ(FileLine(1), Line("Boiler", "T1", "LA", kFirstTick));
-  EXPECT_EQ(form->AlarmRowTable[0][1][0], 1);
+  EXPECT_EQ(form->Cycle().Records().OpenRow(0, 1, 0), 1);
 
   Tick();  // still set: the row stays open, nothing is written
   EXPECT_EQ(GridRows(), 2);
@@ -63,7 +63,7 @@ TEST_F(AlarmRecordsTest, ARowOpensAndClosesAsItsLineByteForByte) {
   Tick();
   EXPECT_EQ(Cell(4, 1), "19-12-03 14:05:11");
   EXPECT_EQ(FileLine(1), Line("Boiler", "T1", "LA", kFirstTick, "19-12-03 14:05:11"));
-  EXPECT_EQ(form->AlarmRowTable[0][1][0], 0);
+  EXPECT_EQ(form->Cycle().Records().OpenRow(0, 1, 0), 0);
   EXPECT_EQ(FileLines(), 2);
 }
 
@@ -117,10 +117,10 @@ TEST_F(AlarmRecordsTest, RowsOpenAtThePeriodsEndStayOpenInItsFileAndTheNextPerio
   Tick();  // rows 1 (HA of T1) and 2 (LA of T2)
   meter.LAFlags[1] = 0;
   Tick();  // row 2 closes
-  const std::string firstPath = form->AlarmListPath;
+  const std::string firstPath = form->Cycle().Recording().AlarmListPath();
   clock.AdvanceSeconds(5);
   form->OpenRecordingFiles();  // the next run mode: flags cleared, header row alone
-  ASSERT_NE(form->AlarmListPath, firstPath);
+  ASSERT_NE(form->Cycle().Recording().AlarmListPath(), firstPath);
   EXPECT_EQ(GridRows(), 1);
   meter.LAFlags[1] = 1;
   Tick();  // 14:05:16

@@ -10,7 +10,7 @@
 namespace {
 
 namespace fs = std::filesystem;
-using Step = Tfm_MainForm::CycleStep;
+using Step = SupervisionCycle::CycleStep;
 
 const char* const kPmFolder = "19Y12M/03DPM/";
 
@@ -23,7 +23,7 @@ TEST_F(CycleTest, TicksAreHeldBackUntilStartUpHasFinished) {
   const QString designClock = form->lab_SysTime->text();
   Ticks(3);
   EXPECT_EQ(form->lab_SysTime->text(), designClock);
-  EXPECT_EQ(form->MeterRowSeconds[0], 0);
+  EXPECT_EQ(form->Cycle().MeterRowSeconds(0), 0);
   EXPECT_FALSE(fs::exists(dir.File("19Y12M/03DPM")));
 
   form->StartupFinished();
@@ -48,7 +48,7 @@ TEST_F(CycleTest, StepsRunChannelByChannelThenTheMetersRowThenAlarmAndHistory) {
   AddMeter("C", {"1"}, 0);
   StartRun();
   std::vector<std::pair<Step, int>> steps;
-  form->CycleProbe = [&](Step step, int index) { steps.emplace_back(step, index); };
+  form->Cycle().SetCycleProbe([&](Step step, int index) { steps.emplace_back(step, index); });
   Tick();
   const std::vector<std::pair<Step, int>> expected = {
       {Step::Trend, 0}, {Step::Tile, 0}, {Step::AlarmRecords, 0},
@@ -67,20 +67,20 @@ TEST_F(CycleTest, WithNoMetersATickShowsTheClockAndWritesNothing) {
   StartRun();
   Ticks(3);
   EXPECT_EQ(ClockText(), "Time : 19-12-03 14:05:11    ");
-  EXPECT_EQ(fs::file_size(form->HistoryDataPath), 460824u);
+  EXPECT_EQ(fs::file_size(form->Cycle().Recording().HistoryDataPath()), 460824u);
   EXPECT_FALSE(fs::exists(dir.File("19Y12M/03DPM")));
-  EXPECT_EQ(form->AlarmActive, 0);
+  EXPECT_EQ(form->Cycle().AlarmActive(), 0);
 }
 
 TEST_F(CycleTest, ATickArrivingWhileOneRunsIsSkipped) {
   AddMeter("Boiler", {"T1"}, 1);
   StartRun();
   int nested = 0;
-  form->CycleProbe = [&](Step step, int) {
+  form->Cycle().SetCycleProbe([&](Step step, int) {
     if (step != Step::Alarm || nested++ > 0) return;
     clock.AdvanceSeconds(1);
     form->timer_PerSecondTimer();  // a nested event loop delivering the next tick
-  };
+  });
   Tick();
   EXPECT_EQ(nested, 1);
   EXPECT_EQ(ClockText(), "Time : 19-12-03 14:05:09    ");
@@ -93,9 +93,9 @@ TEST_F(CycleTest, AStepThatRaisesStillLetsTheTickRecordAndIsReportedOnce) {
   AddMeter("Boiler", {"T1", "T2"}, 1).Values[1] = 4.0f;
   StartRun();
   bool failing = true;
-  form->CycleProbe = [&](Step step, int index) {
+  form->Cycle().SetCycleProbe([&](Step step, int index) {
     if (failing && step == Step::Tile && index == 0) throw std::runtime_error("bad value");
-  };
+  });
   Tick();
   EXPECT_TRUE(errorBoxes.isEmpty());  // never a modal box inside the tick
   Settle();
@@ -105,10 +105,10 @@ TEST_F(CycleTest, AStepThatRaisesStillLetsTheTickRecordAndIsReportedOnce) {
   EXPECT_EQ(errorBoxes.size(), 1);
 
   HistoryFileReader reader;
-  ASSERT_TRUE(reader.Open(form->HistoryDataPath).ok());
+  ASSERT_TRUE(reader.Open(form->Cycle().Recording().HistoryDataPath()).ok());
   EXPECT_EQ(reader.RecordCount(), 5);
   EXPECT_EQ(RowsIn(std::string(kPmFolder) + "Boiler_0.xls"), 5);
-  EXPECT_EQ(form->OverviewTileList.Tile(1).ValueText, "4");  // the other channel's tile
+  EXPECT_EQ(form->Cycle().Tiles().Tile(1).ValueText, "4");  // the other channel's tile
 
   failing = false;
   Tick();
@@ -121,15 +121,15 @@ TEST_F(CycleTest, AStepThatRaisesStillLetsTheTickRecordAndIsReportedOnce) {
 TEST_F(CycleTest, EachFailingStepIsReportedAndTheOthersGoOn) {
   AddMeter("Boiler", {"T1"}, 1);
   StartRun();
-  form->CycleProbe = [&](Step step, int) {
+  form->Cycle().SetCycleProbe([&](Step step, int) {
     if (step == Step::Alarm) throw EConvertError("'x' is not a valid integer value");
     if (step == Step::MeterRow) throw std::runtime_error("row");
-  };
+  });
   Ticks(2);
   Settle();
   EXPECT_EQ(errorBoxes, QStringList{"row\n'x' is not a valid integer value"});
   HistoryFileReader reader;
-  ASSERT_TRUE(reader.Open(form->HistoryDataPath).ok());
+  ASSERT_TRUE(reader.Open(form->Cycle().Recording().HistoryDataPath()).ok());
   EXPECT_EQ(reader.RecordCount(), 2);
 }
 
@@ -146,27 +146,26 @@ TEST_F(CycleTest, IntervalZeroOrOneOrNegativeWritesARowEveryTick) {
   EXPECT_EQ(RowsIn(std::string(kPmFolder) + "One_1.xls"), 7);
   EXPECT_EQ(RowsIn(std::string(kPmFolder) + "Negative_2.xls"), 7);
   EXPECT_EQ(RowsIn(std::string(kPmFolder) + "Three_3.xls"), 2);  // ticks 3 and 6
-  EXPECT_EQ(form->MeterRowSeconds[3], 1);
+  EXPECT_EQ(form->Cycle().MeterRowSeconds(3), 1);
 }
 
 TEST_F(CycleTest, ALoweredIntervalBelowTheCounterGivesARowAtTheNextTick) {
   AddMeter("Slow", {"a"}, 10);
   StartRun();
   Ticks(5);
-  EXPECT_EQ(form->MeterRowSeconds[0], 5);
+  EXPECT_EQ(form->Cycle().MeterRowSeconds(0), 5);
   Meter(0).RecordInterval = 2;  // changed in configuration mode
   Tick();
   EXPECT_EQ(RowsIn(std::string(kPmFolder) + "Slow_0.xls"), 1);
-  EXPECT_EQ(form->MeterRowSeconds[0], 0);
+  EXPECT_EQ(form->Cycle().MeterRowSeconds(0), 0);
 }
 
 TEST_F(CycleTest, CountersBelongToTablePositionsAcrossADeleteAndAPeriod) {
   AddMeter("A", {"a"}, 4);
   AddMeter("B", {"a"}, 4);
-  AddMeter("C", {"a"}, 4);
   StartRun();
   Ticks(2);
-  form->MeterRowSeconds[2] = 0;  // C's own count differs from that of position 1
+  AddMeter("C", {"a"}, 4);  // C's own count (position 2: 0) differs from that of position 1
   // Meter B at position 1 is deleted: C moves to position 1 and inherits its counter (2).
   Table().Meters[1] = Table().Meters[2];
   Table().MeterCount = 2;
@@ -180,12 +179,12 @@ TEST_F(CycleTest, CountersBelongToTablePositionsAcrossADeleteAndAPeriod) {
 // ---- Text files through the cycle -------------------------------------------------------------
 
 TEST_F(CycleTest, TextFileOfTheExampleByteForByte) {
-  TMeterRecord& boiler = AddMeter("Boiler", {"T1", "T2"}, 10);
+  TMeterRecord& boiler = AddMeter("Boiler", {"T1", "T2"}, 1);
   boiler.Values[0] = 12.5f;
   boiler.Values[1] = 3.0f;
-  form->MeterRowSeconds[0] = 9;
   StartRun();
   Tick();  // 14:05:09
+  boiler.RecordInterval = 10;
   const std::string header = "\xCA\xB1\xBC\xE4\tT1\tT2\t\n";  // "时间" in code page 936
   EXPECT_EQ(TextFile("19Y12M/03DPM/Boiler_0.xls"), header + "  14:05:09\t12.5\t3\t\n");
   boiler.Online = 0;
@@ -221,7 +220,7 @@ TEST_F(CycleTest, AnUnwritableTextFileIsReportedOnceNotEverySecond) {
   ASSERT_EQ(errorBoxes.size(), 1);
   EXPECT_TRUE(errorBoxes[0].contains("Boiler_0.xls")) << errorBoxes[0].toStdString();
   HistoryFileReader reader;
-  ASSERT_TRUE(reader.Open(form->HistoryDataPath).ok());
+  ASSERT_TRUE(reader.Open(form->Cycle().Recording().HistoryDataPath()).ok());
   EXPECT_EQ(reader.RecordCount(), 5);
 }
 

@@ -115,7 +115,7 @@ TEST_F(SmsTest, AListingTooLongForOneMessageGoesOutInPartsTwentySecondsApart) {
       Head(kNumber) + BoilerEntry(1) + BoilerEntry(2) + BoilerEntry(3) + "\r\n";
   const std::string second = Head(kNumber) + BoilerEntry(4) + BoilerEntry(5) + "\r\n";
   EXPECT_EQ(Received(first.size() + second.size()), first + second);
-  EXPECT_EQ(form->PhoneRowIndex, 2);  // row 1 done in two messages, row 2 passed over
+  EXPECT_EQ(form->Cycle().Sms().PhoneRowIndex(), 2);  // row 1 done in two messages, row 2 passed over
 }
 
 TEST_F(SmsTest, AHeadBeyondTheLimitStillReachesEveryNumber) {
@@ -219,8 +219,8 @@ TEST_F(SmsTest, WithoutAValidNumberTheRowsPassInTenSecondsAndTheSweepRestartsUns
   SetDelay(5);  // Reload is 1 minute
   EXPECT_TRUE(SendSeconds(10).empty());
   EXPECT_EQ(Caption(), "延时计时：  10");
-  EXPECT_EQ(form->SmsCounter, 5 - 60);
-  EXPECT_EQ(form->PhoneRowIndex, 0);
+  EXPECT_EQ(form->Cycle().Sms().SmsCounter(), 5 - 60);
+  EXPECT_EQ(form->Cycle().Sms().PhoneRowIndex(), 0);
   EXPECT_TRUE(SendSeconds(100).empty());
   EXPECT_EQ(Received(0), "");
 
@@ -267,15 +267,15 @@ TEST_F(SmsTest, TheCounterShowsInItsLabelOnlyInRunModeAndWhenSwitchedOn) {
   EXPECT_EQ(Caption(), "延时计时：  1");
   QuietTick(meter);
   EXPECT_EQ(Caption(), "延时计时：  1");  // the label keeps its last text
-  EXPECT_EQ(form->SmsCounter, 0);
+  EXPECT_EQ(form->Cycle().Sms().SmsCounter(), 0);
 
   form->plGSM_Alarm->setEnabled(true);  // configuration mode
   Tick();
-  EXPECT_EQ(form->SmsCounter, 0);
+  EXPECT_EQ(form->Cycle().Sms().SmsCounter(), 0);
   form->plGSM_Alarm->setEnabled(false);
   form->GSMcbAlarmEn->setChecked(false);
   Tick();
-  EXPECT_EQ(form->SmsCounter, 0);
+  EXPECT_EQ(form->Cycle().Sms().SmsCounter(), 0);
 }
 
 // ---- Save button -----------------------------------------------------------------------------
