@@ -25,7 +25,6 @@
 #include <vector>
 
 #include "common/DateTime.h"
-#include "common/HistoryFile.h"
 #include "common/MeterRecord.h"
 #include "platform/ClientSocket.h"
 #include "platform/Thread.h"

@@ -33,12 +33,13 @@ class AlarmRecordsTest : public CycleTest {
     StartRun();
     return meter;
   }
+  std::string AlarmFile() const {
+    return ReadFileBytes(form->Cycle().Recording().AlarmListPath());
+  }
   std::string FileLine(int row) const {
-    return ReadFileBytes(form->Cycle().Recording().AlarmListPath()).substr(static_cast<std::size_t>(row) * kLine, kLine);
+    return AlarmFile().substr(static_cast<std::size_t>(row) * kLine, kLine);
   }
-  int FileLines() const {
-    return static_cast<int>(ReadFileBytes(form->Cycle().Recording().AlarmListPath()).size() / kLine);
-  }
+  int FileLines() const { return static_cast<int>(AlarmFile().size() / kLine); }
   QString Cell(int col, int row) const { return form->strgGrid_AlarmRecList->Cells(col, row); }
   int GridRows() const { return form->strgGrid_AlarmRecList->RowCount(); }
 };

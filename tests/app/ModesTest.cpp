@@ -182,7 +182,8 @@ TEST_F(ModesTest, SignOutSelectsTheFirstMeterAndStartsTheSmsSweepAnew) {
   EXPECT_EQ(form->strgGrid_MeterList->Row(), 1);
   EXPECT_EQ(form->ed_MeterAddr->text(), "1");
   EXPECT_EQ(form->Cycle().Sms().PhoneRowIndex(), 0);
-  EXPECT_TRUE(std::filesystem::exists(form->Cycle().Recording().HistoryDataPath())) << "no new recording period";
+  EXPECT_TRUE(std::filesystem::exists(form->Cycle().Recording().HistoryDataPath()))
+      << "no new recording period";
 }
 
 TEST_F(ModesTest, ChangedPasswordIsInConfigDatWhenTheHandlerReturns) {

@@ -119,8 +119,9 @@ TEST_F(StationRunTest, FifteenSecondsOfTicksRecordAndShowExactlyWhatTheMetersSer
   EXPECT_TRUE(errorBoxes.isEmpty()) << errorBoxes.join('\n').toStdString();
 
   HistoryFileReader reader;
-  ASSERT_TRUE(reader.Open(station.Cycle().Recording().HistoryDataPath()).ok()) << station.Cycle().Recording().HistoryDataPath();
-  EXPECT_EQ(station.Cycle().Recording().HistoryDataPath(), CurrentDir() + "/19Y12M/03D14H05M08S.vq");
+  const std::string& historyPath = station.Cycle().Recording().HistoryDataPath();
+  ASSERT_TRUE(reader.Open(historyPath).ok()) << historyPath;
+  EXPECT_EQ(historyPath, CurrentDir() + "/19Y12M/03D14H05M08S.vq");
   EXPECT_EQ(reader.IntervalSeconds(), 1);
   ASSERT_EQ(reader.ChannelCount(), 5);
   const char* const names[] = {"BoilerCH1", "BoilerCH2", "BoilerCH3", "PumpCH1", "PumpCH2"};

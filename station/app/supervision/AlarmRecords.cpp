@@ -42,7 +42,9 @@ void AlarmRecords::ResetAlarmRecords(const MeterTable& table) {
   }
 }
 
-void AlarmRecords::SetAlarmListFile(std::string path) { writer_ = AlarmListWriter(std::move(path)); }
+void AlarmRecords::SetAlarmListFile(std::string path) {
+  writer_ = AlarmListWriter(std::move(path));
+}
 
 AlarmRowChanges AlarmRecords::UpdateAlarmRecords(const MeterTable& table, int m, int j,
                                                  TDateTime tick, Reports& reports) {

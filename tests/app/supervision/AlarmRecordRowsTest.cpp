@@ -129,7 +129,8 @@ TEST_F(AlarmRecordRowsTest, RowsOpenAtThePeriodsEndStayOpenInItsFileAndTheNextPe
   Tick();  // row 2 closes
   const std::string firstPath = Recording().AlarmListPath();
   clock.AdvanceSeconds(5);
-  cycle.OpenRecordingFiles(Table(), view, reports);  // the next run mode: flags cleared, header row alone
+  // The next run mode: flags cleared, header row alone.
+  cycle.OpenRecordingFiles(Table(), view, reports);
   ASSERT_NE(Recording().AlarmListPath(), firstPath);
   EXPECT_EQ(GridRows(), 1);
   meter.LAFlags[1] = 1;
