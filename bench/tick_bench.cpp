@@ -292,7 +292,7 @@ int main(int argc, char** argv) {
 
   const QSize viewport = form->scrBox_GeneralView->viewport()->size();
   std::printf("ticks=%d channels=%d viewport=%dx%d columns=%d alarm_rows_opened_per_tick=%.1f\n",
-              ticks, form->OverviewTileList.Count(), viewport.width(), viewport.height(),
+              ticks, form->Cycle().Tiles().Count(), viewport.width(), viewport.height(),
               form->overviewCanvas->Layout().Columns, static_cast<double>(rowsOpened) / ticks);
   std::printf("tick_ms_max=%.3f tick_ms_p90=%.3f paint_ms_max=%.3f\n",
               *std::max_element(run.tickMs.begin(), run.tickMs.end()),

@@ -25,18 +25,13 @@
 #include <vector>
 
 #include "common/DateTime.h"
-#include "common/HistoryFile.h"
 #include "common/MeterRecord.h"
 #include "platform/ClientSocket.h"
 #include "platform/Thread.h"
-#include "station/app/AlarmListFile.h"
-#include "station/app/MeterTextFiles.h"
-#include "station/app/OverviewTiles.h"
 #include "station/app/PollingControl.h"
-#include "station/app/RecordingFiles.h"
 #include "station/app/SetValueClient.h"
-#include "station/app/SmsMessage.h"
 #include "station/app/StationConfig.h"
+#include "station/app/supervision/SupervisionCycle.h"
 #include "station/comm/CommSrvTh.h"
 #include "station/comm/IPCommSrvTh.h"
 #include "station/comm/SetValueRequest.h"
@@ -428,71 +423,39 @@ class Tfm_MainForm : public QWidget {
 
  public:
   // ---- Supervision cycle (MainFormCycle.cpp) ----
+  // The timer's handler: one tick of the cycle over the meter table at the clock's time, shown
+  // in the window's controls; the problems of the tick show in one error box after it. Ticks
+  // wait for the end of start-up.
   void timer_PerSecondTimer();
-  // Opens and closes alarm rows (the alarm records' step fills it in).
-  void UpdateAlarmRecords(int m, int j, TDateTime tick);
-  // Writes meter m's text row into its half-day file (the text files' step fills it in).
-  void AppendMeterHistoryRow(const std::string& path, const TMeterRecord& meter, TDateTime tick);
-  // The alarm step: the alarm branch followed by the SMS step, or the reset branch.
-  void AlarmStep();
-  void AlarmBranch();
-  void SmsStep();
-  void ResetBranch();
-  std::uint8_t AlarmActive = 0;
-  std::int32_t AlarmDelayCountdown = 0;
-  std::int32_t SoundCountdown = 0;
-  std::int32_t SmsCounter = 0;
-  std::int32_t PhoneRowIndex = 0;
+  // The cycle and the parts it drives: the tiles, the alarm records, the alarm and SMS
+  // sequences and the recorders.
+  SupervisionCycle& Cycle() { return cycle_; }
+  const SupervisionCycle& Cycle() const { return cycle_; }
+
   // ---- Alarm window and sound, SMS alarm (MainFormAlarm.cpp, MainFormSms.cpp) ----
-  // Where the SMS listing of alarmed channels resumes, and the messages of the current sweep.
-  TSmsCursor SmsCursor;
-  // The SMS part of the reset branch: SmsCursor, SmsCounter and PhoneRowIndex back to 0.
-  void SmsReset();
+  // Does to the alarm window and the sound what the alarm branch decided: texts and blink, then
+  // the sound with the window shown, then the close that starts a silence.
+  void ShowAlarm(const AlarmActions& actions);
   // Writes every key of Res\GSM_Alarm.ini from the SMS page's controls, in the file's order; a
   // PWR_CH, Delay or Reload text that is not a whole number raises there, after the keys before
   // it were written.
   void btnGSM_SetSaveClick();
-  // Plays the alarm sound; a child of the window, made on the first play.
-  TSoundPlayer* AlarmSound = nullptr;
-  std::array<std::int32_t, kMaxMeters> MeterRowSeconds{};
-  // The tick value list: each channel's value as read in this tick, in series order; the history
-  // step records the first (number of channels) entries.
-  std::array<float, kMaxMeters * kMaxChannels> TickValues{};
-  // Test seam: when set, called as each step of a tick begins, with the series index (Trend,
-  // Tile, AlarmRecords), the meter index (MeterRow) or 0; it may raise to stand for a failing
-  // step. Empty in the program.
-  enum class CycleStep { Trend, Tile, AlarmRecords, MeterRow, Alarm, History };
-  std::function<void(CycleStep step, int index)> CycleProbe;
 
-  // ---- Recording (MainFormRecording.cpp) ----
+  // ---- Recording periods and the alarm grid (MainFormCycle.cpp, MainFormAlarmRecords.cpp) ----
   // A new recording period: alarm grid reset, history data file and alarm list file.
   void OpenRecordingFiles();
-  void AppendHistoryRecord(const float* values, int count);
   // The end of the period (configuration mode, closing): a last try to write the history
   // records held back by a full disk; the records lost are reported.
   void CloseRecordingPeriod();
-  // Test seams for the history writer of every period: where its records go (the file system
-  // when empty) and how much it holds while the file refuses them.
-  HistoryRecordSink HistorySink;
-  std::size_t HistoryHoldLimitBytes = kHistoryHoldLimitBytes;
   // Writes grid row r of the alarm grid as line r of the alarm list file.
   void WriteAlarmRow(int row);
-  // The alarm grid's cell drawing (MainFormAlarmRecords.cpp): the text centred in the cell.
+  // The alarm grid's cell drawing: the text centred in the cell.
   void strgGrid_AlarmRecListDrawCell(int col, int row, const QRect& rect, QPainter& painter,
                                      const TGridDrawState& state);
-  std::string HistoryDataPath;
-  std::string AlarmListPath;
-  std::int32_t HistoryInterval = 0;
-  TDateTime NextRecordTime = 0;
-  // Grid row of the open alarm row of each meter, kind (0 LLA, 1 LA, 2 HA, 3 HHA) and channel;
-  // 0 when none is open (row 0 is the header).
-  static constexpr int kAlarmKinds = 4;
-  std::int32_t AlarmRowTable[kMaxMeters][kAlarmKinds][kMaxChannels] = {};
 
   // ---- Overview tiles (MainFormTiles.cpp) ----
+  // The tiles afresh from the table, shown by one canvas in scrBox_GeneralView.
   void BuildOverviewTiles();
-  void UpdateOverviewTile(int m, int j, int t);
-  OverviewTiles OverviewTileList;      // one tile per channel, in channel order
   OverviewCanvas* overviewCanvas = nullptr;
 
  protected:
@@ -513,35 +476,25 @@ class Tfm_MainForm : public QWidget {
   // Loads the stored configuration and shows it: the trend's colour and range; the problems
   // of the loads together in one error box.
   void LoadStoredConfiguration();
-  HistorySchedule historySchedule_;
-  HistoryFileWriter historyWriter_;
-  AlarmListWriter alarmListWriter_;
-  void ResetAlarmRecords();
-  // Makes the period's files the current ones: paths and writers; reports its problem.
-  void TakeRecordingFiles(const RecordingPeriod& period);
-  // After the history file had to be given up: new files whose start time is recordTime, or,
-  // when they cannot be made yet, one more lost record.
-  void GoOnInNewRecordingFiles(TDateTime recordTime);
 
-  // ---- Supervision cycle (MainFormCycle.cpp) ----
-  // Steps that are isolated from each other: one that raises ends only itself, and its error is
-  // reported once, and again only after the step has succeeded in between.
-  enum TickStepKind { kChannelStepKind, kRowStepKind, kAlarmStepKind, kHistoryStepKind,
-                      kTickStepKinds };
-  struct TickProblems;  // what went wrong in one tick
-  bool tickRunning_ = false;  // a tick never re-enters itself
-  std::array<bool, kTickStepKinds> tickStepReported_{};
-  std::vector<std::string> pendingReports_;  // shown after the tick, in one error box
-  MeterTextWriter meterTextWriter_;
-  void RunTick(TDateTime tick);
-  int RunMeterSteps(TDateTime tick, const std::string& tickText, TickProblems& problems);
-  void RunMeterRowStep(int m, TDateTime tick);
-  void RunTickHistoryStep(TDateTime tick, int count);
-  void ReportTickProblems(const TickProblems& problems);
-  // Queues a problem text for the error box, which shows once the running handler has returned
+  // ---- Supervision cycle and what it shows (MainFormCycle.cpp and the files of each step) ----
+  class CycleView;  // the window as the cycle's TickView, made for each call of the cycle
+  SupervisionCycle cycle_;
+  // Plays the alarm sound; a child of the window, made on the first play.
+  TSoundPlayer* alarmSound_ = nullptr;
+  std::vector<std::string> pendingReports_;  // shown after the handler, in one error box
+  // Queues problem texts for the error box, which shows once the running handler has returned
   // (never a modal box inside a tick).
   void ReportLater(std::string text);
+  void ReportLater(Reports& reports);
   void ShowPendingReports();
+  void ShowChangedTiles();
+  void ShowAlarmRow(int row, const AlarmRow& cells, bool opened);
+  void ShowAlarmRecordsReset(const AlarmRow& header);
+  bool AlarmSilenceRequested() const;
+  void HideAlarmWindow();
+  bool SmsAlarmOn() const;
+  SmsPage ReadSmsPage() const;
 
   void BuildTopPanel();
   void BuildMainPages();

@@ -40,7 +40,7 @@ void Tfm_MainForm::EnterRunMode() {
   SetConfigurationButtonsEnabled(false);
   timer_PerSecond->start();
   plGSM_Alarm->setEnabled(false);
-  PhoneRowIndex = 0;
+  Cycle().Sms().RestartPhoneRows();
   runMode_ = true;
 }
 

@@ -70,8 +70,8 @@ void ReadSmsSettings(Tfm_MainForm& form) {
       Text(ini.ReadString(kGsmSection, kGsmReloadKey, kGsmDefaultReload)));
   form.GSMmeAlarmText->setPlainText(
       Text(ini.ReadString(kGsmSection, kGsmTextKey, kGsmDefaultText)));
-  form.SoundCountdown = 0;
-  form.AlarmDelayCountdown = StrToInt(form.GSMedAlarmDelayT->text().toStdString());
+  form.Cycle().Alarm().DropSilence();
+  form.Cycle().Alarm().LoadDelay(StrToInt(form.GSMedAlarmDelayT->text().toStdString()));
   ReadPhoneList(ini, *form.GSM_SG_PhoneNum);
 }
 

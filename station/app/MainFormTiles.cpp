@@ -1,5 +1,5 @@
-// The overview tiles on the main window: one painted canvas inside scrBox_GeneralView shows
-// OverviewTileList, which the tick refreshes channel by channel.
+// The overview tiles on the main window: one painted canvas inside scrBox_GeneralView shows the
+// cycle's tiles, which the tick refreshes channel by channel.
 
 #include <QResizeEvent>
 
@@ -8,21 +8,21 @@
 #include "station/app/OverviewCanvas.h"
 
 void Tfm_MainForm::BuildOverviewTiles() {
-  OverviewTileList.Build(Table());
+  cycle_.BuildOverviewTiles(Table());
   if (overviewCanvas != nullptr) {
     overviewCanvas->TilesRebuilt();
     return;
   }
   // Inside the scroll box's own content widget, which the box keeps sized to its children,
   // rather than in place of it: the box goes on using that widget.
-  overviewCanvas = new OverviewCanvas(OverviewTileList, scrBox_GeneralView->Content());
+  overviewCanvas = new OverviewCanvas(cycle_.Tiles(), scrBox_GeneralView->Content());
   overviewCanvas->setObjectName(QStringLiteral("overviewCanvas"));
   overviewCanvas->show();
   overviewCanvas->FollowScrollBox(scrBox_GeneralView);
 }
 
-void Tfm_MainForm::UpdateOverviewTile(int m, int j, int t) {
-  if (OverviewTileList.Update(Table(), m, j, t, AlarmDelayCountdown)) AlarmActive = 1;
+void Tfm_MainForm::ShowChangedTiles() {
+  if (overviewCanvas != nullptr) overviewCanvas->ShowChangedTiles();
 }
 
 // FormResize.

@@ -6,7 +6,7 @@
 
 #include <QWidget>
 
-#include "station/app/OverviewTiles.h"
+#include "station/app/supervision/OverviewTiles.h"
 
 class QScrollArea;
 

@@ -12,7 +12,6 @@ namespace {
 constexpr int kLine = 150;
 constexpr int kNoTextRows = 1000000;  // record interval that keeps text rows out of the way
 const char* const kFirstTick = "19-12-03 14:05:09";
-const char* const kSecondTick = "19-12-03 14:05:10";
 
 // A line of the alarm list file: each text at its field's offset, its separator right after it.
 std::string Line(const std::string& meter, const std::string& channel, const std::string& kind,
@@ -34,16 +33,18 @@ class AlarmRecordsTest : public CycleTest {
     StartRun();
     return meter;
   }
+  std::string AlarmFile() const {
+    return ReadFileBytes(form->Cycle().Recording().AlarmListPath());
+  }
   std::string FileLine(int row) const {
-    return ReadFileBytes(form->AlarmListPath).substr(static_cast<std::size_t>(row) * kLine, kLine);
+    return AlarmFile().substr(static_cast<std::size_t>(row) * kLine, kLine);
   }
-  int FileLines() const {
-    return static_cast<int>(ReadFileBytes(form->AlarmListPath).size() / kLine);
-  }
+  int FileLines() const { return static_cast<int>(AlarmFile().size() / kLine); }
   QString Cell(int col, int row) const { return form->strgGrid_AlarmRecList->Cells(col, row); }
   int GridRows() const { return form->strgGrid_AlarmRecList->RowCount(); }
 };
 
+// The rules of the records are the cycle's (supervision_tests); here the alarm grid shows them.
 TEST_F(AlarmRecordsTest, ARowOpensAndClosesAsItsLineByteForByte) {
   TMeterRecord& meter = Boiler();
   meter.LAFlags[0] = 1;
@@ -55,7 +56,7 @@ TEST_F(AlarmRecordsTest, ARowOpensAndClosesAsItsLineByteForByte) {
   EXPECT_EQ(Cell(3, 1), kFirstTick);
   EXPECT_EQ(Cell(4, 1), "");
   EXPECT_EQ(FileLine(1), Line("Boiler", "T1", "LA", kFirstTick));
-  EXPECT_EQ(form->AlarmRowTable[0][1][0], 1);
+  EXPECT_EQ(form->Cycle().Records().OpenRow(0, 1, 0), 1);
 
   Tick();  // still set: the row stays open, nothing is written
   EXPECT_EQ(GridRows(), 2);
@@ -63,92 +64,8 @@ TEST_F(AlarmRecordsTest, ARowOpensAndClosesAsItsLineByteForByte) {
   Tick();
   EXPECT_EQ(Cell(4, 1), "19-12-03 14:05:11");
   EXPECT_EQ(FileLine(1), Line("Boiler", "T1", "LA", kFirstTick, "19-12-03 14:05:11"));
-  EXPECT_EQ(form->AlarmRowTable[0][1][0], 0);
+  EXPECT_EQ(form->Cycle().Records().OpenRow(0, 1, 0), 0);
   EXPECT_EQ(FileLines(), 2);
-}
-
-TEST_F(AlarmRecordsTest, HighAndHighHighInOneTickOpenTwoConsecutiveRowsInKindOrder) {
-  TMeterRecord& meter = Boiler();
-  meter.HHAFlags[1] = 1;
-  meter.HAFlags[1] = 1;
-  Tick();
-  ASSERT_EQ(FileLines(), 3);
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T2", "HA", kFirstTick));
-  EXPECT_EQ(FileLine(2), Line("Boiler", "T2", "HHA", kFirstTick));
-  meter.HHAFlags[1] = 0;
-  Tick();
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T2", "HA", kFirstTick));
-  EXPECT_EQ(FileLine(2), Line("Boiler", "T2", "HHA", kFirstTick, kSecondTick));
-}
-
-TEST_F(AlarmRecordsTest, AFlagThatRoseAndFellBetweenTicksLeavesNoRow) {
-  TMeterRecord& meter = Boiler();
-  Tick();
-  meter.LLAFlags[0] = 1;  // a poll sets it ...
-  meter.LLAFlags[0] = 0;  // ... and the next clears it before the tick looks
-  Tick();
-  EXPECT_EQ(GridRows(), 1);
-  EXPECT_EQ(FileLines(), 1);
-}
-
-TEST_F(AlarmRecordsTest, AnOfflineMeterNeitherOpensNorClosesRows) {
-  TMeterRecord& meter = Boiler();
-  meter.Online = 0;
-  meter.HAFlags[0] = 1;
-  Ticks(2);
-  EXPECT_EQ(GridRows(), 1);
-
-  meter.Online = 1;
-  Tick();  // 14:05:11
-  ASSERT_EQ(GridRows(), 2);
-  meter.Online = 0;
-  meter.HAFlags[0] = 0;
-  Ticks(2);
-  EXPECT_EQ(Cell(4, 1), "");
-  meter.Online = 1;
-  Tick();  // the first online tick with the flag still down closes the row at its own time
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T1", "HA", "19-12-03 14:05:11", "19-12-03 14:05:14"));
-}
-
-TEST_F(AlarmRecordsTest, RowsOpenAtThePeriodsEndStayOpenInItsFileAndTheNextPeriodStartsAfresh) {
-  TMeterRecord& meter = Boiler();
-  meter.HAFlags[0] = 1;
-  meter.LAFlags[1] = 1;
-  Tick();  // rows 1 (HA of T1) and 2 (LA of T2)
-  meter.LAFlags[1] = 0;
-  Tick();  // row 2 closes
-  const std::string firstPath = form->AlarmListPath;
-  clock.AdvanceSeconds(5);
-  form->OpenRecordingFiles();  // the next run mode: flags cleared, header row alone
-  ASSERT_NE(form->AlarmListPath, firstPath);
-  EXPECT_EQ(GridRows(), 1);
-  meter.LAFlags[1] = 1;
-  Tick();  // 14:05:16
-  ASSERT_EQ(GridRows(), 2);
-  EXPECT_EQ(Cell(2, 1), "LA");
-  EXPECT_EQ(Cell(4, 1), "");
-  EXPECT_EQ(FileLines(), 2);
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T2", "LA", "19-12-03 14:05:16"));
-  const std::string first = ReadFileBytes(firstPath);
-  ASSERT_EQ(first.size(), 3u * kLine);
-  EXPECT_EQ(first.substr(kLine, kLine), Line("Boiler", "T1", "HA", kFirstTick));
-  EXPECT_EQ(first.substr(2 * kLine, kLine), Line("Boiler", "T2", "LA", kFirstTick, kSecondTick));
-}
-
-TEST_F(AlarmRecordsTest, ThousandsOfOccurrencesEachGetTheirOwnRowAndLine) {
-  TMeterRecord& meter = Boiler();
-  constexpr int kOccurrences = 1500;
-  for (int i = 0; i < kOccurrences; ++i) {
-    meter.HHAFlags[1] = 1;
-    Tick();
-    meter.HHAFlags[1] = 0;
-    Tick();
-  }
-  EXPECT_EQ(GridRows(), kOccurrences + 1);
-  ASSERT_EQ(FileLines(), kOccurrences + 1);
-  // The last occurrence opened in tick 2999 (14:55:07) and closed in tick 3000.
-  EXPECT_EQ(FileLine(kOccurrences),
-            Line("Boiler", "T2", "HHA", "19-12-03 14:55:07", "19-12-03 14:55:08"));
 }
 
 TEST_F(AlarmRecordsTest, CellsAreDrawnCentredInTheirRectangle) {

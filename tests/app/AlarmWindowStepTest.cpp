@@ -82,7 +82,7 @@ TEST_F(AlarmStepTest, AfterTheDelayTheWindowBlinksRedAndSoundsEveryFourthSecond)
 
   QuietTick();  // one quiet second hides the window and reloads the delay
   EXPECT_FALSE(window.isVisible());
-  EXPECT_EQ(form->AlarmDelayCountdown, 10);
+  EXPECT_EQ(form->Cycle().Alarm().AlarmDelayCountdown(), 10);
 }
 
 TEST_F(AlarmStepTest, SilenceHidesTheWindowForNineHundredTicksAfterTheNextOne) {
@@ -131,7 +131,7 @@ TEST_F(AlarmStepTest, ConfigurationModeLeavesTheWindowRedAndTheCountersAsTheLast
   form->EnterConfigMode();
   EXPECT_TRUE(window.isVisible());
   EXPECT_EQ(window.Color(), clRed);
-  EXPECT_EQ(form->SoundCountdown, 3);
+  EXPECT_EQ(form->Cycle().Alarm().SoundCountdown(), 3);
   EXPECT_EQ(plays, std::vector<int>{1});
 }
 
@@ -144,7 +144,7 @@ TEST_F(AlarmStepTest, ADelayThatIsNotAWholeNumberFailsEveryQuietTickAndIsReporte
   EXPECT_EQ(errorBoxes, QStringList{"'1O' is not a valid integer value"});
   // The alarm is over all the same: no window stays up claiming one.
   EXPECT_FALSE(window.isVisible());
-  EXPECT_EQ(form->AlarmDelayCountdown, 0);  // the last value that converted
+  EXPECT_EQ(form->Cycle().Alarm().AlarmDelayCountdown(), 0);  // the last value that converted
 }
 
 }  // namespace

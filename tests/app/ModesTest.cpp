@@ -171,14 +171,19 @@ TEST_F(ModesTest, SignOutSelectsTheFirstMeterAndStartsTheSmsSweepAnew) {
   form->strgGrid_MeterList->SetRow(2);
   form->strgGrid_MeterListClick();
   ASSERT_EQ(form->ed_MeterAddr->text(), "9");
-  form->PhoneRowIndex = 7;
-  std::filesystem::remove(form->HistoryDataPath);
+  SmsAlarm& sms = form->Cycle().Sms();
+  for (int row = 0; row < 7; ++row) {  // rows without a number are passed over
+    sms.SmsStep(SmsPage{}, form->Configuration().Table(), form->Cycle().Tiles(), [](const std::string&) {});
+  }
+  ASSERT_EQ(sms.PhoneRowIndex(), 7);
+  std::filesystem::remove(form->Cycle().Recording().HistoryDataPath());
   form->btn_SignOut->click();
   ExpectRunMode();
   EXPECT_EQ(form->strgGrid_MeterList->Row(), 1);
   EXPECT_EQ(form->ed_MeterAddr->text(), "1");
-  EXPECT_EQ(form->PhoneRowIndex, 0);
-  EXPECT_TRUE(std::filesystem::exists(form->HistoryDataPath)) << "no new recording period";
+  EXPECT_EQ(form->Cycle().Sms().PhoneRowIndex(), 0);
+  EXPECT_TRUE(std::filesystem::exists(form->Cycle().Recording().HistoryDataPath()))
+      << "no new recording period";
 }
 
 TEST_F(ModesTest, ChangedPasswordIsInConfigDatWhenTheHandlerReturns) {

@@ -103,33 +103,9 @@ std::string Head(const std::string& number, const std::string& text = "ALARM") {
   return "86" + number + ":" + text + "\n";
 }
 
-// ---- Composition on the wire ---------------------------------------------------------------
-
-TEST_F(SmsTest, AListingTooLongForOneMessageGoesOutInPartsTwentySecondsApart) {
-  AlarmedBoiler(5);
-  SetDelay(2);
-  SetNumber(1, kNumber);
-  EXPECT_EQ(SendSeconds(23), (std::vector<int>{2, 22}));
-  // 20 head bytes and three 40-byte entries make exactly 140: they fit; the fourth would not.
-  const std::string first =
-      Head(kNumber) + BoilerEntry(1) + BoilerEntry(2) + BoilerEntry(3) + "\r\n";
-  const std::string second = Head(kNumber) + BoilerEntry(4) + BoilerEntry(5) + "\r\n";
-  EXPECT_EQ(Received(first.size() + second.size()), first + second);
-  EXPECT_EQ(form->PhoneRowIndex, 2);  // row 1 done in two messages, row 2 passed over
-}
-
-TEST_F(SmsTest, AHeadBeyondTheLimitStillReachesEveryNumber) {
-  AlarmedBoiler(1);
-  SetDelay(2);
-  SetNumber(1, kNumber);
-  SetNumber(2, "13900139000");
-  const std::string text(130, 'A');  // a head of 145 bytes: no entry fits behind it
-  form->GSMmeAlarmText->setPlainText(QString::fromStdString(text));
-  EXPECT_EQ(SendSeconds(23), (std::vector<int>{2, 22}));
-  const std::string first = Head(kNumber, text) + "\r\n";
-  const std::string second = Head("13900139000", text) + "\r\n";
-  EXPECT_EQ(Received(first.size() + second.size()), first + second);
-}
+// ---- The page's controls ------------------------------------------------------------------
+// The SMS sequence's rules are the cycle's (supervision_tests); here every control of the page
+// reaches the message, and the counter label follows the page's state.
 
 TEST_F(SmsTest, ThePowerOffLineFollowsTheFirstChannelOfTheFirstMeterOnly) {
   TMeterRecord& pump = AddMeter("Pump", {"P0", "P1"}, kNoTextRows);
@@ -166,100 +142,6 @@ TEST_F(SmsTest, ThePowerOffLineFollowsTheFirstChannelOfTheFirstMeterOnly) {
   EXPECT_EQ(Received(all.size()), all);
 }
 
-TEST_F(SmsTest, AChannelOfAnOfflineMeterWithItsFlagsStillSetIsListedAsErr) {
-  TMeterRecord& online = AddMeter("A", {"a"}, kNoTextRows);
-  TMeterRecord& offline = AddMeter("B", {"b"}, kNoTextRows);
-  WriteFixedText(online.Channels[0].Unit, "kPa");
-  WriteFixedText(offline.Channels[0].Unit, "m");
-  online.Values[0] = 1.0f;
-  offline.Online = 0;
-  SetDelay(1);
-  SetNumber(1, kNumber);
-  StartRun();
-  online.HHAFlags[0] = 1;
-  offline.LLAFlags[0] = 1;
-  EXPECT_EQ(SendSeconds(1), std::vector<int>{1});
-  const std::string expected = Head(kNumber) + "A--a\t1kPa\n" + "B--b\tERRm\n" + "\r\n";
-  EXPECT_EQ(Received(expected.size()), expected);
-}
-
-// ---- Sequence ------------------------------------------------------------------------------
-
-TEST_F(SmsTest, RowsWithoutAnElevenByteNumberArePassedOverAtOneRowASecond) {
-  TMeterRecord& meter = AlarmedBoiler(1);
-  SetNumber(1, "138001380001");                  // 12 bytes
-  SetNumber(2, "一二三四五六七八九十一");        // 11 characters, 22 bytes
-  SetNumber(3, kNumber);
-  struct Case {
-    int delay;
-    std::vector<int> sent;
-  };
-  // Row 3 is reached in second 3: a smaller delay has passed by then and nothing is sent.
-  for (const Case& c : {Case{3, {3}}, Case{5, {5}}, Case{2, {}}}) {
-    SetDelay(c.delay);
-    QuietTick(meter);
-    EXPECT_EQ(SendSeconds(8), c.sent) << "delay " << c.delay;
-  }
-  const std::string expected = Head(kNumber) + BoilerEntry(1) + "\r\n";
-  EXPECT_EQ(Received(2 * expected.size()), expected + expected);
-}
-
-TEST_F(SmsTest, AfterTheTenthRowTheNextSweepStartsReloadMinutesLater) {
-  AlarmedBoiler(1);
-  SetDelay(5);
-  SetNumber(3, kNumber);
-  SetNumber(4, "13900139000");
-  // Rows 3 and 4 in seconds 5 and 25, rows 5..10 passed in 26..31: the counter restarts at
-  // 5 - 60, so row 3 is reached again in second 91.
-  EXPECT_EQ(SendSeconds(95), (std::vector<int>{5, 25, 91}));
-}
-
-TEST_F(SmsTest, WithoutAValidNumberTheRowsPassInTenSecondsAndTheSweepRestartsUnsent) {
-  TMeterRecord& meter = AlarmedBoiler(1);
-  SetDelay(5);  // Reload is 1 minute
-  EXPECT_TRUE(SendSeconds(10).empty());
-  EXPECT_EQ(Caption(), "延时计时：  10");
-  EXPECT_EQ(form->SmsCounter, 5 - 60);
-  EXPECT_EQ(form->PhoneRowIndex, 0);
-  EXPECT_TRUE(SendSeconds(100).empty());
-  EXPECT_EQ(Received(0), "");
-
-  // Neither text a whole number: the restart fails on Delay, which it converts first.
-  QuietTick(meter);
-  form->GSMedAlarmDelayT->setText(QStringLiteral("5s"));
-  form->GSMedAlarmReload->setText(QStringLiteral("1m"));
-  SendSeconds(10);
-  Settle();
-  EXPECT_EQ(errorBoxes, QStringList{"'5s' is not a valid integer value"});
-}
-
-TEST_F(SmsTest, ADelayOfZeroOrLessNeverSends) {
-  TMeterRecord& meter = AlarmedBoiler(1);
-  SetNumber(1, kNumber);
-  for (int delay : {0, -3}) {
-    SetDelay(delay);
-    QuietTick(meter);
-    EXPECT_TRUE(SendSeconds(30).empty()) << delay;
-  }
-  EXPECT_EQ(Received(0), "");
-}
-
-TEST_F(SmsTest, AGsmPortHeldElsewhereFailsTheOpenAndNoLaterSecondOfThatAlarmSends) {
-  TMeterRecord& meter = AlarmedBoiler(1);
-  SetDelay(2);
-  SetNumber(1, kNumber);
-  ComHandle held = kComNeverOpened;  // as a polling thread holds its port
-  ASSERT_TRUE(OpenComPort(held, kGsmCom - 1, 2));
-  EXPECT_TRUE(SendSeconds(2).empty());
-  EXPECT_EQ(Caption(), "延时计时：  2");
-  CloseComPort(held);
-  EXPECT_TRUE(SendSeconds(40).empty());
-  EXPECT_EQ(Received(0), "");
-
-  QuietTick(meter);  // the next alarm starts afresh
-  EXPECT_EQ(SendSeconds(2), std::vector<int>{2});
-}
-
 TEST_F(SmsTest, TheCounterShowsInItsLabelOnlyInRunModeAndWhenSwitchedOn) {
   TMeterRecord& meter = AlarmedBoiler(1);
   SetDelay(30);
@@ -267,15 +149,15 @@ TEST_F(SmsTest, TheCounterShowsInItsLabelOnlyInRunModeAndWhenSwitchedOn) {
   EXPECT_EQ(Caption(), "延时计时：  1");
   QuietTick(meter);
   EXPECT_EQ(Caption(), "延时计时：  1");  // the label keeps its last text
-  EXPECT_EQ(form->SmsCounter, 0);
+  EXPECT_EQ(form->Cycle().Sms().SmsCounter(), 0);
 
   form->plGSM_Alarm->setEnabled(true);  // configuration mode
   Tick();
-  EXPECT_EQ(form->SmsCounter, 0);
+  EXPECT_EQ(form->Cycle().Sms().SmsCounter(), 0);
   form->plGSM_Alarm->setEnabled(false);
   form->GSMcbAlarmEn->setChecked(false);
   Tick();
-  EXPECT_EQ(form->SmsCounter, 0);
+  EXPECT_EQ(form->Cycle().Sms().SmsCounter(), 0);
 }
 
 // ---- Save button -----------------------------------------------------------------------------

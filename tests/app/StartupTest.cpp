@@ -68,7 +68,7 @@ TEST_F(StartupTest, EmptyDirectoryGetsResAndANewConfigAndRunMode) {
   EXPECT_EQ(f.GSMedAlarmDelayT->text(), "10");
   EXPECT_EQ(f.GSMedAlarmReload->text(), "60");
   EXPECT_EQ(f.GSMmeAlarmText->toPlainText(), "ALARM!");
-  EXPECT_EQ(f.AlarmDelayCountdown, 10);
+  EXPECT_EQ(f.Cycle().Alarm().AlarmDelayCountdown(), 10);
 
   EXPECT_TRUE(f.InRunMode());
   EXPECT_TRUE(f.timer_PerSecond->isActive());
@@ -88,7 +88,7 @@ TEST_F(StartupTest, SmsSettingsFromTheIniFillTheirControls) {
   EXPECT_EQ(f.GSMedAlarmPWR_CH->text(), "4");
   EXPECT_EQ(f.GSMedAlarmReload->text(), "90");
   EXPECT_EQ(f.GSMmeAlarmText->toPlainText(), QString::fromUtf8("测量数据超限！"));
-  EXPECT_EQ(f.AlarmDelayCountdown, 25);
+  EXPECT_EQ(f.Cycle().Alarm().AlarmDelayCountdown(), 25);
   const QStringList phones = {f.GSM_SG_PhoneNum->Cells(1, 1), f.GSM_SG_PhoneNum->Cells(2, 1),
                               f.GSM_SG_PhoneNum->Cells(1, 10), f.GSM_SG_PhoneNum->Cells(2, 10),
                               f.GSM_SG_PhoneNum->Cells(2, 5), f.GSM_SG_PhoneNum->Cells(1, 0)};

@@ -122,8 +122,9 @@ TEST_F(StationRunTest, FifteenSecondsOfTicksRecordAndShowExactlyWhatTheMetersSer
   EXPECT_TRUE(errorBoxes.isEmpty()) << errorBoxes.join('\n').toStdString();
 
   HistoryFileReader reader;
-  ASSERT_TRUE(reader.Open(station.HistoryDataPath).ok()) << station.HistoryDataPath;
-  EXPECT_EQ(station.HistoryDataPath, CurrentDir() + "/19Y12M/03D14H05M08S.vq");
+  const std::string& historyPath = station.Cycle().Recording().HistoryDataPath();
+  ASSERT_TRUE(reader.Open(historyPath).ok()) << historyPath;
+  EXPECT_EQ(historyPath, CurrentDir() + "/19Y12M/03D14H05M08S.vq");
   EXPECT_EQ(reader.IntervalSeconds(), 1);
   ASSERT_EQ(reader.ChannelCount(), 5);
   const char* const names[] = {"BoilerCH1", "BoilerCH2", "BoilerCH3", "PumpCH1", "PumpCH2"};
@@ -140,13 +141,13 @@ TEST_F(StationRunTest, FifteenSecondsOfTicksRecordAndShowExactlyWhatTheMetersSer
     }
   }
 
-  ASSERT_EQ(station.OverviewTileList.Count(), 5);
+  ASSERT_EQ(station.Cycle().Tiles().Count(), 5);
   const char* const shown[] = {"1234", "-0.5", "314.15", "12.345", "-3.2768"};
   for (int t = 0; t < 5; ++t) {
-    EXPECT_EQ(station.OverviewTileList.Tile(t).ValueText, shown[t]) << "tile " << t;
-    EXPECT_EQ(station.OverviewTileList.Tile(t).ValueText, ValueText(expected[t]));
+    EXPECT_EQ(station.Cycle().Tiles().Tile(t).ValueText, shown[t]) << "tile " << t;
+    EXPECT_EQ(station.Cycle().Tiles().Tile(t).ValueText, ValueText(expected[t]));
   }
-  EXPECT_EQ(station.OverviewTileList.Tile(3).Title, "Pump--CH1");
+  EXPECT_EQ(station.Cycle().Tiles().Tile(3).Title, "Pump--CH1");
 
   // The text rows: every tick for the serial meter, every fifth for the Ethernet one.
   const std::string boilerRows = ReadFile("19Y12M/03DPM/Boiler_0.xls");

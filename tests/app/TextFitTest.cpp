@@ -50,8 +50,7 @@ TEST_F(StationTextFitTest, EveryWindowAndDialogShowsItsTextsWhole) {
   problems << TextFitProblems(main);
 
   // The alarm window, with the texts the alarm step gives it.
-  main.AlarmDelayCountdown = 0;
-  main.AlarmBranch();
+  main.ShowAlarm(AlarmSequence().AlarmTick(false));  // no delay: the first alarm tick
   ASSERT_TRUE(alarm.isVisible());
   faces << WindowFace(alarm);
   problems << TextFitProblems(alarm);

@@ -12,13 +12,13 @@ namespace {
 
 class TilesOnWindowTest : public CycleTest {
  protected:
-  const OverviewTile& TileOf(int t) const { return form->OverviewTileList.Tile(t); }
+  const OverviewTile& TileOf(int t) const { return form->Cycle().Tiles().Tile(t); }
   std::int32_t ColourOf(int t) const { return TileOf(t).Colour; }
   // Tile colours over `count` ticks, each tick with the alarm delay still to run given here.
   std::vector<std::int32_t> Blink(int t, int count, std::int32_t alarmDelayCountdown = 0) {
     std::vector<std::int32_t> colours;
     for (int i = 0; i < count; ++i) {
-      form->AlarmDelayCountdown = alarmDelayCountdown;
+      form->Cycle().Alarm().LoadDelay(alarmDelayCountdown);
       Tick();
       colours.push_back(ColourOf(t));
     }
@@ -35,14 +35,14 @@ TEST_F(TilesOnWindowTest, AnOfflineMeterShowsErrStaysLimeAndRaisesNoAlarm) {
   EXPECT_EQ(TileOf(0).ValueText, "ERR");
   EXPECT_EQ(TileOf(0).AlarmText, " ");
   EXPECT_EQ(Blink(0, 3), (std::vector<std::int32_t>{clLime, clLime, clLime}));
-  EXPECT_EQ(form->AlarmActive, 0);
+  EXPECT_EQ(form->Cycle().AlarmActive(), 0);
 
   meter.Online = 1;
   Tick();
-  EXPECT_EQ(form->AlarmActive, 1);
+  EXPECT_EQ(form->Cycle().AlarmActive(), 1);
   meter.HHAFlags[0] = 0;
   Tick();
-  EXPECT_EQ(form->AlarmActive, 0);  // cleared at the start of every tick
+  EXPECT_EQ(form->Cycle().AlarmActive(), 0);  // cleared at the start of every tick
 }
 
 TEST_F(TilesOnWindowTest, AlarmedTilesBlinkRedOrYellowAndBlueWhileTheDelayRuns) {
@@ -56,7 +56,7 @@ TEST_F(TilesOnWindowTest, AlarmedTilesBlinkRedOrYellowAndBlueWhileTheDelayRuns) 
   EXPECT_EQ(Blink(0, 2), (std::vector<std::int32_t>{clLime, clRed}));
   EXPECT_EQ(Blink(1, 2), (std::vector<std::int32_t>{clLime, clYellow}));  // LLA alone
   EXPECT_EQ(Blink(2, 2), (std::vector<std::int32_t>{clLime, clRed}));     // LLA and HHA
-  EXPECT_EQ(form->AlarmActive, 1);
+  EXPECT_EQ(form->Cycle().AlarmActive(), 1);
   // A resize rebuilds the tiles lime, so the blink starts again from its alarm colour.
   ASSERT_EQ(ColourOf(0), clRed);
   form->show();  // a hidden window gets its resize events only when shown
@@ -95,7 +95,7 @@ TEST_F(TilesOnWindowTest, AResizeOutsideRunModeRebuildsTheTilesFromTheEditedTabl
   AddMeter("Pump", {"P"});  // an edit of configuration mode
   form->resize(900, 700);
   QCoreApplication::processEvents();
-  ASSERT_EQ(form->OverviewTileList.Count(), 2);
+  ASSERT_EQ(form->Cycle().Tiles().Count(), 2);
   EXPECT_EQ(TileOf(0).ValueText, "");
   EXPECT_EQ(TileOf(1).Title, "Pump--P");
 }
@@ -113,7 +113,7 @@ TEST_F(TilesOnWindowTest, AResizeInRunModeRebuildsTheTilesAndFollowsTheWidth) {
   form->resize(500, 700);
   QCoreApplication::processEvents();
   // Built afresh: lime with empty texts until the next tick refreshes them.
-  ASSERT_EQ(form->OverviewTileList.Count(), 6);
+  ASSERT_EQ(form->Cycle().Tiles().Count(), 6);
   EXPECT_EQ(TileOf(0).ValueText, "");
   EXPECT_EQ(TileOf(0).AlarmText, "");
   EXPECT_EQ(TileOf(0).Title, "Boiler--T1");

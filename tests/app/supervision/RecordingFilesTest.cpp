@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "common/FixedText.h"
-#include "station/app/AlarmListFile.h"
-#include "station/app/RecordingFiles.h"
+#include "station/app/supervision/AlarmListFile.h"
+#include "station/app/supervision/RecordingFiles.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "station/app/AlarmListFile.h"
+#include "station/app/supervision/AlarmListFile.h"
 
 #include <algorithm>
 #include <cstring>

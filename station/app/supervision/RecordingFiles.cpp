@@ -1,4 +1,4 @@
-#include "station/app/RecordingFiles.h"
+#include "station/app/supervision/RecordingFiles.h"
 
 #include <algorithm>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include "common/AppPaths.h"
 #include "common/FixedText.h"
 #include "platform/Clock.h"
-#include "station/app/AlarmListFile.h"
+#include "station/app/supervision/AlarmListFile.h"
 
 namespace {
 

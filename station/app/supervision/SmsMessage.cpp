@@ -1,4 +1,4 @@
-#include "station/app/SmsMessage.h"
+#include "station/app/supervision/SmsMessage.h"
 
 #include <algorithm>
 

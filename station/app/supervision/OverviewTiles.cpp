@@ -1,4 +1,4 @@
-#include "station/app/OverviewTiles.h"
+#include "station/app/supervision/OverviewTiles.h"
 
 #include <algorithm>
 #include <string_view>

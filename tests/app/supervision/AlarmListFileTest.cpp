@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "station/app/AlarmListFile.h"
+#include "station/app/supervision/AlarmListFile.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -29,7 +29,7 @@
 #include <string_view>
 
 #include "common/MeterRecord.h"
-#include "station/app/OverviewTiles.h"
+#include "station/app/supervision/OverviewTiles.h"
 
 inline constexpr std::size_t kSmsNumberBytes = 11;
 inline constexpr std::size_t kSmsMaxCountedBytes = 140;

@@ -1,4 +1,4 @@
-#include "station/app/MeterTextFiles.h"
+#include "station/app/supervision/MeterTextFiles.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -8,7 +8,6 @@
 #include <fstream>
 
 #include "common/FixedText.h"
-#include "tests/app/CycleTestSupport.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

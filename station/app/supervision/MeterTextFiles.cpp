@@ -1,4 +1,4 @@
-#include "station/app/MeterTextFiles.h"
+#include "station/app/supervision/MeterTextFiles.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -7,7 +7,7 @@
 #include "common/Cp936.h"
 #include "common/FixedText.h"
 #include "common/ValueText.h"
-#include "station/app/RecordingFiles.h"
+#include "station/app/supervision/RecordingFiles.h"
 
 namespace {
 

@@ -1,0 +1,73 @@
+#pragma once
+// The alarm records of a recording period: one row per alarm occurrence, opened when a channel's
+// alarm flag rises and closed when it falls, each opening and closing mirrored into the period's
+// alarm list file at the row's line (AlarmListFile.h). The rows are the alarm grid's content; the
+// window shows them. No Qt here; main thread only.
+//
+// Row 0 is the header row; alarm rows follow in the order they opened. Rows are only ever
+// appended during a period, so a long period with thousands of alarms costs one row and one
+// 150-byte line write per opening or closing, never a pass over the rows before.
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/DateTime.h"
+#include "common/MeterRecord.h"
+#include "station/app/supervision/AlarmListFile.h"
+#include "station/app/supervision/Reports.h"
+
+// The five cells of one row (meter name, channel name, kind, start time, end time), UTF-8.
+using AlarmRow = std::array<std::string, kAlarmColumnCount>;
+
+// The rows one UpdateAlarmRecords opened or closed, in the order it did (kind order).
+struct AlarmRowChanges {
+  struct Change {
+    std::int32_t Row = 0;
+    bool Opened = false;  // false: closed (its end time was set)
+  };
+  int Count = 0;
+  std::array<Change, 4> Changes;
+};
+
+class AlarmRecords {
+ public:
+  // The alarm kinds LLA, LA, HA, HHA (0..3), in the order their rows open within a tick.
+  static constexpr int kAlarmKinds = 4;
+
+  // One row, empty: the design grid's, before the first period.
+  AlarmRecords();
+
+  // The period reset: the header row alone, and no row open for any channel in use of `table`.
+  // Entries of channels not in use stay as they are (an entry that names no row is ignored).
+  void ResetAlarmRecords(const MeterTable& table);
+  // The period's alarm list file (empty: none; every write is skipped).
+  void SetAlarmListFile(std::string path);
+
+  // Opens and closes the rows of channel j of meter m for tick time `tick`: a row opens when a
+  // flag is set and none is open for its kind, and closes (end time = tick) when the flag is
+  // clear again. While a meter is offline its rows are neither opened nor closed. Indexes
+  // outside the table do nothing. Write problems go to `reports`.
+  AlarmRowChanges UpdateAlarmRecords(const MeterTable& table, int m, int j, TDateTime tick,
+                                     Reports& reports);
+
+  // Writes row `row` as line `row` of the alarm list file (REQUIRES 0 <= row < RowCount()).
+  void WriteAlarmRow(int row, Reports& reports);
+  // Writes `cells` as line `row` (REQUIRES row >= 0).
+  void WriteAlarmLine(int row, const AlarmRowTexts& cells, Reports& reports);
+
+  int RowCount() const { return static_cast<int>(rows_.size()); }
+  // REQUIRES 0 <= row < RowCount().
+  const AlarmRow& Row(int row) const { return rows_[row]; }
+  // The open row of meter m, kind and channel j; 0 when none is open.
+  std::int32_t OpenRow(int m, int kind, int j) const { return alarmRowTable_[m][kind][j]; }
+  const std::string& AlarmListPath() const { return writer_.Path(); }
+
+ private:
+  std::vector<AlarmRow> rows_;
+  AlarmListWriter writer_;
+  // Grid row of the open alarm row of each meter, kind and channel; 0 when none is open (row 0
+  // is the header).
+  std::int32_t alarmRowTable_[kMaxMeters][kAlarmKinds][kMaxChannels] = {};
+};

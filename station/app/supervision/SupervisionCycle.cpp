@@ -1,0 +1,197 @@
+#include "station/app/supervision/SupervisionCycle.h"
+
+#include <exception>
+#include <string_view>
+
+#include "common/AppPaths.h"
+#include "common/StrConv.h"
+
+namespace {
+
+constexpr std::string_view kClockPrefix = "Time : ";
+constexpr std::string_view kClockSuffix = "    ";
+
+// The text an error box shows for an error: its message; empty for a thrown object that is not
+// an error.
+std::string ErrorText(std::exception_ptr error) {
+  try {
+    std::rethrow_exception(error);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return {};
+  }
+}
+
+}  // namespace
+
+// What went wrong in one tick: the first error of each kind of step.
+struct SupervisionCycle::TickProblems {
+  struct Problem {
+    bool Failed = false;
+    std::string Text;  // UTF-8; empty for a thrown object that is not an error
+  };
+  std::array<Problem, kTickStepKinds> Steps;
+
+  // Runs one step; an error that escapes it ends that step only.
+  template <class Body>
+  void Run(TickStepKind kind, Body&& body) {
+    try {
+      body();
+    } catch (...) {
+      Problem& problem = Steps[kind];
+      if (problem.Failed) return;
+      problem.Failed = true;
+      problem.Text = ErrorText(std::current_exception());
+    }
+  }
+};
+
+void SupervisionCycle::Probe(CycleStep step, int index) const {
+  if (probe_) probe_(step, index);
+}
+
+void SupervisionCycle::OpenRecordingFiles(MeterTable& table, TickView& view, Reports& reports) {
+  ResetAlarmRecords(table, view);
+  // Clears the alarm flags of the channels in use, writes the header and the header line.
+  const RecordingPeriod period = recorders_.OpenRecordingFiles(AppDir(), table, reports);
+  records_.SetAlarmListFile(period.AlarmListPath);
+}
+
+void SupervisionCycle::ResetAlarmRecords(const MeterTable& table, TickView& view) {
+  records_.ResetAlarmRecords(table);
+  view.ShowAlarmRecordsReset(records_.Row(0));
+}
+
+void SupervisionCycle::RunTick(TDateTime tick, const MeterTable& table, TickView& view,
+                               Reports& reports) {
+  if (running_) return;
+  running_ = true;
+  struct Running {
+    bool& flag;
+    ~Running() { flag = false; }
+  } running{running_};
+  // Formatted once: the clock and every trend point of the tick show this text.
+  const std::string tickText = FormatDateTime(kDisplayDateTimePattern, tick);
+  std::string clock(kClockPrefix);
+  clock += tickText;
+  clock += kClockSuffix;
+  view.ShowClock(clock);
+  alarmActive_ = 0;
+  TickProblems problems;
+  const int channelCount = RunMeterSteps(tick, tickText, table, view, reports, problems);
+  view.ShowChangedTiles();
+  problems.Run(kAlarmStepKind, [&] {
+    Probe(CycleStep::Alarm, 0);
+    AlarmStep(table, view);
+  });
+  problems.Run(kHistoryStepKind,
+               [&] { RunHistoryStep(tick, channelCount, table, view, reports); });
+  ReportTickProblems(problems, reports);
+}
+
+int SupervisionCycle::RunMeterSteps(TDateTime tick, const std::string& tickText,
+                                    const MeterTable& table, TickView& view, Reports& reports,
+                                    TickProblems& problems) {
+  int series = 0;
+  for (int m = 0; m < MetersInUse(table); ++m) {
+    const TMeterRecord& meter = table.Meters[m];
+    for (int c = 0; c < ChannelsInUse(meter); ++c) {
+      // One reading serves the trend point and the history record of this tick.
+      const float value = meter.Value(c);
+      problems.Run(kChannelStepKind, [&] {
+        Probe(CycleStep::Trend, series);
+        view.Animate(series, tickText, value);
+      });
+      tickValues_[series] = value;
+      problems.Run(kChannelStepKind, [&] {
+        Probe(CycleStep::Tile, series);
+        UpdateOverviewTile(table, m, c, series);
+      });
+      problems.Run(kChannelStepKind, [&] {
+        Probe(CycleStep::AlarmRecords, series);
+        UpdateAlarmRecords(table, m, c, tick, view, reports);
+      });
+      ++series;
+    }
+    problems.Run(kRowStepKind, [&] { RunMeterRowStep(table, m, tick, reports); });
+  }
+  return series;
+}
+
+void SupervisionCycle::UpdateOverviewTile(const MeterTable& table, int m, int j, int t) {
+  if (tiles_.Update(table, m, j, t, alarm_.AlarmDelayCountdown())) alarmActive_ = 1;
+}
+
+void SupervisionCycle::UpdateAlarmRecords(const MeterTable& table, int m, int j, TDateTime tick,
+                                          TickView& view, Reports& reports) {
+  const AlarmRowChanges changes = records_.UpdateAlarmRecords(table, m, j, tick, reports);
+  for (int i = 0; i < changes.Count; ++i) {
+    const AlarmRowChanges::Change& change = changes.Changes[i];
+    view.ShowAlarmRow(change.Row, records_.Row(change.Row), change.Opened);
+  }
+}
+
+void SupervisionCycle::RunMeterRowStep(const MeterTable& table, int m, TDateTime tick,
+                                       Reports& reports) {
+  // The counter belongs to the table position, not to the meter that stands there now. It is
+  // never above the interval for long: reaching any int32 interval resets it, so it cannot wrap.
+  std::int32_t& seconds = meterRowSeconds_[m];
+  ++seconds;
+  const TMeterRecord& meter = table.Meters[m];
+  if (seconds < meter.RecordInterval) return;
+  // Reset first: a row that fails is reported, not retried at every following tick.
+  seconds = 0;
+  Probe(CycleStep::MeterRow, m);
+  const std::string path = recorders_.MeterTextPath(AppDir(), meter, m, tick, reports);
+  recorders_.AppendMeterHistoryRow(path, meter, tick, reports);
+}
+
+void SupervisionCycle::AlarmStep(const MeterTable& table, TickView& view) {
+  if (alarmActive_ != 0) {
+    // The alarm branch, followed by the SMS step.
+    view.ShowAlarm(alarm_.AlarmTick(view.AlarmSilenceRequested()));
+    if (!view.SmsAlarmOn()) return;
+    sms_.SmsStep(view.ReadSmsPage(), table, tiles_,
+                 [&view](const std::string& caption) { view.ShowSmsCaption(caption); });
+    return;
+  }
+  // The reset branch. The window is hidden before the delay is reloaded: a delay text that is
+  // not a whole number raises below in every tick without alarm (the tick reports it once), and
+  // must not leave the window up.
+  sms_.SmsReset();
+  alarm_.DropSilence();
+  view.HideAlarmWindow();
+  alarm_.LoadDelay(StrToInt(view.AlarmDelayText()));
+}
+
+void SupervisionCycle::RunHistoryStep(TDateTime tick, int count, const MeterTable& table,
+                                      TickView& view, Reports& reports) {
+  Probe(CycleStep::History, 0);
+  const std::optional<TDateTime> recordTime = recorders_.HistoryRecordDue(tick);
+  if (!recordTime) return;
+  if (recorders_.HistoryFileEnded()) {
+    // The polling threads run: the alarm flags stay as they are, and the alarms still raised
+    // open their rows again, in the new alarm list file, at the next tick.
+    const std::optional<RecordingPeriod> period =
+        recorders_.GoOnInNewRecordingFiles(AppDir(), table, *recordTime, reports);
+    if (period) {
+      ResetAlarmRecords(table, view);
+      records_.SetAlarmListFile(period->AlarmListPath);
+    }
+    if (recorders_.HistoryFileEnded()) return;  // no new file yet: this record is lost too
+  }
+  recorders_.AppendHistoryRecord(tickValues_.data(), count, reports);
+}
+
+void SupervisionCycle::ReportTickProblems(const TickProblems& problems, Reports& reports) {
+  for (int kind = 0; kind < kTickStepKinds; ++kind) {
+    const TickProblems::Problem& problem = problems.Steps[kind];
+    if (!problem.Failed) {
+      stepReported_[kind] = false;
+    } else if (!stepReported_[kind]) {
+      stepReported_[kind] = true;
+      reports.push_back(problem.Text);
+    }
+  }
+}

@@ -1,0 +1,268 @@
+// The SMS alarm through the cycle, on a GSM port that is a pty: what the station writes is read
+// back raw by a slave that answers nothing. The page's settings are given as plain values.
+
+#include "station/app/supervision/SmsAlarm.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "common/Cp936.h"
+#include "platform/Clock.h"
+#include "station/comm/MeterComm.h"
+#include "tests/app/supervision/CycleFixture.h"
+#include "tools/sim/ScriptedSlave.h"
+
+namespace {
+
+constexpr int kNoTextRows = 1000000;
+constexpr int kGsmCom = 7;
+const char* const kNumber = "13800138000";
+const char* const kSentCaption = "发出短息。      ";
+
+class SmsAlarmTest : public CycleFixture {
+ protected:
+  SmsAlarmTest() : gsm(std::vector<std::uint8_t>{}) {
+    gsm.StartPty();
+    gsm.LinkAsCom(dir.Path(), kGsmCom);
+    view.SmsOn = true;  // run mode, switched on
+    view.Page.AlarmEnabled = true;
+    view.Page.ComIndex = kGsmCom - 1;
+    view.Page.ReloadText = "1";
+    view.Page.AlarmText = "ALARM";
+  }
+
+  // "Boiler" with `channels` channels, then run mode's start and the channels in alarm. Each
+  // entry is exactly 40 bytes: "Boiler--" and a 23-character name, TAB, "12.5", "kPa", LF.
+  TMeterRecord& AlarmedBoiler(int channels) {
+    static const char* const names[] = {"Outlet temperature no 1", "Outlet temperature no 2",
+                                        "Outlet temperature no 3", "Outlet temperature no 4",
+                                        "Outlet temperature no 5"};
+    TMeterRecord& meter = AddMeter("Boiler", std::vector<const char*>(names, names + channels),
+                                   kNoTextRows);
+    for (int c = 0; c < channels; ++c) {
+      WriteFixedText(meter.Channels[c].Unit, "kPa");
+      meter.Values[c] = 12.5f;
+    }
+    StartRun();  // clears the flags of the channels in use
+    for (int c = 0; c < channels; ++c) meter.HAFlags[c] = 1;
+    return meter;
+  }
+  static std::string BoilerEntry(int channel) {
+    return "Boiler--Outlet temperature no " + std::to_string(channel) + "\t12.5kPa\n";
+  }
+  // A tick without alarm (its meter offline, the flags kept) resets the SMS state.
+  void QuietTick(TMeterRecord& meter) {
+    meter.Online = 0;
+    Tick();
+    meter.Online = 1;
+    second_ = 0;
+  }
+
+  void SetDelay(int seconds) { view.Page.DelayText = std::to_string(seconds); }
+  void SetNumber(int row, const char* number) { view.Page.Numbers[row - 1] = number; }
+  // Runs alarm ticks; returns the alarm seconds (counted from 1) in which a message went out.
+  std::vector<int> SendSeconds(int ticks) {
+    std::vector<int> seconds;
+    for (int i = 0; i < ticks; ++i) {
+      Tick();
+      ++second_;
+      if (Caption() == kSentCaption) seconds.push_back(second_);
+    }
+    return seconds;
+  }
+  std::string Caption() const { return view.SmsCaption; }
+  // Every byte the GSM port received, once at least `count` are there (or after 5 s).
+  // With `count` 0, after a pause in which stray bytes would have arrived.
+  std::string Received(std::size_t count) const {
+    if (count == 0) RealSleepMs(200);
+    std::string bytes;
+    WaitUntil([&] {
+      bytes.clear();
+      for (const Frame& frame : gsm.Requests()) bytes.append(frame.begin(), frame.end());
+      return bytes.size() >= count;
+    });
+    return bytes;
+  }
+
+  ScriptedSlave gsm;
+  int second_ = 0;
+};
+
+std::string Head(const std::string& number, const std::string& text = "ALARM") {
+  return "86" + number + ":" + text + "\n";
+}
+
+// ---- Composition on the wire ---------------------------------------------------------------
+
+TEST_F(SmsAlarmTest, AListingTooLongForOneMessageGoesOutInPartsTwentySecondsApart) {
+  AlarmedBoiler(5);
+  SetDelay(2);
+  SetNumber(1, kNumber);
+  EXPECT_EQ(SendSeconds(23), (std::vector<int>{2, 22}));
+  // 20 head bytes and three 40-byte entries make exactly 140: they fit; the fourth would not.
+  const std::string first =
+      Head(kNumber) + BoilerEntry(1) + BoilerEntry(2) + BoilerEntry(3) + "\r\n";
+  const std::string second = Head(kNumber) + BoilerEntry(4) + BoilerEntry(5) + "\r\n";
+  EXPECT_EQ(Received(first.size() + second.size()), first + second);
+  EXPECT_EQ(cycle.Sms().PhoneRowIndex(), 2);  // row 1 done in two messages, row 2 passed over
+}
+
+TEST_F(SmsAlarmTest, AHeadBeyondTheLimitStillReachesEveryNumber) {
+  AlarmedBoiler(1);
+  SetDelay(2);
+  SetNumber(1, kNumber);
+  SetNumber(2, "13900139000");
+  const std::string text(130, 'A');  // a head of 145 bytes: no entry fits behind it
+  view.Page.AlarmText = text;
+  EXPECT_EQ(SendSeconds(23), (std::vector<int>{2, 22}));
+  const std::string first = Head(kNumber, text) + "\r\n";
+  const std::string second = Head("13900139000", text) + "\r\n";
+  EXPECT_EQ(Received(first.size() + second.size()), first + second);
+}
+
+TEST_F(SmsAlarmTest, ThePowerOffLineFollowsTheFirstChannelOfTheFirstMeterOnly) {
+  TMeterRecord& pump = AddMeter("Pump", {"P0", "P1"}, kNoTextRows);
+  for (int c = 0; c < 2; ++c) {
+    WriteFixedText(pump.Channels[c].Unit, "bar");
+    pump.Values[c] = 3.0f;
+  }
+  view.Page.AlarmText = "测量数据超限！\nline 2";
+  view.Page.PowerChannelText = "2";  // shown only; never consulted
+  SetDelay(1);
+  SetNumber(1, kNumber);
+  StartRun();
+  const std::string head = Head(kNumber, Utf8ToCp936("测量数据超限！") + "\r\nline 2");
+  const std::string powerOff = Utf8ToCp936("系统断电!!") + "\n";
+  struct Case {
+    int channel;
+    bool powerSwitch;
+    std::string expected;
+  };
+  const Case cases[] = {
+      {0, true, head + powerOff + "Pump--P0\t3bar\n\r\n"},
+      {1, true, head + "Pump--P1\t3bar\n\r\n"},
+      {0, false, head + "Pump--P0\t3bar\n\r\n"},
+  };
+  std::string all;
+  for (const Case& c : cases) {
+    view.Page.PowerOffAlarm = c.powerSwitch;
+    pump.HAFlags[c.channel] = 1;
+    EXPECT_EQ(SendSeconds(1), std::vector<int>{1});
+    pump.HAFlags[c.channel] = 0;
+    QuietTick(pump);
+    all += c.expected;
+  }
+  EXPECT_EQ(Received(all.size()), all);
+}
+
+TEST_F(SmsAlarmTest, AChannelOfAnOfflineMeterWithItsFlagsStillSetIsListedAsErr) {
+  TMeterRecord& online = AddMeter("A", {"a"}, kNoTextRows);
+  TMeterRecord& offline = AddMeter("B", {"b"}, kNoTextRows);
+  WriteFixedText(online.Channels[0].Unit, "kPa");
+  WriteFixedText(offline.Channels[0].Unit, "m");
+  online.Values[0] = 1.0f;
+  offline.Online = 0;
+  SetDelay(1);
+  SetNumber(1, kNumber);
+  StartRun();
+  online.HHAFlags[0] = 1;
+  offline.LLAFlags[0] = 1;
+  EXPECT_EQ(SendSeconds(1), std::vector<int>{1});
+  const std::string expected = Head(kNumber) + "A--a\t1kPa\n" + "B--b\tERRm\n" + "\r\n";
+  EXPECT_EQ(Received(expected.size()), expected);
+}
+
+// ---- Sequence ------------------------------------------------------------------------------
+
+TEST_F(SmsAlarmTest, RowsWithoutAnElevenByteNumberArePassedOverAtOneRowASecond) {
+  TMeterRecord& meter = AlarmedBoiler(1);
+  SetNumber(1, "138001380001");                  // 12 bytes
+  SetNumber(2, "一二三四五六七八九十一");        // 11 characters, 22 bytes
+  SetNumber(3, kNumber);
+  struct Case {
+    int delay;
+    std::vector<int> sent;
+  };
+  // Row 3 is reached in second 3: a smaller delay has passed by then and nothing is sent.
+  for (const Case& c : {Case{3, {3}}, Case{5, {5}}, Case{2, {}}}) {
+    SetDelay(c.delay);
+    QuietTick(meter);
+    EXPECT_EQ(SendSeconds(8), c.sent) << "delay " << c.delay;
+  }
+  const std::string expected = Head(kNumber) + BoilerEntry(1) + "\r\n";
+  EXPECT_EQ(Received(2 * expected.size()), expected + expected);
+}
+
+TEST_F(SmsAlarmTest, AfterTheTenthRowTheNextSweepStartsReloadMinutesLater) {
+  AlarmedBoiler(1);
+  SetDelay(5);
+  SetNumber(3, kNumber);
+  SetNumber(4, "13900139000");
+  // Rows 3 and 4 in seconds 5 and 25, rows 5..10 passed in 26..31: the counter restarts at
+  // 5 - 60, so row 3 is reached again in second 91.
+  EXPECT_EQ(SendSeconds(95), (std::vector<int>{5, 25, 91}));
+}
+
+TEST_F(SmsAlarmTest, WithoutAValidNumberTheRowsPassInTenSecondsAndTheSweepRestartsUnsent) {
+  TMeterRecord& meter = AlarmedBoiler(1);
+  SetDelay(5);  // Reload is 1 minute
+  EXPECT_TRUE(SendSeconds(10).empty());
+  EXPECT_EQ(Caption(), "延时计时：  10");
+  EXPECT_EQ(cycle.Sms().SmsCounter(), 5 - 60);
+  EXPECT_EQ(cycle.Sms().PhoneRowIndex(), 0);
+  EXPECT_TRUE(SendSeconds(100).empty());
+  EXPECT_EQ(Received(0), "");
+
+  // Neither text a whole number: the restart fails on Delay, which it converts first.
+  QuietTick(meter);
+  view.Page.DelayText = "5s";
+  view.Page.ReloadText = "1m";
+  SendSeconds(10);
+  EXPECT_EQ(reports, Reports{"'5s' is not a valid integer value"});
+}
+
+TEST_F(SmsAlarmTest, ADelayOfZeroOrLessNeverSends) {
+  TMeterRecord& meter = AlarmedBoiler(1);
+  SetNumber(1, kNumber);
+  for (int delay : {0, -3}) {
+    SetDelay(delay);
+    QuietTick(meter);
+    EXPECT_TRUE(SendSeconds(30).empty()) << delay;
+  }
+  EXPECT_EQ(Received(0), "");
+}
+
+TEST_F(SmsAlarmTest, AGsmPortHeldElsewhereFailsTheOpenAndNoLaterSecondOfThatAlarmSends) {
+  TMeterRecord& meter = AlarmedBoiler(1);
+  SetDelay(2);
+  SetNumber(1, kNumber);
+  ComHandle held = kComNeverOpened;  // as a polling thread holds its port
+  ASSERT_TRUE(OpenComPort(held, kGsmCom - 1, 2));
+  EXPECT_TRUE(SendSeconds(2).empty());
+  EXPECT_EQ(Caption(), "延时计时：  2");
+  CloseComPort(held);
+  EXPECT_TRUE(SendSeconds(40).empty());
+  EXPECT_EQ(Received(0), "");
+
+  QuietTick(meter);  // the next alarm starts afresh
+  EXPECT_EQ(SendSeconds(2), std::vector<int>{2});
+}
+
+TEST_F(SmsAlarmTest, TheCounterShowsInItsLabelOnlyWhileTheAlarmIsOn) {
+  TMeterRecord& meter = AlarmedBoiler(1);
+  SetDelay(30);
+  Tick();
+  EXPECT_EQ(Caption(), "延时计时：  1");
+  QuietTick(meter);
+  EXPECT_EQ(Caption(), "延时计时：  1");  // the label keeps its last text
+  EXPECT_EQ(cycle.Sms().SmsCounter(), 0);
+
+  view.SmsOn = false;  // configuration mode, or switched off
+  Tick();
+  EXPECT_EQ(cycle.Sms().SmsCounter(), 0);
+  EXPECT_EQ(Caption(), "延时计时：  1");
+}
+
+}  // namespace
