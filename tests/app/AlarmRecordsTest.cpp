@@ -10,21 +10,7 @@
 namespace {
 
 constexpr int kLine = 150;
-constexpr int kNoTextRows = 1000000;  // record interval that keeps text rows out of the way
 const char* const kFirstTick = "19-12-03 14:05:09";
-
-// A line of the alarm list file: each text at its field's offset, its separator right after it.
-std::string Line(const std::string& meter, const std::string& channel, const std::string& kind,
-                 const std::string& start, const std::string& end = "") {
-  std::string line(kLine, '\0');
-  const std::string texts[] = {meter, channel, kind, start, end};
-  const int offsets[] = {0, 40, 80, 90, 120};
-  for (int col = 0; col < 5; ++col) {
-    line.replace(offsets[col], texts[col].size(), texts[col]);
-    line[offsets[col] + texts[col].size()] = col < 4 ? '\t' : '\n';
-  }
-  return line;
-}
 
 class AlarmRecordsTest : public CycleTest {
  protected:
@@ -45,27 +31,22 @@ class AlarmRecordsTest : public CycleTest {
 };
 
 // The rules of the records are the cycle's (supervision_tests); here the alarm grid shows them.
-TEST_F(AlarmRecordsTest, ARowOpensAndClosesAsItsLineByteForByte) {
+TEST_F(AlarmRecordsTest, TheGridShowsEachRowAsItOpensAndCloses) {
   TMeterRecord& meter = Boiler();
   meter.LAFlags[0] = 1;
+  meter.HHAFlags[1] = 1;
   Tick();
-  ASSERT_EQ(GridRows(), 2);
-  EXPECT_EQ(Cell(0, 1), "Boiler");
-  EXPECT_EQ(Cell(1, 1), "T1");
-  EXPECT_EQ(Cell(2, 1), "LA");
-  EXPECT_EQ(Cell(3, 1), kFirstTick);
-  EXPECT_EQ(Cell(4, 1), "");
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T1", "LA", kFirstTick));
-  EXPECT_EQ(form->Cycle().Records().OpenRow(0, 1, 0), 1);
-
-  Tick();  // still set: the row stays open, nothing is written
-  EXPECT_EQ(GridRows(), 2);
+  ASSERT_EQ(GridRows(), 3);
+  const QStringList opened = {"Boiler", "T1", "LA", kFirstTick, ""};
+  for (int col = 0; col < 5; ++col) EXPECT_EQ(Cell(col, 1), opened[col]) << col;
+  EXPECT_EQ(Cell(2, 2), "HHA");
   meter.LAFlags[0] = 0;
   Tick();
-  EXPECT_EQ(Cell(4, 1), "19-12-03 14:05:11");
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T1", "LA", kFirstTick, "19-12-03 14:05:11"));
-  EXPECT_EQ(form->Cycle().Records().OpenRow(0, 1, 0), 0);
-  EXPECT_EQ(FileLines(), 2);
+  EXPECT_EQ(Cell(4, 1), "19-12-03 14:05:10");
+  EXPECT_EQ(Cell(4, 2), "");
+  // The file mirrors the grid.
+  EXPECT_EQ(FileLine(1), AlarmFileLine("Boiler", "T1", "LA", kFirstTick, "19-12-03 14:05:10"));
+  EXPECT_EQ(FileLines(), 3);
 }
 
 TEST_F(AlarmRecordsTest, CellsAreDrawnCentredInTheirRectangle) {

@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr int kNoTextRows = 1000000;
 
 // The alarm step with its window: ticks are counted from the first tick of the alarm.
 class AlarmStepTest : public CycleTest {

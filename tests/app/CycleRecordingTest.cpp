@@ -64,37 +64,9 @@ TEST_F(CycleRecordingTest, AFolderThatCannotBeMadeIsShownAfterTheHandler) {
 
 // ---- A disk that refuses records for a while ------------------------------------------------
 
-// Stands for a disk that refuses the history writes from call `first` (1-based) on, `count` times.
-void RefuseWrites(Tfm_MainForm& form, int first, int count) {
-  auto calls = std::make_shared<int>(0);
-  form.Cycle().Recording().SetHistorySink([=](const std::string& path, std::size_t recordBytes,
-                                              const void* records, std::size_t n,
-                                              std::size_t& written) {
-    ++*calls;
-    if (*calls >= first && *calls < first + count) {
-      written = 0;
-      return FileStatus::Fail(FileError::Io, "Cannot write " + path + ": No space left");
-    }
-    return AppendHistoryRecords(path, recordBytes, records, n, written);
-  });
-}
-
-// Every record of a history file as the viewer reads it: its time (ms) and channel 0's value.
-std::vector<std::pair<std::int64_t, float>> TimedRecords(const std::string& path) {
-  HistoryFileReader reader;
-  EXPECT_TRUE(reader.Open(path).ok()) << path;
-  std::vector<std::pair<std::int64_t, float>> records;
-  std::vector<float> record(reader.ChannelCount());
-  for (std::int64_t k = 0; k < reader.RecordCount(); ++k) {
-    EXPECT_TRUE(reader.ReadRecord(k, record.data()).ok());
-    records.emplace_back(DateTimeToMs(reader.RecordTime(k)), record[0]);
-  }
-  return records;
-}
-
 TEST_F(CycleRecordingTest, RecordsStillHeldWhenThePeriodEndsAreTriedOnceMoreThenReportedLost) {
   AddMeter("Boiler", {"T1"}, 1);
-  RefuseWrites(*form, 2, 100);
+  form->Cycle().Recording().SetHistorySink(RefusingHistorySink(2, 100));
   StartRun();
   Ticks(4);
   form->EnterConfigMode();
@@ -106,7 +78,7 @@ TEST_F(CycleRecordingTest, RecordsStillHeldWhenThePeriodEndsAreTriedOnceMoreThen
 
 TEST_F(CycleRecordingTest, RecordsLostWhenTheWindowClosesAreToldBeforeItGoes) {
   AddMeter("Boiler", {"T1"}, 1);
-  RefuseWrites(*form, 2, 100);
+  form->Cycle().Recording().SetHistorySink(RefusingHistorySink(2, 100));
   StartRun();
   Ticks(3);
   errorBoxes.clear();

@@ -16,11 +16,9 @@
 #include "common/AppPaths.h"
 #include "common/FixedText.h"
 #include "station/app/MainForm.h"
+#include "tests/app/supervision/CycleTestData.h"
 #include "tests/platform/gui/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
-
-// 2019-12-03 14:05:08: the first tick comes a second later, at 14:05:09.
-inline const TDateTime kCycleStart = EncodeDateTime({2019, 12, 3, 14, 5, 8, 0});
 
 class CycleTest : public GuiTest {
  protected:
@@ -33,17 +31,9 @@ class CycleTest : public GuiTest {
   TMeterRecord& Meter(int m) { return form->Configuration().Table().Meters[m]; }
 
   // Appends a meter, online, with channels named as given and values 0.
-  TMeterRecord& AddMeter(const char* name, std::vector<const char*> channels,
+  TMeterRecord& AddMeter(const char* name, const std::vector<const char*>& channels,
                          std::int32_t interval = 1) {
-    TMeterRecord& meter = Table().Meters[Table().MeterCount++];
-    WriteFixedText(meter.Name, name);
-    meter.ChannelCount = static_cast<std::uint8_t>(channels.size());
-    meter.RecordInterval = interval;
-    for (std::size_t ch = 0; ch < channels.size(); ++ch) {
-      WriteFixedText(meter.Channels[ch].Name, channels[ch]);
-    }
-    meter.Online = 1;
-    return meter;
+    return AddTestMeter(Table(), name, channels, interval);
   }
 
   // What run mode does before its first tick: tiles, a recording period, and the end of
@@ -71,11 +61,7 @@ class CycleTest : public GuiTest {
     return ReadFileBytes(dir.File(relative));
   }
   // Data rows of a text file (lines after the header).
-  int RowsIn(const std::string& relative) const {
-    const std::string text = TextFile(relative);
-    const int lines = static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-    return lines > 0 ? lines - 1 : 0;
-  }
+  int RowsIn(const std::string& relative) const { return DataRows(TextFile(relative)); }
 
   TempDir dir;
   ScopedFakeClock clock{kCycleStart};

@@ -46,14 +46,14 @@ void AlarmRecords::SetAlarmListFile(std::string path) {
   writer_ = AlarmListWriter(std::move(path));
 }
 
-AlarmRowChanges AlarmRecords::UpdateAlarmRecords(const MeterTable& table, int m, int j,
-                                                 TDateTime tick, Reports& reports) {
-  AlarmRowChanges changes;
-  if (m < 0 || m >= MetersInUse(table)) return changes;
+void AlarmRecords::UpdateAlarmRecords(const MeterTable& table, int m, int j, TDateTime tick,
+                                      AlarmRowChanges& changes, Reports& reports) {
+  changes.Count = 0;
+  if (m < 0 || m >= MetersInUse(table)) return;
   const TMeterRecord& meter = table.Meters[m];
-  if (j < 0 || j >= ChannelsInUse(meter)) return changes;
+  if (j < 0 || j >= ChannelsInUse(meter)) return;
   // While a meter is offline its rows are neither opened nor closed.
-  if (!meter.IsOnline()) return changes;
+  if (!meter.IsOnline()) return;
   std::string timeText;  // formatted only when a row opens or closes
   auto TimeText = [&]() -> const std::string& {
     if (timeText.empty()) timeText = FormatDateTime(kDisplayDateTimePattern, tick);
@@ -63,7 +63,7 @@ AlarmRowChanges AlarmRecords::UpdateAlarmRecords(const MeterTable& table, int m,
     const bool flag = FlagsOf(meter, kind)[j].load(std::memory_order_relaxed) != 0;
     std::int32_t& row = alarmRowTable_[m][kind][j];
     // An entry that names no row of this period (it can only be stale) is no open row.
-    if (row >= RowCount()) row = 0;
+    if (row != 0 && row >= RowCount()) row = 0;
     if (flag && row == 0) {
       row = RowCount();
       rows_.push_back({ReadFixedText(meter.Name), ReadFixedText(meter.Channels[j].Name),
@@ -77,7 +77,6 @@ AlarmRowChanges AlarmRecords::UpdateAlarmRecords(const MeterTable& table, int m,
       row = 0;
     }
   }
-  return changes;
 }
 
 void AlarmRecords::WriteAlarmRow(int row, Reports& reports) {

@@ -10,8 +10,8 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <string>
-#include <vector>
 
 #include "common/DateTime.h"
 #include "common/MeterRecord.h"
@@ -21,11 +21,12 @@
 // The five cells of one row (meter name, channel name, kind, start time, end time), UTF-8.
 using AlarmRow = std::array<std::string, kAlarmColumnCount>;
 
-// The rows one UpdateAlarmRecords opened or closed, in the order it did (kind order).
+// The rows one UpdateAlarmRecords opened or closed, in the order it did (kind order): the first
+// Count entries of Changes.
 struct AlarmRowChanges {
   struct Change {
-    std::int32_t Row = 0;
-    bool Opened = false;  // false: closed (its end time was set)
+    std::int32_t Row;
+    bool Opened;  // false: closed (its end time was set)
   };
   int Count = 0;
   std::array<Change, 4> Changes;
@@ -48,9 +49,11 @@ class AlarmRecords {
   // Opens and closes the rows of channel j of meter m for tick time `tick`: a row opens when a
   // flag is set and none is open for its kind, and closes (end time = tick) when the flag is
   // clear again. While a meter is offline its rows are neither opened nor closed. Indexes
-  // outside the table do nothing. Write problems go to `reports`.
-  AlarmRowChanges UpdateAlarmRecords(const MeterTable& table, int m, int j, TDateTime tick,
-                                     Reports& reports);
+  // outside the table do nothing. `changes` gets the rows opened or closed (it runs for every
+  // channel in every tick, so nothing is built when nothing changes); write problems go to
+  // `reports`.
+  void UpdateAlarmRecords(const MeterTable& table, int m, int j, TDateTime tick,
+                          AlarmRowChanges& changes, Reports& reports);
 
   // Writes row `row` as line `row` of the alarm list file (REQUIRES 0 <= row < RowCount()).
   void WriteAlarmRow(int row, Reports& reports);
@@ -65,7 +68,9 @@ class AlarmRecords {
   const std::string& AlarmListPath() const { return writer_.Path(); }
 
  private:
-  std::vector<AlarmRow> rows_;
+  // A deque: a period's rows grow into the tens of thousands, and a tick must never wait for
+  // all of them to be moved into a larger block.
+  std::deque<AlarmRow> rows_;
   AlarmListWriter writer_;
   // Grid row of the open alarm row of each meter, kind and channel; 0 when none is open (row 0
   // is the header).

@@ -125,9 +125,9 @@ void SupervisionCycle::UpdateOverviewTile(const MeterTable& table, int m, int j,
 
 void SupervisionCycle::UpdateAlarmRecords(const MeterTable& table, int m, int j, TDateTime tick,
                                           TickView& view, Reports& reports) {
-  const AlarmRowChanges changes = records_.UpdateAlarmRecords(table, m, j, tick, reports);
-  for (int i = 0; i < changes.Count; ++i) {
-    const AlarmRowChanges::Change& change = changes.Changes[i];
+  records_.UpdateAlarmRecords(table, m, j, tick, rowChanges_, reports);
+  for (int i = 0; i < rowChanges_.Count; ++i) {
+    const AlarmRowChanges::Change& change = rowChanges_.Changes[i];
     view.ShowAlarmRow(change.Row, records_.Row(change.Row), change.Opened);
   }
 }

@@ -135,4 +135,5 @@ class SupervisionCycle {
   // The tick value list: each channel's value as read in this tick, in series order; the history
   // step records the first (number of channels) entries.
   std::array<float, kMaxMeters * kMaxChannels> tickValues_{};
+  AlarmRowChanges rowChanges_;  // of the channel whose alarm rows were updated last
 };

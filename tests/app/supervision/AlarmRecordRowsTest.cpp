@@ -12,22 +12,8 @@
 namespace {
 
 constexpr int kLine = 150;
-constexpr int kNoTextRows = 1000000;  // record interval that keeps text rows out of the way
 const char* const kFirstTick = "19-12-03 14:05:09";
 const char* const kSecondTick = "19-12-03 14:05:10";
-
-// A line of the alarm list file: each text at its field's offset, its separator right after it.
-std::string Line(const std::string& meter, const std::string& channel, const std::string& kind,
-                 const std::string& start, const std::string& end = "") {
-  std::string line(kLine, '\0');
-  const std::string texts[] = {meter, channel, kind, start, end};
-  const int offsets[] = {0, 40, 80, 90, 120};
-  for (int col = 0; col < 5; ++col) {
-    line.replace(offsets[col], texts[col].size(), texts[col]);
-    line[offsets[col] + texts[col].size()] = col < 4 ? '\t' : '\n';
-  }
-  return line;
-}
 
 class AlarmRecordRowsTest : public CycleFixture {
  protected:
@@ -64,7 +50,7 @@ TEST_F(AlarmRecordRowsTest, ARowOpensAndClosesAsItsLineByteForByte) {
   EXPECT_EQ(Cell(2, 1), "LA");
   EXPECT_EQ(Cell(3, 1), kFirstTick);
   EXPECT_EQ(Cell(4, 1), "");
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T1", "LA", kFirstTick));
+  EXPECT_EQ(FileLine(1), AlarmFileLine("Boiler", "T1", "LA", kFirstTick));
   EXPECT_EQ(cycle.Records().OpenRow(0, 1, 0), 1);
 
   Tick();  // still set: the row stays open, nothing is written
@@ -72,7 +58,7 @@ TEST_F(AlarmRecordRowsTest, ARowOpensAndClosesAsItsLineByteForByte) {
   meter.LAFlags[0] = 0;
   Tick();
   EXPECT_EQ(Cell(4, 1), "19-12-03 14:05:11");
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T1", "LA", kFirstTick, "19-12-03 14:05:11"));
+  EXPECT_EQ(FileLine(1), AlarmFileLine("Boiler", "T1", "LA", kFirstTick, "19-12-03 14:05:11"));
   EXPECT_EQ(cycle.Records().OpenRow(0, 1, 0), 0);
   EXPECT_EQ(FileLines(), 2);
 }
@@ -83,12 +69,12 @@ TEST_F(AlarmRecordRowsTest, HighAndHighHighInOneTickOpenTwoConsecutiveRowsInKind
   meter.HAFlags[1] = 1;
   Tick();
   ASSERT_EQ(FileLines(), 3);
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T2", "HA", kFirstTick));
-  EXPECT_EQ(FileLine(2), Line("Boiler", "T2", "HHA", kFirstTick));
+  EXPECT_EQ(FileLine(1), AlarmFileLine("Boiler", "T2", "HA", kFirstTick));
+  EXPECT_EQ(FileLine(2), AlarmFileLine("Boiler", "T2", "HHA", kFirstTick));
   meter.HHAFlags[1] = 0;
   Tick();
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T2", "HA", kFirstTick));
-  EXPECT_EQ(FileLine(2), Line("Boiler", "T2", "HHA", kFirstTick, kSecondTick));
+  EXPECT_EQ(FileLine(1), AlarmFileLine("Boiler", "T2", "HA", kFirstTick));
+  EXPECT_EQ(FileLine(2), AlarmFileLine("Boiler", "T2", "HHA", kFirstTick, kSecondTick));
 }
 
 TEST_F(AlarmRecordRowsTest, AFlagThatRoseAndFellBetweenTicksLeavesNoRow) {
@@ -117,7 +103,7 @@ TEST_F(AlarmRecordRowsTest, AnOfflineMeterNeitherOpensNorClosesRows) {
   EXPECT_EQ(Cell(4, 1), "");
   meter.Online = 1;
   Tick();  // the first online tick with the flag still down closes the row at its own time
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T1", "HA", "19-12-03 14:05:11", "19-12-03 14:05:14"));
+  EXPECT_EQ(FileLine(1), AlarmFileLine("Boiler", "T1", "HA", "19-12-03 14:05:11", "19-12-03 14:05:14"));
 }
 
 TEST_F(AlarmRecordRowsTest, RowsOpenAtThePeriodsEndStayOpenInItsFileAndTheNextPeriodStartsAfresh) {
@@ -139,11 +125,11 @@ TEST_F(AlarmRecordRowsTest, RowsOpenAtThePeriodsEndStayOpenInItsFileAndTheNextPe
   EXPECT_EQ(Cell(2, 1), "LA");
   EXPECT_EQ(Cell(4, 1), "");
   EXPECT_EQ(FileLines(), 2);
-  EXPECT_EQ(FileLine(1), Line("Boiler", "T2", "LA", "19-12-03 14:05:16"));
+  EXPECT_EQ(FileLine(1), AlarmFileLine("Boiler", "T2", "LA", "19-12-03 14:05:16"));
   const std::string first = ReadFileBytes(firstPath);
   ASSERT_EQ(first.size(), 3u * kLine);
-  EXPECT_EQ(first.substr(kLine, kLine), Line("Boiler", "T1", "HA", kFirstTick));
-  EXPECT_EQ(first.substr(2 * kLine, kLine), Line("Boiler", "T2", "LA", kFirstTick, kSecondTick));
+  EXPECT_EQ(first.substr(kLine, kLine), AlarmFileLine("Boiler", "T1", "HA", kFirstTick));
+  EXPECT_EQ(first.substr(2 * kLine, kLine), AlarmFileLine("Boiler", "T2", "LA", kFirstTick, kSecondTick));
 }
 
 TEST_F(AlarmRecordRowsTest, ThousandsOfOccurrencesEachGetTheirOwnRowAndLine) {
@@ -159,7 +145,7 @@ TEST_F(AlarmRecordRowsTest, ThousandsOfOccurrencesEachGetTheirOwnRowAndLine) {
   ASSERT_EQ(FileLines(), kOccurrences + 1);
   // The last occurrence opened in tick 2999 (14:55:07) and closed in tick 3000.
   EXPECT_EQ(FileLine(kOccurrences),
-            Line("Boiler", "T2", "HHA", "19-12-03 14:55:07", "19-12-03 14:55:08"));
+            AlarmFileLine("Boiler", "T2", "HHA", "19-12-03 14:55:07", "19-12-03 14:55:08"));
 }
 
 }  // namespace

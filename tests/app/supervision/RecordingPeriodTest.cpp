@@ -26,6 +26,10 @@ class RecordingPeriodTest : public CycleFixture {
     }
     return values;
   }
+  // A disk that refuses the history writes from call `first` (1-based) on, `count` times.
+  void SetRefusingDisk(int first, int count) {
+    cycle.Recording().SetHistorySink(RefusingHistorySink(first, count));
+  }
   // Gives channel 0 of meter 0 the number of the tick, so each record shows which tick wrote it.
   void TickNumbered(int number, double seconds = 1) {
     Meter(0).Values[0] = static_cast<float>(number);
@@ -106,33 +110,6 @@ TEST_F(RecordingPeriodTest, AHistoryFileRemovedDuringThePeriodIsReportedOnceAndN
 
 // ---- A disk that refuses records for a while ------------------------------------------------
 
-// Stands for a disk that refuses the history writes from call `first` (1-based) on, `count` times.
-void RefuseWrites(SupervisionCycle& cycle, int first, int count) {
-  auto calls = std::make_shared<int>(0);
-  cycle.Recording().SetHistorySink([=](const std::string& path, std::size_t recordBytes,
-                                       const void* records, std::size_t n, std::size_t& written) {
-    ++*calls;
-    if (*calls >= first && *calls < first + count) {
-      written = 0;
-      return FileStatus::Fail(FileError::Io, "Cannot write " + path + ": No space left");
-    }
-    return AppendHistoryRecords(path, recordBytes, records, n, written);
-  });
-}
-
-// Every record of a history file as the viewer reads it: its time (ms) and channel 0's value.
-std::vector<std::pair<std::int64_t, float>> TimedRecords(const std::string& path) {
-  HistoryFileReader reader;
-  EXPECT_TRUE(reader.Open(path).ok()) << path;
-  std::vector<std::pair<std::int64_t, float>> records;
-  std::vector<float> record(reader.ChannelCount());
-  for (std::int64_t k = 0; k < reader.RecordCount(); ++k) {
-    EXPECT_TRUE(reader.ReadRecord(k, record.data()).ok());
-    records.emplace_back(DateTimeToMs(reader.RecordTime(k)), record[0]);
-  }
-  return records;
-}
-
 int Occurrences(const std::string& text, const std::string& part) {
   int count = 0;
   for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
@@ -152,7 +129,7 @@ std::vector<std::pair<std::int64_t, float>> TicksAsRecords(int from, int to) {
 
 TEST_F(RecordingPeriodTest, AnOutageOfTheDiskCostsNoRecordAndEveryRecordKeepsItsTime) {
   AddMeter("Boiler", {"T1"}, 1);
-  RefuseWrites(cycle, 3, 5);  // the records of ticks 3..7 wait, and go out with tick 8's
+  SetRefusingDisk(3, 5);  // the records of ticks 3..7 wait, and go out with tick 8's
   StartRun();
   for (int tick = 1; tick <= 12; ++tick) TickNumbered(tick);
   EXPECT_EQ(TimedRecords(Recording().HistoryDataPath()), TicksAsRecords(1, 12));
@@ -163,7 +140,7 @@ TEST_F(RecordingPeriodTest, AnOutageOfTheDiskCostsNoRecordAndEveryRecordKeepsIts
 TEST_F(RecordingPeriodTest, PastTheHoldLimitRecordingGoesOnInNewFilesWhoseTimesAreRight) {
   TMeterRecord& boiler = AddMeter("Boiler", {"T1"}, 1);
   cycle.Recording().SetHistoryHoldLimitBytes(3 * sizeof(float));  // three records of one channel
-  RefuseWrites(cycle, 3, 5);
+  SetRefusingDisk(3, 5);
   StartRun();
   boiler.HAFlags[0] = 1;  // an alarm that lasts through the change of files
   const std::string first = Recording().HistoryDataPath();
@@ -197,7 +174,7 @@ TEST_F(RecordingPeriodTest, PastTheHoldLimitRecordingGoesOnInNewFilesWhoseTimesA
 
 TEST_F(RecordingPeriodTest, RecordsStillHeldWhenThePeriodEndsAreTriedOnceMoreThenReportedLost) {
   AddMeter("Boiler", {"T1"}, 1);
-  RefuseWrites(cycle, 2, 100);
+  SetRefusingDisk(2, 100);
   StartRun();
   Ticks(4);
   cycle.CloseRecordingPeriod(reports);

@@ -12,20 +12,12 @@
 #include "platform/Clock.h"
 #include "station/comm/MeterComm.h"
 #include "tests/app/supervision/CycleFixture.h"
-#include "tools/sim/ScriptedSlave.h"
 
 namespace {
 
-constexpr int kNoTextRows = 1000000;
-constexpr int kGsmCom = 7;
-const char* const kNumber = "13800138000";
-const char* const kSentCaption = "发出短息。      ";
-
 class SmsAlarmTest : public CycleFixture {
  protected:
-  SmsAlarmTest() : gsm(std::vector<std::uint8_t>{}) {
-    gsm.StartPty();
-    gsm.LinkAsCom(dir.Path(), kGsmCom);
+  SmsAlarmTest() : gsm(dir.Path()) {
     view.SmsOn = true;  // run mode, switched on
     view.Page.AlarmEnabled = true;
     view.Page.ComIndex = kGsmCom - 1;
@@ -33,24 +25,12 @@ class SmsAlarmTest : public CycleFixture {
     view.Page.AlarmText = "ALARM";
   }
 
-  // "Boiler" with `channels` channels, then run mode's start and the channels in alarm. Each
-  // entry is exactly 40 bytes: "Boiler--" and a 23-character name, TAB, "12.5", "kPa", LF.
+  // The Boiler with `channels` channels, then run mode's start and the channels in alarm.
   TMeterRecord& AlarmedBoiler(int channels) {
-    static const char* const names[] = {"Outlet temperature no 1", "Outlet temperature no 2",
-                                        "Outlet temperature no 3", "Outlet temperature no 4",
-                                        "Outlet temperature no 5"};
-    TMeterRecord& meter = AddMeter("Boiler", std::vector<const char*>(names, names + channels),
-                                   kNoTextRows);
-    for (int c = 0; c < channels; ++c) {
-      WriteFixedText(meter.Channels[c].Unit, "kPa");
-      meter.Values[c] = 12.5f;
-    }
+    TMeterRecord& meter = AddBoiler(Table(), channels);
     StartRun();  // clears the flags of the channels in use
     for (int c = 0; c < channels; ++c) meter.HAFlags[c] = 1;
     return meter;
-  }
-  static std::string BoilerEntry(int channel) {
-    return "Boiler--Outlet temperature no " + std::to_string(channel) + "\t12.5kPa\n";
   }
   // A tick without alarm (its meter offline, the flags kept) resets the SMS state.
   void QuietTick(TMeterRecord& meter) {
@@ -73,26 +53,11 @@ class SmsAlarmTest : public CycleFixture {
     return seconds;
   }
   std::string Caption() const { return view.SmsCaption; }
-  // Every byte the GSM port received, once at least `count` are there (or after 5 s).
-  // With `count` 0, after a pause in which stray bytes would have arrived.
-  std::string Received(std::size_t count) const {
-    if (count == 0) RealSleepMs(200);
-    std::string bytes;
-    WaitUntil([&] {
-      bytes.clear();
-      for (const Frame& frame : gsm.Requests()) bytes.append(frame.begin(), frame.end());
-      return bytes.size() >= count;
-    });
-    return bytes;
-  }
+  std::string Received(std::size_t count) const { return gsm.Received(count); }
 
-  ScriptedSlave gsm;
+  GsmPort gsm;
   int second_ = 0;
 };
-
-std::string Head(const std::string& number, const std::string& text = "ALARM") {
-  return "86" + number + ":" + text + "\n";
-}
 
 // ---- Composition on the wire ---------------------------------------------------------------
 
@@ -103,8 +68,8 @@ TEST_F(SmsAlarmTest, AListingTooLongForOneMessageGoesOutInPartsTwentySecondsApar
   EXPECT_EQ(SendSeconds(23), (std::vector<int>{2, 22}));
   // 20 head bytes and three 40-byte entries make exactly 140: they fit; the fourth would not.
   const std::string first =
-      Head(kNumber) + BoilerEntry(1) + BoilerEntry(2) + BoilerEntry(3) + "\r\n";
-  const std::string second = Head(kNumber) + BoilerEntry(4) + BoilerEntry(5) + "\r\n";
+      SmsHead(kNumber) + BoilerEntry(1) + BoilerEntry(2) + BoilerEntry(3) + "\r\n";
+  const std::string second = SmsHead(kNumber) + BoilerEntry(4) + BoilerEntry(5) + "\r\n";
   EXPECT_EQ(Received(first.size() + second.size()), first + second);
   EXPECT_EQ(cycle.Sms().PhoneRowIndex(), 2);  // row 1 done in two messages, row 2 passed over
 }
@@ -117,8 +82,8 @@ TEST_F(SmsAlarmTest, AHeadBeyondTheLimitStillReachesEveryNumber) {
   const std::string text(130, 'A');  // a head of 145 bytes: no entry fits behind it
   view.Page.AlarmText = text;
   EXPECT_EQ(SendSeconds(23), (std::vector<int>{2, 22}));
-  const std::string first = Head(kNumber, text) + "\r\n";
-  const std::string second = Head("13900139000", text) + "\r\n";
+  const std::string first = SmsHead(kNumber, text) + "\r\n";
+  const std::string second = SmsHead("13900139000", text) + "\r\n";
   EXPECT_EQ(Received(first.size() + second.size()), first + second);
 }
 
@@ -133,7 +98,7 @@ TEST_F(SmsAlarmTest, ThePowerOffLineFollowsTheFirstChannelOfTheFirstMeterOnly) {
   SetDelay(1);
   SetNumber(1, kNumber);
   StartRun();
-  const std::string head = Head(kNumber, Utf8ToCp936("测量数据超限！") + "\r\nline 2");
+  const std::string head = SmsHead(kNumber, Utf8ToCp936("测量数据超限！") + "\r\nline 2");
   const std::string powerOff = Utf8ToCp936("系统断电!!") + "\n";
   struct Case {
     int channel;
@@ -170,7 +135,7 @@ TEST_F(SmsAlarmTest, AChannelOfAnOfflineMeterWithItsFlagsStillSetIsListedAsErr) 
   online.HHAFlags[0] = 1;
   offline.LLAFlags[0] = 1;
   EXPECT_EQ(SendSeconds(1), std::vector<int>{1});
-  const std::string expected = Head(kNumber) + "A--a\t1kPa\n" + "B--b\tERRm\n" + "\r\n";
+  const std::string expected = SmsHead(kNumber) + "A--a\t1kPa\n" + "B--b\tERRm\n" + "\r\n";
   EXPECT_EQ(Received(expected.size()), expected);
 }
 
@@ -191,7 +156,7 @@ TEST_F(SmsAlarmTest, RowsWithoutAnElevenByteNumberArePassedOverAtOneRowASecond) 
     QuietTick(meter);
     EXPECT_EQ(SendSeconds(8), c.sent) << "delay " << c.delay;
   }
-  const std::string expected = Head(kNumber) + BoilerEntry(1) + "\r\n";
+  const std::string expected = SmsHead(kNumber) + BoilerEntry(1) + "\r\n";
   EXPECT_EQ(Received(2 * expected.size()), expected + expected);
 }
 
