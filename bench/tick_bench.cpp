@@ -246,7 +246,7 @@ int main(int argc, char** argv) {
   form->show();
   QApplication::processEvents();
   WriteAlarmSound(dir.File("Alarm.wav"));
-  form->AlarmSoundPath = dir.File("Alarm.wav");
+  form->SetAlarmSoundPath(dir.File("Alarm.wav"));
   form->GSMedAlarmDelayT->setText("0");
   form->EnterRunMode();
   form->timer_PerSecond->stop();  // the bench calls the ticks

@@ -11,8 +11,11 @@
 // Containment, from the top: the quick-button panel (81 pixels), the main page control with its
 // seven tab sheets (the Overview sheet active), and the status bar with five panels.
 //
-// Members are created once and never rebuilt; resizing only moves and resizes them. The window
-// and all of its controls belong to the GUI thread.
+// The controls are TMainFormControls's members (MainFormControls.h); the rules behind the
+// handlers live in plain parts the window holds: the stored configuration (TStationConfig), the
+// polling control (TPollingControl), the set-value client (TSetValueClient) and the supervision
+// cycle (SupervisionCycle) with the alarm, SMS and recording state it drives. The window and all
+// of its controls belong to the GUI thread.
 
 #include <QWidget>
 
@@ -22,12 +25,14 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "common/DateTime.h"
 #include "common/MeterRecord.h"
 #include "platform/ClientSocket.h"
 #include "platform/Thread.h"
+#include "station/app/MainFormControls.h"
 #include "station/app/PollingControl.h"
 #include "station/app/SetValueClient.h"
 #include "station/app/StationConfig.h"
@@ -37,33 +42,12 @@
 #include "station/comm/SetValueRequest.h"
 
 class QButtonGroup;
-class QCheckBox;
-class QComboBox;
-class QGroupBox;
-class QLabel;
-class QPlainTextEdit;
-class QPushButton;
-class TUpDown;
-class QTimer;
-class OverviewCanvas;
-class TChart;
-class TColorBox;
-class TCp936Edit;
-class TImage;
-class TLabeledEdit;
-class TPageControl;
-class TPanel;
-class TScrollBox;
-class TStatusBar;
-class TStringGrid;
-class TTabSheet;
-class TFrame1;
-class TSoundPlayer;
 class QPainter;
 class QRect;
+class TSoundPlayer;
 struct TGridDrawState;
 
-class Tfm_MainForm : public QWidget {
+class Tfm_MainForm : public QWidget, public TMainFormControls {
   Q_OBJECT
  public:
   static constexpr int kDesignWidth = 1034;
@@ -83,169 +67,6 @@ class Tfm_MainForm : public QWidget {
   // controls, edits, combo boxes, the memo and the channel group box are left as they are.
   void SetEnglishTexts();
 
-  // ---- Top panel ----
-  TPanel* pnl_QuickButton = nullptr;
-  QPushButton* btn_Login = nullptr;
-  QPushButton* btn_ModifyPassword = nullptr;
-  QPushButton* btn_SignOut = nullptr;
-  QPushButton* Button1 = nullptr;
-  QLabel* Label8 = nullptr;
-  QLabel* lab_SysTime = nullptr;
-  TImage* Image1 = nullptr;
-
-  // ---- Main page control ----
-  TPageControl* pgContr_MainForm = nullptr;
-  TTabSheet* tabSheet_MeterInfo = nullptr;
-  TTabSheet* tabSheet_GenervalView = nullptr;
-  TTabSheet* TabSheet3 = nullptr;
-  TTabSheet* tabSheet_RealTimeCurves = nullptr;
-  TTabSheet* tabSheet_AlamRecord = nullptr;
-  TTabSheet* tabSheet_Flowchart = nullptr;
-  TTabSheet* tabSheet_HT_Ctrl = nullptr;
-
-  // ---- Configuration page ----
-  TPageControl* PageControl1 = nullptr;
-  TTabSheet* TabSheet1 = nullptr;
-  TTabSheet* TabSheet2 = nullptr;
-  TPanel* pnl_MeterInfoList = nullptr;
-  TStringGrid* strgGrid_MeterList = nullptr;
-  TPanel* pnl_MeterAndChannelInfo = nullptr;
-  QGroupBox* grupBox_MeterChannelInfo = nullptr;
-  TStringGrid* strgGrid_MeterChannelList = nullptr;
-
-  // ---- Meter panel ----
-  TPanel* pnl_MeterInfo = nullptr;
-  QLabel* lab_MeterName = nullptr;
-  TCp936Edit* ed_MeterName = nullptr;
-  QLabel* lab_MeterAddr = nullptr;
-  TCp936Edit* ed_MeterAddr = nullptr;
-  QLabel* lab_MeterCommStyle = nullptr;
-  QComboBox* cbo_MeterCommStyle = nullptr;
-  QLabel* lab_CommStartReg = nullptr;
-  TCp936Edit* ed_CommStartReg = nullptr;
-  QLabel* lab_MeterPreRecordTime = nullptr;
-  TCp936Edit* ed_MeterPreRecordTime = nullptr;
-  QLabel* lab_MeterPreRecordTimeUnit = nullptr;
-  QLabel* lab_CommMod = nullptr;
-  QComboBox* cbo_CommMod = nullptr;
-  QLabel* lab_MeterCommSerial = nullptr;
-  QComboBox* cboBox_MeterCommSerial = nullptr;
-  QLabel* lab_MeterCommBaundrate = nullptr;
-  QComboBox* cboBox_MeterCommBaundrate = nullptr;
-  QLabel* lab_MeterIPAddr = nullptr;
-  TCp936Edit* ed_MeterIPAddr = nullptr;
-  QLabel* lab_Port = nullptr;
-  TCp936Edit* ed_Port = nullptr;
-  QPushButton* btn_MeterBatchAdd = nullptr;
-  QPushButton* btn_MeterAdd = nullptr;
-  QPushButton* btn_MeterDel = nullptr;
-  QPushButton* btn_MeterModify = nullptr;
-  QPushButton* btn_MeterSave = nullptr;
-
-  // ---- Set-value panel (inside the meter panel, invisible) ----
-  TPanel* plSV_Op = nullptr;
-  TLabeledEdit* edSV = nullptr;
-  QPushButton* btReadSV = nullptr;
-  QPushButton* btSetSv = nullptr;
-  QPushButton* btExitSvOp = nullptr;
-  QLabel* lbSvOpSta = nullptr;
-
-  // ---- Channel panel ----
-  TPanel* pnl_MeterChannelInfoSet = nullptr;
-  QLabel* lab_ChannelName = nullptr;
-  TCp936Edit* ed_ChannelName = nullptr;
-  QLabel* lab_ChannelPoin = nullptr;
-  QComboBox* cboBox_ChannelPoin = nullptr;
-  QLabel* lab_ChannelUnit = nullptr;
-  TCp936Edit* ed_ChannelUnit = nullptr;
-  QLabel* lab_ChannelColor = nullptr;
-  TColorBox* colorBox_ChannelColor = nullptr;
-  QLabel* lab_ChannelLLA = nullptr;
-  TCp936Edit* ed_ChannelLLA = nullptr;
-  QLabel* lab_ChannelLA = nullptr;
-  TCp936Edit* ed_ChannelLA = nullptr;
-  QLabel* lab_ChannelHA = nullptr;
-  TCp936Edit* ed_ChannelHA = nullptr;
-  QLabel* lab_ChannelHHA = nullptr;
-  TCp936Edit* ed_ChannelHHA = nullptr;
-  QPushButton* btn_ChannelAdd = nullptr;
-  QPushButton* btn_ChannelDel = nullptr;
-  QPushButton* btn_ChannelModify = nullptr;
-  QPushButton* btn_ChannelSave = nullptr;
-
-  // ---- SMS page ----
-  TPanel* plGSM_Alarm = nullptr;
-  TPanel* Panel3 = nullptr;
-  TPanel* Panel4 = nullptr;
-  TPanel* Panel5 = nullptr;
-  QLabel* lbGSM_COM = nullptr;
-  QComboBox* GSMcbbCOM = nullptr;
-  QCheckBox* GSMcbAlarmEn = nullptr;
-  QCheckBox* GSMcbPWR_AlarmEn = nullptr;
-  QLabel* lbGSM_PWR_CH = nullptr;
-  TCp936Edit* GSMedAlarmPWR_CH = nullptr;
-  QLabel* Label1 = nullptr;
-  TCp936Edit* GSMedAlarmDelayT = nullptr;
-  QLabel* lbYSJS = nullptr;
-  QLabel* Label2 = nullptr;
-  TCp936Edit* GSMedAlarmReload = nullptr;
-  QLabel* Label3 = nullptr;
-  QPlainTextEdit* GSMmeAlarmText = nullptr;
-  TStringGrid* GSM_SG_PhoneNum = nullptr;
-  QPushButton* btnGSM_SetSave = nullptr;
-
-  // ---- Overview pages ----
-  TScrollBox* scrBox_GeneralView = nullptr;
-  TScrollBox* ScrollBox2 = nullptr;
-
-  // ---- Trend page ----
-  TPanel* pnl_ReatTimeCurves = nullptr;
-  TScrollBox* scrBox_CurvesSelectList = nullptr;
-  QCheckBox* chkBox_SelectAllCurves = nullptr;
-  TPanel* pnl_RealCurvesOprator = nullptr;
-  QLabel* lab_CurvesBackColor = nullptr;
-  TColorBox* colorBox_CurvesBackColor = nullptr;
-  QLabel* lab_CurvesWidth = nullptr;
-  TUpDown* upDown_CurvesWidth = nullptr;
-  QLabel* lab_CurvesMix = nullptr;
-  TCp936Edit* ed_CurvesMix = nullptr;
-  QLabel* lab_CurvesMax = nullptr;
-  TCp936Edit* ed_CurvesMax = nullptr;
-  QPushButton* btn_SetCurvesRange = nullptr;
-  QPushButton* btn_CurvesPrintPreview = nullptr;
-  QPushButton* btn_CurvesZoomOut = nullptr;
-  QPushButton* btn_CurvesZoomIn = nullptr;
-  QPushButton* btn_CurvesResume = nullptr;
-  TChart* chart_RealTimeCurves = nullptr;
-
-  // ---- Alarm record page ----
-  TStringGrid* strgGrid_AlarmRecList = nullptr;
-
-  // ---- Flow-chart page (tab hidden) ----
-  TScrollBox* ScrollBox1 = nullptr;
-  TImage* ImFlowChart1 = nullptr;
-
-  // ---- Temperature and humidity control page ----
-  QLabel* Label4 = nullptr;
-  QLabel* Label5 = nullptr;
-  QLabel* Label6 = nullptr;
-  QLabel* Label7 = nullptr;
-  TCp936Edit* edTH_Ctrl_T = nullptr;
-  TCp936Edit* edTH_Ctrl_H = nullptr;
-  QPushButton* btTempUp = nullptr;
-  QPushButton* btTempDown = nullptr;
-  QPushButton* Button2 = nullptr;
-  QPushButton* Button3 = nullptr;
-  QPushButton* btTH_CtrlOK = nullptr;
-  QPushButton* btTH_CtrlExit = nullptr;
-
-  // ---- Status bar and components without a window ----
-  TStatusBar* statusBar_MainForm = nullptr;
-  // The supervision tick: precise, 1,000 ms, not started by the constructor.
-  QTimer* timer_PerSecond = nullptr;
-  // The Ethernet polling thread's connection (blocking client, inactive, port 0).
-  TClientSocket clientSocket_MeterComm;
-
   // ======================================================================================
   // Behaviour. Everything below runs on the GUI thread unless said otherwise.
   // ======================================================================================
@@ -263,9 +84,6 @@ class Tfm_MainForm : public QWidget {
   const MeterTable& Table() const { return config_.Table(); }
 
  public:
-  std::string AlarmSoundPath;        // AppDir + "\Alarm.wav"
-  std::int32_t FlowChartPointCount = 0;
-
   // ---- Start-up and shutdown (MainFormStartup.cpp) ----
   // The start-up sequence; runs once, after construction. An error raised by a step is shown in
   // the error box and ends the sequence at that step; the window still opens, but every control
@@ -276,6 +94,11 @@ class Tfm_MainForm : public QWidget {
   // Called by the program entry once the alarm window exists: from then on timer ticks run.
   void StartupFinished();
   bool IsStartupFinished() const { return startupFinished_; }
+  // AppDir + "\Alarm.wav", set by start-up; the file the alarm sound plays.
+  const std::string& AlarmSoundPath() const { return alarmSoundPath_; }
+  void SetAlarmSoundPath(std::string path) { alarmSoundPath_ = std::move(path); }
+  // Res\FlowChart1.ini's PointNum as start-up read it.
+  std::int32_t FlowChartPointCount() const { return flowChartPointCount_; }
 
   // ---- Polling control (MainFormPolling.cpp) ----
   void BuildPollLists();
@@ -325,9 +148,6 @@ class Tfm_MainForm : public QWidget {
   void btn_CurvesZoomInClick();
   void btn_CurvesResumeClick();
   void btn_SetCurvesRangeClick();
-  // The curve check boxes, children of scrBox_CurvesSelectList's content; entry i switches
-  // series i.
-  std::vector<QCheckBox*> CurveCheckBoxList;
 
   // ---- Hidden pages and history launcher (MainFormHiddenPages.cpp) ----
   // One TFrame1 per channel pair on TabSheet3, eight to a row; called by every resize. The
@@ -345,7 +165,6 @@ class Tfm_MainForm : public QWidget {
   void btTempDownClick();
   void Button2Click();
   void Button3Click();
-  std::vector<TFrame1*> Frame1List;  // children of ScrollBox2's content, in build order
 
  private:
   void ConnectTrend();
@@ -456,7 +275,6 @@ class Tfm_MainForm : public QWidget {
   // ---- Overview tiles (MainFormTiles.cpp) ----
   // The tiles afresh from the table, shown by one canvas in scrBox_GeneralView.
   void BuildOverviewTiles();
-  OverviewCanvas* overviewCanvas = nullptr;
 
  protected:
   void resizeEvent(QResizeEvent* event) override;  // FormResize
@@ -464,6 +282,8 @@ class Tfm_MainForm : public QWidget {
 
  private:
   bool startupFinished_ = false;
+  std::string alarmSoundPath_;
+  std::int32_t flowChartPointCount_ = 0;
   bool runMode_ = false;
   // The configuration controls that the modes lock and unlock, in the order both switches set
   // them; plGSM_Alarm follows them separately.

@@ -35,7 +35,7 @@ void Tfm_MainForm::ShowAlarm(const AlarmActions& actions) {
   }
   if (actions.Play) {
     if (alarmSound_ == nullptr) alarmSound_ = new TSoundPlayer(this);
-    alarmSound_->PlayFile(AlarmSoundPath);
+    alarmSound_->PlayFile(alarmSoundPath_);
     if (window != nullptr) {
       window->show();
       window->raise();

@@ -75,10 +75,12 @@ void ReadSmsSettings(Tfm_MainForm& form) {
   ReadPhoneList(ini, *form.GSM_SG_PhoneNum);
 }
 
-void LoadFlowChart(Tfm_MainForm& form) {
+// Sets the point count (PointNum) first, even when the picture then fails to load; the picture
+// loads only when the count is positive.
+void LoadFlowChart(Tfm_MainForm& form, std::int32_t& pointCount) {
   const TIniFile ini(AppPath("\\Res\\FlowChart1.ini"));
-  form.FlowChartPointCount = ini.ReadInteger(kPictureSection, "PointNum", 0);
-  if (form.FlowChartPointCount <= 0) return;
+  pointCount = ini.ReadInteger(kPictureSection, "PointNum", 0);
+  if (pointCount <= 0) return;
   const std::string name = ini.ReadString(kPictureSection, "FileName", kDefaultFlowChartName);
   const std::string path = AppPath("\\Res\\" + name);
   // The name comes from a file anyone may edit: one that is absolute or climbs out of Res would
@@ -98,7 +100,7 @@ void Tfm_MainForm::FormCreate() {
   // A step that raises is shown in the error box and ends the sequence there.
   const bool completed = RunGuarded([this] {
     SetAppDir(CurrentDirectory());
-    AlarmSoundPath = AppPath("\\Alarm.wav");
+    alarmSoundPath_ = AppPath("\\Alarm.wav");
     // The curve check boxes, tiles, polling threads and frames are members of the window, empty
     // from its construction on.
     InitConfigFiles();
@@ -134,7 +136,7 @@ void Tfm_MainForm::InitConfigFiles() {
   RaiseOnFailure(config_.CreateFileIfMissing());
   config_.ClearOnlineStates();
   ReadSmsSettings(*this);
-  LoadFlowChart(*this);
+  LoadFlowChart(*this, flowChartPointCount_);
 }
 
 void Tfm_MainForm::StartupFinished() { startupFinished_ = true; }

@@ -28,7 +28,7 @@ class AlarmStepTest : public CycleTest {
   void Start(const char* delay) {
     meter_ = &AddMeter("Boiler", {"T1"}, kNoTextRows);
     form->GSMedAlarmDelayT->setText(QString::fromLatin1(delay));
-    form->AlarmSoundPath = dir.File("Alarm.wav");
+    form->SetAlarmSoundPath(dir.File("Alarm.wav"));
     alarmTick_ = 0;
     StartRun();
     Tick();

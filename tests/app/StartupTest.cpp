@@ -45,7 +45,7 @@ TEST_F(StartupTest, EmptyDirectoryGetsResAndANewConfigAndRunMode) {
   Tfm_MainForm& f = StartStation();
   ExpectNoErrorBox();
   EXPECT_EQ(AppDir(), CurrentDir());
-  EXPECT_EQ(f.AlarmSoundPath, CurrentDir() + "/Alarm.wav");
+  EXPECT_EQ(f.AlarmSoundPath(), CurrentDir() + "/Alarm.wav");
   EXPECT_TRUE(fs::is_directory("Res"));
   EXPECT_TRUE(fs::is_empty("Res")) << "start-up writes no ini file";
   std::string expected(477608, '\0');
@@ -187,7 +187,7 @@ TEST_F(StartupTest, FlowChartPictureLoadsWhenPointNumIsPositive) {
   WriteFlowChartIni("PointNum=0x10\r\nFileName=plant.bmp\r\n");
   Tfm_MainForm& f = StartStation();
   ExpectNoErrorBox();
-  EXPECT_EQ(f.FlowChartPointCount, 16);
+  EXPECT_EQ(f.FlowChartPointCount(), 16);
   EXPECT_EQ(f.ImFlowChart1->Picture().size(), QSize(40, 30));
   // Without FileName the JPEG FlowChart1.jpg is read.
   WriteImage(CurrentDir() + "/Res/FlowChart1.jpg", "JPG", QSize(32, 16));
