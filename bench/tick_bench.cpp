@@ -45,7 +45,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/StringGrid.h"
 #include "station/app/AlarmForm.h"
-#include "station/app/ConfigFile.h"
+#include "station/app/parts/ConfigFile.h"
 #include "station/app/MainForm.h"
 #include "station/app/OverviewCanvas.h"
 #include "tests/support/TestSupport.h"

@@ -15,7 +15,7 @@
 #include "common/FixedText.h"
 #include "common/MeterRecord.h"
 #include "common/StrConv.h"
-#include "station/app/ConfigFile.h"
+#include "station/app/parts/ConfigFile.h"
 
 namespace {
 

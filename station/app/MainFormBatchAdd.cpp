@@ -9,7 +9,7 @@
 #include "platform/gui/Captions.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/StringGrid.h"
-#include "station/app/BatchAdd.h"
+#include "station/app/parts/BatchAdd.h"
 #include "station/app/MainForm.h"
 #include "station/app/MeterBatchAddForm.h"
 

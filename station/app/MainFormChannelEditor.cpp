@@ -15,7 +15,7 @@
 #include "platform/gui/StringGrid.h"
 #include "station/app/DialogControls.h"
 #include "station/app/MainForm.h"
-#include "station/app/MeterEdits.h"
+#include "station/app/parts/MeterEdits.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/StringGrid.h"
 #include "station/app/MainForm.h"
-#include "station/app/SetValueClient.h"
+#include "station/app/parts/SetValueClient.h"
 
 namespace {
 

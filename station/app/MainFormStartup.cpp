@@ -19,7 +19,7 @@
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Picture.h"
 #include "platform/gui/StringGrid.h"
-#include "station/app/GsmSettings.h"
+#include "station/app/parts/GsmSettings.h"
 #include "station/app/MainForm.h"
 
 namespace {

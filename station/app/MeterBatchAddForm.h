@@ -17,7 +17,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "station/app/BatchAdd.h"
+#include "station/app/parts/BatchAdd.h"
 
 class QComboBox;
 class QLabel;

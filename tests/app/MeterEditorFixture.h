@@ -14,7 +14,7 @@
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/StringGrid.h"
-#include "station/app/ConfigFile.h"
+#include "station/app/parts/ConfigFile.h"
 #include "station/app/MainForm.h"
 #include "tests/platform/gui/GuiTestApp.h"
 #include "tests/support/TestSupport.h"

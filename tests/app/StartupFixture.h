@@ -14,7 +14,7 @@
 
 #include "common/FixedText.h"
 #include "common/MeterRecord.h"
-#include "station/app/ConfigFile.h"
+#include "station/app/parts/ConfigFile.h"
 #include "station/app/MainForm.h"
 #include "tests/app/MeterTableHelpers.h"
 #include "tests/platform/gui/GuiTestApp.h"

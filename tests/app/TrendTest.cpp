@@ -13,7 +13,7 @@
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/UpDown.h"
-#include "station/app/ConfigFile.h"
+#include "station/app/parts/ConfigFile.h"
 #include "tests/app/CycleTestSupport.h"
 
 namespace {

@@ -8,7 +8,7 @@
 
 #include "common/FixedText.h"
 #include "platform/MemoryFileSystem.h"
-#include "station/app/ConfigFile.h"
+#include "station/app/parts/ConfigFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -1,12 +1,12 @@
 #pragma once
 // The SMS page's settings as plain values: what its controls hold, saved or not. The window reads
 // them from the controls; the SMS step uses them as they stand in that second, and the page's
-// Save button writes them to Res\GSM_Alarm.ini (station/app/GsmSettings.h). No Qt here.
+// Save button writes them to Res\GSM_Alarm.ini (station/app/parts/GsmSettings.h). No Qt here.
 
 #include <array>
 #include <string>
 
-#include "station/app/GsmSettings.h"
+#include "station/app/parts/GsmSettings.h"
 
 struct SmsPage {
   bool AlarmEnabled = false;     // GSMcbAlarmEn

@@ -1,4 +1,4 @@
-#include "station/app/ConfigFile.h"
+#include "station/app/parts/ConfigFile.h"
 
 #include <algorithm>
 #include <array>
@@ -8,7 +8,7 @@
 
 #include "common/Cp936.h"
 #include "common/FixedText.h"
-#include "station/app/LoadReport.h"
+#include "station/app/parts/LoadReport.h"
 #include "station/comm/MeterComm.h"
 
 // The fields are copied between the file and memory as they lie: int32 and float32 little-endian.

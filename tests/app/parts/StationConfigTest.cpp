@@ -1,7 +1,7 @@
 // The station's stored configuration without a window: Config.dat created, loaded and saved
 // through the configuration part, on disk and in memory.
 
-#include "station/app/StationConfig.h"
+#include "station/app/parts/StationConfig.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +12,7 @@
 
 #include "common/FixedText.h"
 #include "platform/MemoryFileSystem.h"
-#include "station/app/ConfigFile.h"
+#include "station/app/parts/ConfigFile.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

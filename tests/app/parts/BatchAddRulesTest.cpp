@@ -1,7 +1,7 @@
 // The batch add's rules without its dialog: which entries are refused, and the meters an
 // accepted entry appends behind the existing ones.
 
-#include "station/app/BatchAdd.h"
+#include "station/app/parts/BatchAdd.h"
 
 #include <gtest/gtest.h>
 

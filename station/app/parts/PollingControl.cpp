@@ -1,4 +1,4 @@
-#include "station/app/PollingControl.h"
+#include "station/app/parts/PollingControl.h"
 
 #include "platform/Clock.h"
 #include "platform/ComPort.h"

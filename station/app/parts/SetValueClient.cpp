@@ -1,4 +1,4 @@
-#include "station/app/SetValueClient.h"
+#include "station/app/parts/SetValueClient.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
 // The set-value panel's client without a window: the register's conversions and the wait for an
 // answer through the mailbox, served by a thread of the test.
 
-#include "station/app/SetValueClient.h"
+#include "station/app/parts/SetValueClient.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "station/app/BatchAdd.h"
+#include "station/app/parts/BatchAdd.h"
 
 #include <iterator>
 #include <utility>

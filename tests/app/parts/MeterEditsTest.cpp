@@ -1,7 +1,7 @@
 // The meter and channel editors' rules without a window: conversions of the edit texts, the
 // fields taken in front of the first bad number, and the table changes of Add and Delete.
 
-#include "station/app/MeterEdits.h"
+#include "station/app/parts/MeterEdits.h"
 
 #include <gtest/gtest.h>
 

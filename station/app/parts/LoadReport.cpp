@@ -1,4 +1,4 @@
-#include "station/app/LoadReport.h"
+#include "station/app/parts/LoadReport.h"
 
 #include <algorithm>
 #include <utility>

@@ -1,8 +1,8 @@
-#include "station/app/StationConfig.h"
+#include "station/app/parts/StationConfig.h"
 
 #include <utility>
 
-#include "station/app/ConfigFile.h"
+#include "station/app/parts/ConfigFile.h"
 
 TStationConfig::TStationConfig(std::function<std::string()> path, FileSystem& files)
     : path_(std::move(path)), files_(files) {}

@@ -1,7 +1,7 @@
 // Polling control without a window: polling lists, port handles and threads against scripted
 // meters on ptys linked as COM ports and on loopback TCP.
 
-#include "station/app/PollingControl.h"
+#include "station/app/parts/PollingControl.h"
 
 #include <gtest/gtest.h>
 

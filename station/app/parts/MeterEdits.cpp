@@ -1,4 +1,4 @@
-#include "station/app/MeterEdits.h"
+#include "station/app/parts/MeterEdits.h"
 
 #include <cstring>
 #include <optional>

@@ -24,7 +24,7 @@
 
 #include "common/MeterRecord.h"
 #include "platform/File.h"
-#include "station/app/ConfigAccess.h"
+#include "station/app/parts/ConfigAccess.h"
 
 class TStationConfig {
  public:

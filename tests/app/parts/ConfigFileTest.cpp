@@ -1,4 +1,4 @@
-#include "station/app/ConfigFile.h"
+#include "station/app/parts/ConfigFile.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
