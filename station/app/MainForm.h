@@ -223,8 +223,8 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   // ---- Set-value panel (MainFormSetValue.cpp) ----
   // Read or write register 31 of the selected meter through the serial polling thread of its
   // port. The handler blocks (busy cursor) until the thread has answered, at most
-  // TSetValueClient::kWaitMs; a request that no running serial thread can answer fails at once, and one
-  // still unanswered at the bound is withdrawn and reported as failed.
+  // TSetValueClient::kWaitMs; a request that no running serial thread can answer fails at once,
+  // and one still unanswered at the bound is withdrawn and reported as failed.
   void btReadSVClick();
   void btSetSvClick();
   void btExitSvOpClick();

@@ -238,10 +238,6 @@ void Tfm_MainForm::BuildChannelPanel() {
       {nullptr, btn_ChannelAdd, nullptr, btn_ChannelDel, nullptr, btn_ChannelModify, nullptr,
        btn_ChannelSave},
   };
-  for (int row = 0; row < rows.size(); ++row) {
-    for (int column = 0; column < rows[row].size(); ++column) {
-      if (QWidget* control = rows[row][column]) layout->addWidget(control, row, column);
-    }
-  }
+  AddGridRows(*layout, rows);
   for (int column = 1; column < 8; column += 2) layout->setColumnStretch(column, 1);
 }

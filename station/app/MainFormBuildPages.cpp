@@ -184,11 +184,7 @@ void Tfm_MainForm::BuildHiddenPages() {
       {Label5, edTH_Ctrl_H, Label7, Button2, Button3},
       {btTH_CtrlOK, btTH_CtrlExit},
   };
-  for (int row = 0; row < rows.size(); ++row) {
-    for (int column = 0; column < rows[row].size(); ++column) {
-      layout->addWidget(rows[row][column], row, column);
-    }
-  }
+  AddGridRows(*layout, rows);
   layout->setRowStretch(static_cast<int>(rows.size()), 1);
   layout->setColumnStretch(5, 1);
 }

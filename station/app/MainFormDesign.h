@@ -4,10 +4,12 @@
 
 #include <QGridLayout>
 #include <QLabel>
+#include <QList>
 #include <QPoint>
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <QWidget>
 
 #include <cstddef>
 #include <cstdint>
@@ -76,7 +78,8 @@ inline TTabSheet* NewSheet(const char* name, const char* caption, TPageControl* 
   return Named(new TTabSheet(pageControl, Utf8(caption)), name);
 }
 
-inline QComboBox* NewCombo(const char* name, const QStringList& items, int selected, QWidget* parent) {
+inline QComboBox* NewCombo(const char* name, const QStringList& items, int selected,
+                           QWidget* parent) {
   return Named(MakeListCombo(items, selected, parent), name);
 }
 
@@ -100,9 +103,19 @@ inline TStringGrid* NewGrid(const char* name, const int (&widths)[N], int rowHei
 }
 
 // A label above its field, in one cell of a grid layout.
-inline void AddLabeledField(QGridLayout& layout, int row, int column, QLabel* label, QWidget* field) {
+inline void AddLabeledField(QGridLayout& layout, int row, int column, QLabel* label,
+                            QWidget* field) {
   layout.addWidget(label, 2 * row, column);
   layout.addWidget(field, 2 * row + 1, column);
+}
+
+// Rows of controls into a grid layout, one cell each; a null entry leaves its cell empty.
+inline void AddGridRows(QGridLayout& layout, const QList<QList<QWidget*>>& rows) {
+  for (int row = 0; row < rows.size(); ++row) {
+    for (int column = 0; column < rows[row].size(); ++column) {
+      if (QWidget* control = rows[row][column]) layout.addWidget(control, row, column);
+    }
+  }
 }
 
 }  // namespace main_window_design
