@@ -132,7 +132,9 @@ WriteOutcome HistoryFileWriter::WriteHeld() {
 }
 
 WriteOutcome HistoryFileWriter::Failed(const FileStatus& status) {
-  if (status.Error == FileError::Missing) {
+  // Gone for good (the file, or its folder, or a folder that is now something else): holding
+  // records for it would only fill memory.
+  if (status.Absent()) {
     vanished_ = true;
     lost_ += HeldRecords();
     held_.clear();

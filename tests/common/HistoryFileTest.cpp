@@ -125,6 +125,26 @@ TEST(HistoryWriterTest, VanishedFileIsReportedOnceAndNeverCreatedAgain) {
   EXPECT_FALSE(fs::exists(path));
 }
 
+// A month folder that became a plain file cannot take the file back either: the writer gives
+// up at once instead of holding records in memory for a file that cannot return.
+TEST(HistoryWriterTest, FileWhoseFolderBecameAPlainFileIsGivenUpLikeAVanishedOne) {
+  TempDir dir;
+  fs::create_directory(dir.File("24Y03M"));
+  const std::string path = dir.File("24Y03M/a.vq");
+  ASSERT_TRUE(CreateHistoryFile(path, *HeaderOf(2, 1)).ok());
+  HistoryFileWriter writer(path, 2);
+  fs::remove_all(dir.File("24Y03M"));
+  AppendBytes(dir.File("24Y03M"), "not a folder");
+  const WriteOutcome first = writer.Append(Record(2, 1).data(), 2);
+  EXPECT_FALSE(first.Written);
+  EXPECT_NE(first.Report.find("no more records are written to it"), std::string::npos)
+      << first.Report;
+  const WriteOutcome second = writer.Append(Record(2, 2).data(), 2);
+  EXPECT_FALSE(second.Written);
+  EXPECT_TRUE(second.Report.empty());
+  EXPECT_EQ(writer.HeldRecords(), 0);
+}
+
 TEST(HistoryWriterTest, RecordOfTheWrongLengthIsRefusedAndReportedOnce) {
   TempDir dir;
   const std::string path = MakeFile(dir, 3, 0);
