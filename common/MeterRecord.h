@@ -14,8 +14,6 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "platform/ComPort.h"
-
 constexpr int kMaxMeters = 120;
 constexpr int kMaxChannels = 48;
 constexpr int kComPortCount = 40;
@@ -126,7 +124,6 @@ struct TPollList {
 };
 
 using PortBaudIndexTable = std::array<std::int32_t, kComPortCount>;
-using PortHandleTable = std::array<ComHandle, kComPortCount>;
 
 // The meter table and the baud index of each port, held by the station's configuration; the
 // polling lists and port handles that point into it belong to its polling control.

@@ -14,6 +14,7 @@
 #include <cstdint>
 
 #include "common/MeterRecord.h"
+#include "platform/ComPort.h"
 #include "platform/Thread.h"
 
 class TCommSrvTh : public TThread {

@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "common/MeterRecord.h"
+#include "platform/ComPort.h"
 #include "station/comm/ModbusTransport.h"
 
 inline constexpr std::uint8_t kFcReadHolding = 3;

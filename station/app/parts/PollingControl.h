@@ -20,9 +20,12 @@
 
 #include "common/MeterRecord.h"
 #include "platform/ClientSocket.h"
+#include "platform/ComPort.h"
 #include "platform/Thread.h"
 #include "station/comm/CommSrvTh.h"
 #include "station/comm/IPCommSrvTh.h"
+
+using PortHandleTable = std::array<ComHandle, kComPortCount>;
 
 class TPollingControl {
  public:
