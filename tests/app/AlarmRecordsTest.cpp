@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int kLine = 150;
 const char* const kFirstTick = "19-12-03 14:05:09";
 
 class AlarmRecordsTest : public CycleTest {
@@ -19,13 +18,9 @@ class AlarmRecordsTest : public CycleTest {
     StartRun();
     return meter;
   }
-  std::string AlarmFile() const {
-    return ReadFileBytes(form->Cycle().Recording().AlarmListPath());
-  }
-  std::string FileLine(int row) const {
-    return AlarmFile().substr(static_cast<std::size_t>(row) * kLine, kLine);
-  }
-  int FileLines() const { return static_cast<int>(AlarmFile().size() / kLine); }
+  std::string AlarmListPath() const { return form->Cycle().Recording().AlarmListPath(); }
+  std::string FileLine(int row) const { return AlarmFileLineAt(AlarmListPath(), row); }
+  int FileLines() const { return AlarmFileLineCount(AlarmListPath()); }
   QString Cell(int col, int row) const { return form->strgGrid_AlarmRecList->Cells(col, row); }
   int GridRows() const { return form->strgGrid_AlarmRecList->RowCount(); }
 };

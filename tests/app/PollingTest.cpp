@@ -32,14 +32,6 @@ class PollingTest : public StationDirTest {
     form->StartPolling();
   }
 
-  // A slave on a pty that the station opens as COM(comIndex + 1).
-  std::unique_ptr<ScriptedSlave> SlaveOnCom(int comIndex, std::vector<std::uint8_t> addresses) {
-    auto slave = std::make_unique<ScriptedSlave>(std::move(addresses));
-    slave->StartPty();
-    slave->LinkAsCom(CurrentDir(), comIndex + 1);
-    return slave;
-  }
-
   QString EthernetPanel() const { return form->statusBar_MainForm->PanelText(kEthernetStatusPanel); }
 
   ScopedFastSleep fastSleep;
@@ -80,8 +72,8 @@ TEST_F(PollingTest, SocketErrorsCloseTheConnectionInsteadOfEndingTheThread) {
 }
 
 TEST_F(PollingTest, ClosingTheWindowWaitsForEveryThread) {
-  auto com1 = SlaveOnCom(0, {1});
-  auto com2 = SlaveOnCom(1, {2});
+  auto com1 = SlaveOnCom(CurrentDir(), 0, {1});
+  auto com2 = SlaveOnCom(CurrentDir(), 1, {2});
   AddSerialMeter(Table(), 1, 0);
   AddSerialMeter(Table(), 2, 1);
   Start();
@@ -100,7 +92,7 @@ TEST_F(PollingTest, ClosingTheWindowWaitsForEveryThread) {
 }
 
 TEST_F(PollingTest, DestroyingTheWindowStopsPollingFirst) {
-  auto com1 = SlaveOnCom(0, {1});
+  auto com1 = SlaveOnCom(CurrentDir(), 0, {1});
   ScriptedSlave tcp({2});
   AddSerialMeter(Table(), 1, 0);
   AddEthernetMeter(Table(), 2, "127.0.0.1", tcp.StartTcp());

@@ -127,14 +127,7 @@ class SmsSaveTest : public CycleTest {
 TEST_F(SmsSaveTest, WritesEveryKeyInTheFilesOrderAndAnAlarmTextAsItsFirstLine) {
   form->btnGSM_SetSave->click();
   EXPECT_TRUE(errorBoxes.isEmpty());
-  std::string expected =
-      "[GSM]\r\nEnable=1\r\nCOM=3\r\nPWR_ALARM=0\r\nPWR_CH=2\r\nDelay=15\r\nReload=5\r\n"
-      "Text=first line\r\n\r\n[PhoneList]\r\nName1=" +
-      Utf8ToCp936("张三") + "\r\nNum1=" + kNumber + "\r\n";
-  for (int row = 2; row <= 10; ++row) {
-    expected += "Name" + std::to_string(row) + "=\r\nNum" + std::to_string(row) + "=\r\n";
-  }
-  EXPECT_EQ(IniText(), expected);
+  EXPECT_EQ(IniText(), ExpectedGsmIni("张三", kNumber));
   const TIniFile ini(dir.File("Res/GSM_Alarm.ini"));
   EXPECT_EQ(ini.ReadString("PhoneList", "Num1", ""), kNumber);
 }

@@ -1,9 +1,11 @@
 #pragma once
 // Helpers of the master and meter poll suites: a scripted meter on a pty with the station's port
-// open on it, reply frames for the in-memory link, and a guard that gives PollDelay back its
-// value after a test.
+// open on it, reply frames for the in-memory link, a guard that gives PollDelay back its value
+// after a test, and a status bar that records what the polling threads show.
 
+#include <cstddef>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -11,6 +13,7 @@
 
 #include "platform/ComPort.h"
 #include "platform/SerialPort.h"
+#include "station/comm/IPCommSrvTh.h"
 #include "station/comm/MeterComm.h"
 #include "tools/sim/ScriptedSlave.h"
 
@@ -84,3 +87,39 @@ inline void ExpectDecodeMeterPolled(const TMeterRecord& meter) {
   EXPECT_EQ(meter.HAFlags[1].load(), 1);
   EXPECT_EQ(meter.HHAFlags[1].load(), 0);
 }
+
+// Collects what the polling threads would show in the status bar. They write from their own
+// threads while the test reads, hence the lock.
+class RecordingSink : public StatusPanelSink {
+ public:
+  void SetPanelText(int panel, const std::string& text) override {
+    std::lock_guard lock(mutex_);
+    panels_.push_back(panel);
+    texts_.push_back(text);
+  }
+  std::vector<std::string> Texts() const {
+    std::lock_guard lock(mutex_);
+    return texts_;
+  }
+  std::vector<int> Panels() const {
+    std::lock_guard lock(mutex_);
+    return panels_;
+  }
+  std::size_t Count() const {
+    std::lock_guard lock(mutex_);
+    return texts_.size();
+  }
+  // The last text shown in `panel` (empty while none was).
+  std::string Last(int panel) const {
+    std::lock_guard lock(mutex_);
+    for (std::size_t k = texts_.size(); k-- > 0;) {
+      if (panels_[k] == panel) return texts_[k];
+    }
+    return {};
+  }
+
+ private:
+  mutable std::mutex mutex_;
+  std::vector<int> panels_;
+  std::vector<std::string> texts_;
+};

@@ -10,7 +10,6 @@
 #include <chrono>
 #include <cstring>
 #include <ctime>
-#include <mutex>
 #include <string>
 #include <vector>
 
@@ -18,6 +17,7 @@
 #include "platform/ClientSocket.h"
 #include "platform/Clock.h"
 #include "tests/comm/CommSrvThMeters.h"
+#include "tests/comm/CommTestSupport.h"
 #include "tests/platform/ClientSocketPeers.h"
 #include "tests/support/TestSupport.h"
 
@@ -26,33 +26,6 @@ namespace {
 constexpr int kWaitMs = 10000;
 const std::string kSuccess = std::string("127.0.0.1") + kConnectSuccessText;
 const std::string kFail = std::string("127.0.0.1") + kConnectFailText;
-
-// Collects what the thread would show in the status bar.
-class RecordingSink : public StatusPanelSink {
- public:
-  void SetPanelText(int panel, const std::string& text) override {
-    std::lock_guard lock(mutex_);
-    panels_.push_back(panel);
-    texts_.push_back(text);
-  }
-  std::vector<std::string> Texts() const {
-    std::lock_guard lock(mutex_);
-    return texts_;
-  }
-  std::vector<int> Panels() const {
-    std::lock_guard lock(mutex_);
-    return panels_;
-  }
-  std::size_t Count() const {
-    std::lock_guard lock(mutex_);
-    return texts_.size();
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::vector<int> panels_;
-  std::vector<std::string> texts_;
-};
 
 class EthernetThreadTest : public testing::Test {
  protected:

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <mutex>
 #include <string>
 
 #include "common/AppPaths.h"
@@ -15,27 +14,11 @@
 #include "platform/SerialPort.h"
 #include "station/comm/MeterComm.h"
 #include "tests/app/MeterTableHelpers.h"
+#include "tests/comm/CommTestSupport.h"
 #include "tests/support/TestSupport.h"
 #include "tools/sim/ScriptedSlave.h"
 
 namespace {
-
-// The Ethernet thread's status texts, as the status bar would take them.
-class RecordingSink : public StatusPanelSink {
- public:
-  void SetPanelText(int panel, const std::string& text) override {
-    std::lock_guard lock(mutex_);
-    if (panel == kEthernetStatusPanel) last_ = text;
-  }
-  std::string Last() const {
-    std::lock_guard lock(mutex_);
-    return last_;
-  }
-
- private:
-  mutable std::mutex mutex_;
-  std::string last_;
-};
 
 class PollingControlTest : public ::testing::Test {
  protected:
@@ -50,14 +33,6 @@ class PollingControlTest : public ::testing::Test {
   }
   void StartAgain() { polling.Start(Table().PortBaudIndex, socket, sink); }
 
-  // A slave on a pty that the station opens as COM(comIndex + 1).
-  std::unique_ptr<ScriptedSlave> SlaveOnCom(int comIndex, std::vector<std::uint8_t> addresses) {
-    auto slave = std::make_unique<ScriptedSlave>(std::move(addresses));
-    slave->StartPty();
-    slave->LinkAsCom(dir.Path(), comIndex + 1);
-    return slave;
-  }
-
   TempDir dir;
   ScopedFastSleep fastSleep;
   std::unique_ptr<MeterTable> table = std::make_unique<MeterTable>();
@@ -67,8 +42,8 @@ class PollingControlTest : public ::testing::Test {
 };
 
 TEST_F(PollingControlTest, SerialMetersGetOneThreadPerPortInPortOrder) {
-  auto com1 = SlaveOnCom(0, {1});
-  auto com3 = SlaveOnCom(2, {3});
+  auto com1 = SlaveOnCom(dir.Path(), 0, {1});
+  auto com3 = SlaveOnCom(dir.Path(), 2, {3});
   // Table order differs from port order.
   AddSerialMeter(Table(), 3, 2);
   AddSerialMeter(Table(), 1, 0);
@@ -105,7 +80,7 @@ TEST_F(PollingControlTest, EthernetMetersShareOneThreadWhateverTheirPort) {
   EXPECT_EQ(ethernet.Meters[1], &Table().Meters[2]);
   for (int p = 0; p < kComPortCount; ++p) EXPECT_EQ(polling.PollList(p).Count, 0);
   // An empty address fails to connect.
-  EXPECT_TRUE(WaitUntil([&] { return sink.Last() == " Connect Fail!"; }));
+  EXPECT_TRUE(WaitUntil([&] { return sink.Last(kEthernetStatusPanel) == " Connect Fail!"; }));
 }
 
 TEST_F(PollingControlTest, EmptyTableStartsNothing) {
@@ -116,7 +91,7 @@ TEST_F(PollingControlTest, EmptyTableStartsNothing) {
 }
 
 TEST_F(PollingControlTest, PortHeldElsewhereEndsItsThreadAndSetsItsMetersOffline) {
-  auto com1 = SlaveOnCom(0, {1});
+  auto com1 = SlaveOnCom(dir.Path(), 0, {1});
   const ComHandle holder = OpenSerialPort(com1->PtyPath(), 9600);
   ASSERT_NE(holder, kComInvalid);
   AddSerialMeter(Table(), 1, 0).Online = 1;
@@ -132,7 +107,7 @@ TEST_F(PollingControlTest, PortHeldElsewhereEndsItsThreadAndSetsItsMetersOffline
 }
 
 TEST_F(PollingControlTest, RestartBeginsAgainWithEachListsFirstMeter) {
-  auto com1 = SlaveOnCom(0, {1, 2});
+  auto com1 = SlaveOnCom(dir.Path(), 0, {1, 2});
   AddSerialMeter(Table(), 1, 0);
   AddSerialMeter(Table(), 2, 0);
   Start();

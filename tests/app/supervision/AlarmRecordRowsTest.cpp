@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr int kLine = 150;
+constexpr int kLine = kAlarmFileLineBytes;
 const char* const kFirstTick = "19-12-03 14:05:09";
 const char* const kSecondTick = "19-12-03 14:05:10";
 
@@ -22,13 +22,8 @@ class AlarmRecordRowsTest : public CycleFixture {
     StartRun();
     return meter;
   }
-  std::string FileLine(int row) const {
-    return ReadFileBytes(Recording().AlarmListPath())
-        .substr(static_cast<std::size_t>(row) * kLine, kLine);
-  }
-  int FileLines() const {
-    return static_cast<int>(ReadFileBytes(Recording().AlarmListPath()).size() / kLine);
-  }
+  std::string FileLine(int row) const { return AlarmFileLineAt(Recording().AlarmListPath(), row); }
+  int FileLines() const { return AlarmFileLineCount(Recording().AlarmListPath()); }
   // The records' rows, and the grid as the view shows them: always the same.
   std::string Cell(int col, int row) const {
     EXPECT_EQ(view.Grid.at(row)[col], cycle.Records().Row(row)[col]);

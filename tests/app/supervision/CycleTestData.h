@@ -11,31 +11,18 @@
 #include <utility>
 #include <vector>
 
+#include "common/Cp936.h"
 #include "common/DateTime.h"
 #include "common/FixedText.h"
 #include "common/HistoryFile.h"
 #include "common/MeterRecord.h"
 #include "platform/Clock.h"
+#include "tests/app/MeterTableHelpers.h"
 #include "tests/support/TestSupport.h"
 #include "tools/sim/ScriptedSlave.h"
 
 // 2019-12-03 14:05:08: the first tick comes a second later, at 14:05:09.
 inline const TDateTime kCycleStart = EncodeDateTime({2019, 12, 3, 14, 5, 8, 0});
-
-// Appends a meter to the table, online, with channels named as given and values 0.
-inline TMeterRecord& AddTestMeter(MeterTable& table, const char* name,
-                                  const std::vector<const char*>& channels,
-                                  std::int32_t interval) {
-  TMeterRecord& meter = table.Meters[table.MeterCount++];
-  WriteFixedText(meter.Name, name);
-  meter.ChannelCount = static_cast<std::uint8_t>(channels.size());
-  meter.RecordInterval = interval;
-  for (std::size_t ch = 0; ch < channels.size(); ++ch) {
-    WriteFixedText(meter.Channels[ch].Name, channels[ch]);
-  }
-  meter.Online = 1;
-  return meter;
-}
 
 // Data rows of a text file's bytes (the lines after the header).
 inline int DataRows(const std::string& text) {
@@ -43,11 +30,14 @@ inline int DataRows(const std::string& text) {
   return lines > 0 ? lines - 1 : 0;
 }
 
+// Bytes of one line of the alarm list file.
+inline constexpr int kAlarmFileLineBytes = 150;
+
 // A line of the alarm list file: each text at its field's offset, its separator right after it.
 inline std::string AlarmFileLine(const std::string& meter, const std::string& channel,
                                  const std::string& kind, const std::string& start,
                                  const std::string& end = "") {
-  std::string line(150, '\0');
+  std::string line(kAlarmFileLineBytes, '\0');
   const std::string texts[] = {meter, channel, kind, start, end};
   const int offsets[] = {0, 40, 80, 90, 120};
   for (int col = 0; col < 5; ++col) {
@@ -55,6 +45,17 @@ inline std::string AlarmFileLine(const std::string& meter, const std::string& ch
     line[offsets[col] + texts[col].size()] = col < 4 ? '\t' : '\n';
   }
   return line;
+}
+
+// Line `row` of the alarm list file at `path` (the header is line 0).
+inline std::string AlarmFileLineAt(const std::string& path, int row) {
+  return ReadFileBytes(path).substr(static_cast<std::size_t>(row) * kAlarmFileLineBytes,
+                                    kAlarmFileLineBytes);
+}
+
+// Whole lines in the alarm list file at `path`, the header included.
+inline int AlarmFileLineCount(const std::string& path) {
+  return static_cast<int>(ReadFileBytes(path).size() / kAlarmFileLineBytes);
 }
 
 // Stands for a disk that refuses the history writes from call `first` (1-based) on, `count` times.
@@ -112,6 +113,20 @@ inline std::string BoilerEntry(int channel) {
 
 inline std::string SmsHead(const std::string& number, const std::string& text = "ALARM") {
   return "86" + number + ":" + text + "\n";
+}
+
+// Res/GSM_Alarm.ini as saved from the GSM page both save suites fill in: alarms on, COM 3,
+// power channel 2, delay 15, reload 5, an alarm text whose first line is "first line", and the
+// phone book's first row `name` (UTF-8, stored in code page 936) and `number`, rows 2..10 empty.
+inline std::string ExpectedGsmIni(const std::string& name, const std::string& number) {
+  std::string expected =
+      "[GSM]\r\nEnable=1\r\nCOM=3\r\nPWR_ALARM=0\r\nPWR_CH=2\r\nDelay=15\r\nReload=5\r\n"
+      "Text=first line\r\n\r\n[PhoneList]\r\nName1=" +
+      Utf8ToCp936(name) + "\r\nNum1=" + number + "\r\n";
+  for (int row = 2; row <= 10; ++row) {
+    expected += "Name" + std::to_string(row) + "=\r\nNum" + std::to_string(row) + "=\r\n";
+  }
+  return expected;
 }
 
 // A GSM port that is a pty linked as COM kGsmCom under the application directory: what the

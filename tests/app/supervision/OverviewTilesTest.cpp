@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/FixedText.h"
+#include "tests/app/MeterTableHelpers.h"
 
 namespace {
 
@@ -38,15 +39,12 @@ class OverviewTilesTest : public ::testing::Test {
     AddMeter("锅炉", {"温度"}, "℃");
     tiles_.Build(table_);
   }
-  void AddMeter(const char* name, std::vector<const char*> channels, const char* unit) {
-    TMeterRecord& meter = table_.Meters[table_.MeterCount++];
-    WriteFixedText(meter.Name, name);
-    meter.ChannelCount = static_cast<std::uint8_t>(channels.size());
+  // An online meter whose channels all show `unit`; no text rows (the tiles never look at them).
+  void AddMeter(const char* name, const std::vector<const char*>& channels, const char* unit) {
+    TMeterRecord& meter = AddTestMeter(table_, name, channels, 0);
     for (std::size_t ch = 0; ch < channels.size(); ++ch) {
-      WriteFixedText(meter.Channels[ch].Name, channels[ch]);
       WriteFixedText(meter.Channels[ch].Unit, unit);
     }
-    meter.Online = 1;
   }
   void SetFlags(int j, bool lla, bool la, bool ha, bool hha) {
     TMeterRecord& meter = table_.Meters[0];

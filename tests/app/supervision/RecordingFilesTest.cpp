@@ -8,6 +8,7 @@
 #include "common/FixedText.h"
 #include "station/app/supervision/AlarmListFile.h"
 #include "station/app/supervision/RecordingFiles.h"
+#include "tests/app/MeterTableHelpers.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -27,14 +28,10 @@ void RunHistoryStep(HistorySchedule& schedule, HistoryFileWriter& writer, TDateT
 
 class RecordingFilesTest : public ::testing::Test {
  protected:
-  void AddMeter(const char* name, std::vector<const char*> channels, std::int32_t interval) {
-    TMeterRecord& meter = table_.Meters[table_.MeterCount++];
-    WriteFixedText(meter.Name, name);
-    meter.ChannelCount = static_cast<std::uint8_t>(channels.size());
-    meter.RecordInterval = interval;
-    for (std::size_t ch = 0; ch < channels.size(); ++ch) {
-      WriteFixedText(meter.Channels[ch].Name, channels[ch]);
-    }
+  // A meter as loaded, before any poll has answered: offline.
+  void AddMeter(const char* name, const std::vector<const char*>& channels,
+                std::int32_t interval) {
+    AddTestMeter(table_, name, channels, interval).Online = 0;
   }
   std::string InFolder(const char* name) const { return dir_.File(std::string("19Y12M/") + name); }
 

@@ -4,8 +4,8 @@
 
 #include <cstdio>
 
-#include "common/Cp936.h"
 #include "common/Errors.h"
+#include "tests/app/supervision/CycleTestData.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -31,14 +31,7 @@ class SmsPageTest : public ::testing::Test {
 
 TEST_F(SmsPageTest, WritesEveryKeyInTheFilesOrderAndAnAlarmTextAsItsFirstLine) {
   SaveSmsPage(path, page);
-  std::string expected =
-      "[GSM]\r\nEnable=1\r\nCOM=3\r\nPWR_ALARM=0\r\nPWR_CH=2\r\nDelay=15\r\nReload=5\r\n"
-      "Text=first line\r\n\r\n[PhoneList]\r\nName1=" +
-      Utf8ToCp936("张三") + "\r\nNum1=13800138000\r\n";
-  for (int row = 2; row <= 10; ++row) {
-    expected += "Name" + std::to_string(row) + "=\r\nNum" + std::to_string(row) + "=\r\n";
-  }
-  EXPECT_EQ(IniText(), expected);
+  EXPECT_EQ(IniText(), ExpectedGsmIni("张三", "13800138000"));
 }
 
 TEST_F(SmsPageTest, ANumberTextThatDoesNotConvertStopsTheSaveAtItsKey) {
