@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchTiming.h"
 #include "platform/gui/Chart.h"
 
 namespace {
@@ -46,14 +47,6 @@ constexpr double kViewerLow = 0;  // the viewer's left axis at start
 constexpr double kViewerHigh = 1000;
 // A smooth curve: one period over this many points, so a tick moves it about 2 units.
 constexpr double kSmoothPeriod = 600;
-
-using Clock = std::chrono::steady_clock;
-
-double Median(std::vector<double> samples) {
-  std::sort(samples.begin(), samples.end());
-  const std::size_t n = samples.size();
-  return n % 2 == 1 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
-}
 
 // Distinct colours, as channels configured one by one would have.
 TColor SeriesColor(int index) {
@@ -84,7 +77,7 @@ double TimeRepaints(TChart& chart, int rounds, const std::function<void()>& chan
     change();
     const Clock::time_point start = Clock::now();
     chart.render(&image);
-    samples.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+    samples.push_back(MsSince(start));
   }
   const double median = Median(samples);
   std::printf("%s: %d x %d points at %dx%d, %d rounds: median_ms=%.1f min_ms=%.1f\n", name, series,

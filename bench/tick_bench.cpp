@@ -36,6 +36,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchTiming.h"
 #include "common/AppPaths.h"
 #include "common/FixedText.h"
 #include "platform/Clock.h"
@@ -76,22 +77,6 @@ constexpr int kJumpEvery = 12;
 constexpr int kStuckEvery = 37;
 constexpr const char* kTrendLow = "0";
 constexpr const char* kTrendHigh = "100";
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Percentile(std::vector<double> samples, double share) {
-  std::sort(samples.begin(), samples.end());
-  const double at = share * static_cast<double>(samples.size() - 1);
-  const auto below = static_cast<std::size_t>(std::floor(at));
-  const std::size_t above = std::min(below + 1, samples.size() - 1);
-  return samples[below] + (samples[above] - samples[below]) * (at - static_cast<double>(below));
-}
-
-double Median(const std::vector<double>& samples) { return Percentile(samples, 0.5); }
 
 // The register value of meter m's channel c in tick t.
 std::int16_t Register(int m, int c, int t) {

@@ -37,6 +37,7 @@
 #include <string>
 #include <vector>
 
+#include "bench/BenchTiming.h"
 #include "common/DateTime.h"
 #include "common/HistoryFile.h"
 #include "history/DatePickers.h"
@@ -63,18 +64,6 @@ constexpr int kCrossHairMoves = 200;
 constexpr std::int32_t kIntervalSeconds = 1;
 // Records generated and written per block.
 constexpr std::int64_t kWriteBlockRecords = 4096;
-
-using Clock = std::chrono::steady_clock;
-
-double MsSince(Clock::time_point start) {
-  return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
-}
-
-double Median(std::vector<double> samples) {
-  std::sort(samples.begin(), samples.end());
-  const std::size_t n = samples.size();
-  return n % 2 == 1 ? samples[n / 2] : (samples[n / 2 - 1] + samples[n / 2]) / 2;
-}
 
 TDateTime FileStart() { return EncodeDateTime({2024, 3, 5, 14, 0, 0, 0}); }
 
