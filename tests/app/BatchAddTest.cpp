@@ -9,6 +9,7 @@
 
 #include "station/app/MeterBatchAddForm.h"
 #include "tests/app/MeterEditorFixture.h"
+#include "tests/app/parts/BatchAddCases.h"
 
 namespace {
 
@@ -78,25 +79,11 @@ TEST_F(BatchAddTest, UpTo120MetersInAllAreAccepted) {
 }
 
 TEST_F(BatchAddTest, RefusedEntriesKeepTheDialogOpenAndTheTableUnchanged) {
-  const char* const kNumber = "请正确输入数值!";
-  const char* const kTotal = "添加后设备个数大于120台, 请减少要添加的设备数!";
-  const char* const kChannels = "设备通道数不得大于48个, 请减少要添加的通道数!";
-  const struct {
-    const char* meters;
-    const char* channels;
-    const char* address;
-    const char* port;
-    const char* hha;
-    const char* message;
-  } cases[] = {
-      {"1", "49", "1", "1000", "10000", kChannels},
-      {"121", "49", "1", "1000", "10000", kTotal},
-      {"1", "1", "1", "abc", "10000", kNumber},
-      {"1", "1", "1.5", "1000", "10000", kNumber},
-      {"1", "1", "1", "1000", "", kNumber},
-      {"1", "0", "1", "1000", "10000", "设备通道数不得小于1个, 请增加要添加的通道数!"},
-  };
-  for (const auto& c : cases) {
+  // The entries refused on an empty table.
+  int refused = 0;
+  for (const BatchAddCase& c : kBatchAddCases) {
+    if (c.existing != 0 || *c.message == '\0') continue;
+    ++refused;
     SCOPED_TRACE(std::string(c.meters) + "/" + c.channels + "/" + c.address + "/" + c.port);
     messageBoxes.clear();
     const int result = BatchAdd([&](Tfm_MeterBatchAddForm& d) {
@@ -111,6 +98,7 @@ TEST_F(BatchAddTest, RefusedEntriesKeepTheDialogOpenAndTheTableUnchanged) {
     EXPECT_EQ(messageBoxes, QStringList{kCaption + "|" + QString::fromUtf8(c.message)});
     EXPECT_EQ(Table().MeterCount, 0);
   }
+  EXPECT_EQ(refused, 6);
   EXPECT_EQ(BatchAdd("1", "48"), mrOk);
   EXPECT_EQ(Meter(0).ChannelCount, 48);
 }

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/FixedText.h"
+#include "tests/app/parts/BatchAddCases.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -39,32 +40,7 @@ std::string RefusalOf(const TBatchAddTexts& texts, int existing) {
 }
 
 TEST(BatchAddRulesTest, RefusalsComeInTheirOrder) {
-  const char* const kNumber = "请正确输入数值!";
-  const char* const kTotal = "添加后设备个数大于120台, 请减少要添加的设备数!";
-  const char* const kChannels = "设备通道数不得大于48个, 请减少要添加的通道数!";
-  const struct {
-    const char* meters;
-    const char* channels;
-    const char* address;
-    const char* port;
-    const char* hha;
-    int existing;
-    const char* message;
-  } cases[] = {
-      {"20", "1", "1", "1000", "10000", 100, ""},
-      {"21", "1", "1", "1000", "10000", 100, kTotal},
-      {"2147483647", "1", "1", "1000", "10000", 100, kTotal},
-      {"1", "48", "1", "1000", "10000", 0, ""},
-      {"1", "49", "1", "1000", "10000", 0, kChannels},
-      {"121", "49", "1", "1000", "10000", 0, kTotal},
-      {"1", "1", "1", "abc", "10000", 0, kNumber},
-      {"1", "1", "1.5", "1000", "10000", 0, kNumber},
-      {"1", "1", "1", "1000", "", 0, kNumber},
-      {"1", "0", "1", "1000", "10000", 0, "设备通道数不得小于1个, 请增加要添加的通道数!"},
-      {"0", "1", "1", "1000", "10000", 3, ""},
-      {"-3", "1", "1", "1000", "10000", 3, ""},
-  };
-  for (const auto& c : cases) {
+  for (const BatchAddCase& c : kBatchAddCases) {
     SCOPED_TRACE(std::string(c.meters) + "/" + c.channels + "/" + c.address + "/" + c.port);
     TBatchAddTexts texts = DesignTexts();
     texts.MeterCount = c.meters;
@@ -73,7 +49,8 @@ TEST(BatchAddRulesTest, RefusalsComeInTheirOrder) {
     texts.TcpPort = c.port;
     texts.HHA = c.hha;
     EXPECT_EQ(RefusalOf(texts, c.existing), c.message);
-    EXPECT_EQ(ConvertBatchAdd(texts).has_value(), std::string(c.message) != kNumber);
+    EXPECT_EQ(ConvertBatchAdd(texts).has_value(),
+              std::string(c.message) != kBatchAddNumberRefusal);
   }
 }
 
