@@ -156,10 +156,8 @@ void TClientSocket::Close() {
 
 int TClientSocket::SendBuf(const void* data, int count) {
   if (!Active() || count <= 0) return 0;
-  ssize_t sent;
-  do {
-    sent = send(fd_, data, static_cast<size_t>(count), MSG_NOSIGNAL);
-  } while (sent < 0 && errno == EINTR);
+  const ssize_t sent = RetryInterrupted(
+      [&] { return send(fd_, data, static_cast<size_t>(count), MSG_NOSIGNAL); });
   if (sent >= 0) return static_cast<int>(sent);
   ReportError(errno);
   return 0;
@@ -167,10 +165,8 @@ int TClientSocket::SendBuf(const void* data, int count) {
 
 int TClientSocket::ReceiveBuf(void* buffer, int count) {
   if (!Active() || count <= 0) return 0;
-  ssize_t received;
-  do {
-    received = recv(fd_, buffer, static_cast<size_t>(count), 0);
-  } while (received < 0 && errno == EINTR);
+  const ssize_t received =
+      RetryInterrupted([&] { return recv(fd_, buffer, static_cast<size_t>(count), 0); });
   if (received >= 0) return static_cast<int>(received);  // 0: the peer closed the connection
   // EAGAIN / EWOULDBLOCK: the receive time-out ran out.
   ReportError(errno);
