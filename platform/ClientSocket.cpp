@@ -14,6 +14,7 @@
 
 #include "common/Errors.h"
 #include "platform/SystemError.h"
+#include "platform/TextTrim.h"
 
 namespace {
 
@@ -100,10 +101,8 @@ timeval ToTimeval(int milliseconds) {
 }  // namespace
 
 std::optional<std::uint32_t> ParseDottedIpv4(std::string_view text) {
-  constexpr std::string_view kBlanks = " \t";
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return std::nullopt;
-  text = text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+  text = TrimSpacesAndTabs(text);
+  if (text.empty()) return std::nullopt;
   std::uint32_t address = 0;
   int parts = 0;
   std::size_t at = 0;
