@@ -160,9 +160,9 @@ std::string Quoted(const std::string& fileName) { return "\"" + fileName + "\"";
 
 // The file as a write must start from: a missing file is empty; one that exists but cannot be
 // read is not overwritten.
-std::string LoadForWrite(const std::string& fileName) {
+std::string LoadForWrite(const std::string& fileName, FileSystem& files) {
   std::string content;
-  const FileStatus status = ReadWholeFile(fileName, content);
+  const FileStatus status = ReadWholeFile(fileName, content, files);
   if (status.Error != FileError::Missing) {
     RaiseOnFailure(status.As("Cannot read ini file", Quoted(fileName)));
   }
@@ -179,17 +179,10 @@ std::vector<Line> WithKey(std::string_view content, std::string_view section,
 
 }  // namespace
 
-TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
+TIniFile::TIniFile(std::string fileName, FileSystem& files)
+    : fileName_(std::move(fileName)), files_(&files) {
   std::string content;
-  if (ReadWholeFile(fileName_, content).ok()) lines_ = SplitLines(content);
-}
-
-TIniFile::TIniFile(std::string fileName, std::string_view content)
-    : fileName_(std::move(fileName)), lines_(SplitLines(content)) {}
-
-std::string TIniFile::TextWithKey(std::string_view content, std::string_view section,
-                                  std::string_view key, std::string_view value) {
-  return JoinLines(WithKey(content, section, key, value));
+  if (ReadWholeFile(fileName_, content, *files_).ok()) lines_ = SplitLines(content);
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
@@ -219,9 +212,8 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key,
 
 void TIniFile::WriteString(std::string_view section, std::string_view key,
                            std::string_view value) {
-  std::vector<Line> lines = WithKey(LoadForWrite(fileName_), section, key, value);
-  RaiseOnFailure(SystemFiles()
-                     .Replace(fileName_, JoinLines(lines))
+  std::vector<Line> lines = WithKey(LoadForWrite(fileName_, *files_), section, key, value);
+  RaiseOnFailure(files_->Replace(fileName_, JoinLines(lines))
                      .As("Cannot write ini file", Quoted(fileName_)));
   // The object reads the text as the file now holds it, as the next start will: the edited
   // lines split again from the written text are these same lines.
