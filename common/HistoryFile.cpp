@@ -169,13 +169,12 @@ std::string HistoryFileWriter::LossReport(const std::string& nextPath) const {
 
 // ---- Reader ----------------------------------------------------------------------------------
 
-HistoryFileReader::HistoryFileReader() : header_(NewHistoryHeader()) {}
+HistoryFileReader::HistoryFileReader(FileSystem& files)
+    : files_(&files), header_(NewHistoryHeader()) {}
 HistoryFileReader::~HistoryFileReader() = default;
 
 void HistoryFileReader::Reset(const std::string& path) {
   path_ = path;
-  image_ = {};
-  inMemory_ = false;
   fileSize_ = 0;
   recordCount_ = 0;
   std::memset(header_.get(), 0, sizeof *header_);
@@ -197,7 +196,7 @@ FileStatus HistoryFileReader::TakeHeader() {
 
 FileStatus HistoryFileReader::Open(const std::string& path) {
   Reset(path);
-  OpenedFile opened = SystemFiles().OpenExisting(path, FileAccess::Read);
+  OpenedFile opened = files_->OpenExisting(path, FileAccess::Read);
   if (!opened.Status.ok()) return opened.Status;
   const FileStatus sized = opened.Handle->Size(fileSize_);
   if (!sized.ok()) {
@@ -207,16 +206,6 @@ FileStatus HistoryFileReader::Open(const std::string& path) {
   if (fileSize_ < kHistoryHeaderSize) return ShorterThanHeader();
   const FileStatus read = opened.Handle->ReadFullyAt(0, header_.get(), sizeof *header_);
   if (!read.ok()) return read.As("Cannot read the header of", path);
-  return TakeHeader();
-}
-
-FileStatus HistoryFileReader::OpenImage(const std::string& name, std::string_view image) {
-  Reset(name);
-  image_ = image;
-  inMemory_ = true;
-  fileSize_ = static_cast<std::int64_t>(image.size());
-  if (fileSize_ < kHistoryHeaderSize) return ShorterThanHeader();
-  std::memcpy(header_.get(), image.data(), sizeof *header_);
   return TakeHeader();
 }
 
@@ -261,13 +250,7 @@ FileStatus HistoryFileReader::ReadRecords(std::int64_t first, std::int64_t count
   const std::int64_t wanted = std::min(count, recordCount_ - first);
   if (wanted == 0) return FileStatus::Ok();
   const std::int64_t recordBytes = std::int64_t(header_->ChannelCount) * sizeof(float);
-  if (inMemory_) {
-    const std::int64_t offset = kHistoryHeaderSize + first * recordBytes;
-    std::memcpy(out, image_.data() + offset, static_cast<std::size_t>(wanted * recordBytes));
-    if (recordsRead != nullptr) *recordsRead = wanted;
-    return FileStatus::Ok();
-  }
-  OpenedFile opened = SystemFiles().OpenExisting(path_, FileAccess::Read);
+  OpenedFile opened = files_->OpenExisting(path_, FileAccess::Read);
   if (!opened.Status.ok()) return opened.Status;
   std::size_t bytes = 0;
   // A read that fails part-way counts as the end of what the file holds now.

@@ -170,15 +170,13 @@ class HistoryFileWriter {
 // each time and never go past what the file held when it was opened. Not thread-safe.
 class HistoryFileReader {
  public:
-  HistoryFileReader();
+  // Reads its files from `files`, which must outlive the reader.
+  explicit HistoryFileReader(FileSystem& files = SystemFiles());
   ~HistoryFileReader();
 
   // Reads and checks the header: the file is at least a header long, the channel count is within
   // 0..5,760, the interval is not negative, the start time is a date. BadContent says which.
   FileStatus Open(const std::string& path);
-  // The same over a file's bytes held in memory: `name` stands for the path in messages, and the
-  // records are read from `image`, which must outlive the reads.
-  FileStatus OpenImage(const std::string& name, std::string_view image);
 
   // REQUIRES for the accessors below: Open succeeded.
   const THistoryFileHeader& Header() const { return *header_; }
@@ -212,9 +210,8 @@ class HistoryFileReader {
   FileStatus CheckHeader() const;
   FileStatus NoSuchRecord(std::int64_t k) const;
 
+  FileSystem* files_;
   std::string path_;
-  std::string_view image_;  // the bytes of a file opened by OpenImage
-  bool inMemory_ = false;
   std::unique_ptr<THistoryFileHeader> header_;
   std::int64_t fileSize_ = 0;
   std::int64_t recordCount_ = 0;

@@ -14,6 +14,7 @@
 
 #include "common/Errors.h"
 #include "platform/SystemError.h"
+#include "platform/TextTrim.h"
 
 namespace {
 
@@ -100,10 +101,8 @@ timeval ToTimeval(int milliseconds) {
 }  // namespace
 
 std::optional<std::uint32_t> ParseDottedIpv4(std::string_view text) {
-  constexpr std::string_view kBlanks = " \t";
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return std::nullopt;
-  text = text.substr(first, text.find_last_not_of(kBlanks) - first + 1);
+  text = TrimSpacesAndTabs(text);
+  if (text.empty()) return std::nullopt;
   std::uint32_t address = 0;
   int parts = 0;
   std::size_t at = 0;
@@ -156,10 +155,8 @@ void TClientSocket::Close() {
 
 int TClientSocket::SendBuf(const void* data, int count) {
   if (!Active() || count <= 0) return 0;
-  ssize_t sent;
-  do {
-    sent = send(fd_, data, static_cast<size_t>(count), MSG_NOSIGNAL);
-  } while (sent < 0 && errno == EINTR);
+  const ssize_t sent = RetryInterrupted(
+      [&] { return send(fd_, data, static_cast<size_t>(count), MSG_NOSIGNAL); });
   if (sent >= 0) return static_cast<int>(sent);
   ReportError(errno);
   return 0;
@@ -167,10 +164,8 @@ int TClientSocket::SendBuf(const void* data, int count) {
 
 int TClientSocket::ReceiveBuf(void* buffer, int count) {
   if (!Active() || count <= 0) return 0;
-  ssize_t received;
-  do {
-    received = recv(fd_, buffer, static_cast<size_t>(count), 0);
-  } while (received < 0 && errno == EINTR);
+  const ssize_t received =
+      RetryInterrupted([&] { return recv(fd_, buffer, static_cast<size_t>(count), 0); });
   if (received >= 0) return static_cast<int>(received);  // 0: the peer closed the connection
   // EAGAIN / EWOULDBLOCK: the receive time-out ran out.
   ReportError(errno);

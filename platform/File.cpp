@@ -26,11 +26,22 @@ constexpr mode_t kReplacedFileMode = 0644;
 constexpr std::size_t kReadChunk = 64 * 1024;
 
 int OpenRetrying(const std::string& path, int flags, mode_t mode = 0) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), flags | O_CLOEXEC, mode);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
+  return RetryInterrupted([&] { return ::open(path.c_str(), flags | O_CLOEXEC, mode); });
+}
+
+// Writes `size` bytes through `writeFrom(done)`, which writes what is left from byte `done` on,
+// until all are written. Returns 0, else the errno value of the failure (EIO for a write that
+// took nothing); `done` tells how many bytes were written.
+template <typename WriteFrom>
+int WriteFully(std::size_t size, std::size_t& done, WriteFrom writeFrom) {
+  done = 0;
+  while (done < size) {
+    const ssize_t n = RetryInterrupted([&] { return writeFrom(done); });
+    if (n == 0) return EIO;
+    if (n < 0) return errno;
+    done += static_cast<std::size_t>(n);
+  }
+  return 0;
 }
 
 class PosixFile final : public File {
@@ -45,14 +56,11 @@ class PosixFile final : public File {
     auto* bytes = static_cast<char*>(data);
     got = 0;
     while (got < size) {
-      const ssize_t n = ::pread(fd_, bytes + got, size - got, offset + std::int64_t(got));
-      if (n > 0) {
-        got += static_cast<std::size_t>(n);
-      } else if (n == 0) {
-        break;  // the end of the file
-      } else if (errno != EINTR) {
-        return FileFailure("Cannot read", Path(), errno);
-      }
+      const ssize_t n = RetryInterrupted(
+          [&] { return ::pread(fd_, bytes + got, size - got, offset + std::int64_t(got)); });
+      if (n == 0) break;  // the end of the file
+      if (n < 0) return FileFailure("Cannot read", Path(), errno);
+      got += static_cast<std::size_t>(n);
     }
     return FileStatus::Ok();
   }
@@ -61,18 +69,11 @@ class PosixFile final : public File {
                      std::size_t* written) override {
     const auto* bytes = static_cast<const char*>(data);
     std::size_t done = 0;
-    FileStatus status;
-    while (done < size) {
-      const ssize_t n = ::pwrite(fd_, bytes + done, size - done, offset + std::int64_t(done));
-      if (n > 0) {
-        done += static_cast<std::size_t>(n);
-      } else if (n == 0 || errno != EINTR) {
-        status = FileFailure("Cannot write", Path(), n == 0 ? EIO : errno);
-        break;
-      }
-    }
+    const int error = WriteFully(size, done, [&](std::size_t from) {
+      return ::pwrite(fd_, bytes + from, size - from, offset + std::int64_t(from));
+    });
     if (written != nullptr) *written = done;
-    return status;
+    return error == 0 ? FileStatus::Ok() : FileFailure("Cannot write", Path(), error);
   }
 
   FileStatus Append(const void* data, std::size_t size) override {
@@ -82,15 +83,10 @@ class PosixFile final : public File {
     }
     const auto* bytes = static_cast<const char*>(data);
     std::size_t done = 0;
-    while (done < size) {
-      const ssize_t n = ::write(fd_, bytes + done, size - done);
-      if (n > 0) {
-        done += static_cast<std::size_t>(n);
-      } else if (n == 0 || errno != EINTR) {
-        return FileFailure("Cannot write", Path(), n == 0 ? EIO : errno);
-      }
-    }
-    return FileStatus::Ok();
+    const int error = WriteFully(size, done, [&](std::size_t from) {
+      return ::write(fd_, bytes + from, size - from);
+    });
+    return error == 0 ? FileStatus::Ok() : FileFailure("Cannot write", Path(), error);
   }
 
   FileStatus Size(std::int64_t& size) override {
@@ -101,10 +97,7 @@ class PosixFile final : public File {
   }
 
   FileStatus Sync() override {
-    int result;
-    do {
-      result = ::fsync(fd_);
-    } while (result != 0 && errno == EINTR);
+    const int result = RetryInterrupted([&] { return ::fsync(fd_); });
     return result == 0 ? FileStatus::Ok() : FileFailure("Cannot write", Path(), errno);
   }
 
@@ -170,10 +163,7 @@ class PosixFileSystem final : public FileSystem {
   }
 
   FileStatus Resize(const std::string& path, std::int64_t size) override {
-    int result;
-    do {
-      result = ::truncate(path.c_str(), size);
-    } while (result != 0 && errno == EINTR);
+    const int result = RetryInterrupted([&] { return ::truncate(path.c_str(), size); });
     return result == 0 ? FileStatus::Ok() : FileFailure("Cannot resize", path, errno);
   }
 

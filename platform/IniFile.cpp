@@ -7,20 +7,13 @@
 #include "common/FixedText.h"
 #include "common/StrConv.h"
 #include "platform/File.h"
+#include "platform/TextTrim.h"
 
 namespace {
 
 using Line = TIniFile::Line;
 
-constexpr std::string_view kBlanks = " \t";
 constexpr std::string_view kCrLf = "\r\n";
-
-std::string_view Trim(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(kBlanks);
-  if (first == std::string_view::npos) return {};
-  const std::size_t last = text.find_last_not_of(kBlanks);
-  return text.substr(first, last - first + 1);
-}
 
 char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -34,10 +27,10 @@ bool SameName(std::string_view a, std::string_view b) {
 
 // The section a line opens ("[name]", blanks allowed around the line and the name).
 std::optional<std::string_view> SectionName(std::string_view text) {
-  const std::string_view line = Trim(text);
+  const std::string_view line = TrimSpacesAndTabs(text);
   if (line.empty() || line.front() != '[') return std::nullopt;
   const std::string_view inner = line.substr(1);
-  return Trim(inner.substr(0, inner.find(']')));
+  return TrimSpacesAndTabs(inner.substr(0, inner.find(']')));
 }
 
 struct KeyLine {
@@ -50,7 +43,8 @@ std::optional<KeyLine> SplitKeyLine(std::string_view text) {
   if (SectionName(text)) return std::nullopt;
   const std::size_t equals = text.find('=');
   if (equals == std::string_view::npos) return std::nullopt;
-  return KeyLine{Trim(text.substr(0, equals)), Trim(text.substr(equals + 1))};
+  return KeyLine{TrimSpacesAndTabs(text.substr(0, equals)),
+                 TrimSpacesAndTabs(text.substr(equals + 1))};
 }
 
 std::string_view Unquote(std::string_view value) {
@@ -132,7 +126,9 @@ void InsertLine(std::vector<Line>& lines, std::size_t position, std::string text
 
 SectionSpan AppendSection(std::vector<Line>& lines, std::string_view section,
                           const std::string& end) {
-  if (!lines.empty() && !Trim(lines.back().Text).empty()) InsertLine(lines, lines.size(), "", end);
+  if (!lines.empty() && !TrimSpacesAndTabs(lines.back().Text).empty()) {
+    InsertLine(lines, lines.size(), "", end);
+  }
   InsertLine(lines, lines.size(), "[" + std::string(section) + "]", end);
   return SectionSpan{lines.size() - 1, lines.size(), lines.size()};
 }
@@ -150,7 +146,7 @@ void SetKey(std::vector<Line>& lines, std::string_view section, std::string_view
     return;
   }
   std::size_t position = span.End;
-  while (position > span.First && Trim(lines[position - 1].Text).empty()) --position;
+  while (position > span.First && TrimSpacesAndTabs(lines[position - 1].Text).empty()) --position;
   InsertLine(lines, position, std::string(key) + "=" + std::string(value), end);
 }
 
@@ -158,36 +154,35 @@ std::string_view FirstLineOf(std::string_view value) {
   return value.substr(0, value.find_first_of("\r\n"));
 }
 
-// Writes raise: their one caller, the SMS page's Save handler, ends at a failed write, in the
-// error box.
-void RaiseIfFailed(const FileStatus& status, std::string_view what, const std::string& fileName) {
-  if (!status.ok()) throw Exception(status.As(what, "\"" + fileName + "\"").Message);
-}
+// The file's name as a failure names it. Writes raise: their one caller, the SMS page's Save
+// handler, ends at a failed write, in the error box.
+std::string Quoted(const std::string& fileName) { return "\"" + fileName + "\""; }
 
 // The file as a write must start from: a missing file is empty; one that exists but cannot be
 // read is not overwritten.
-std::string LoadForWrite(const std::string& fileName) {
+std::string LoadForWrite(const std::string& fileName, FileSystem& files) {
   std::string content;
-  const FileStatus status = ReadWholeFile(fileName, content);
-  if (status.Error != FileError::Missing) RaiseIfFailed(status, "Cannot read ini file", fileName);
+  const FileStatus status = ReadWholeFile(fileName, content, files);
+  if (status.Error != FileError::Missing) {
+    RaiseOnFailure(status.As("Cannot read ini file", Quoted(fileName)));
+  }
   return content;
+}
+
+// The lines of `content` after a write of the key (the value's first line only).
+std::vector<Line> WithKey(std::string_view content, std::string_view section,
+                          std::string_view key, std::string_view value) {
+  std::vector<Line> lines = SplitLines(content);
+  SetKey(lines, Utf8ToCp936(section), Utf8ToCp936(key), Utf8ToCp936(FirstLineOf(value)));
+  return lines;
 }
 
 }  // namespace
 
-TIniFile::TIniFile(std::string fileName) : fileName_(std::move(fileName)) {
+TIniFile::TIniFile(std::string fileName, FileSystem& files)
+    : fileName_(std::move(fileName)), files_(&files) {
   std::string content;
-  if (ReadWholeFile(fileName_, content).ok()) lines_ = SplitLines(content);
-}
-
-TIniFile::TIniFile(std::string fileName, std::string_view content)
-    : fileName_(std::move(fileName)), lines_(SplitLines(content)) {}
-
-std::string TIniFile::TextWithKey(std::string_view content, std::string_view section,
-                                  std::string_view key, std::string_view value) {
-  std::vector<Line> lines = SplitLines(content);
-  SetKey(lines, Utf8ToCp936(section), Utf8ToCp936(key), Utf8ToCp936(FirstLineOf(value)));
-  return JoinLines(lines);
+  if (ReadWholeFile(fileName_, content, *files_).ok()) lines_ = SplitLines(content);
 }
 
 std::string TIniFile::ReadString(std::string_view section, std::string_view key,
@@ -217,10 +212,12 @@ bool TIniFile::ReadBool(std::string_view section, std::string_view key,
 
 void TIniFile::WriteString(std::string_view section, std::string_view key,
                            std::string_view value) {
-  const std::string content = TextWithKey(LoadForWrite(fileName_), section, key, value);
-  RaiseIfFailed(SystemFiles().Replace(fileName_, content), "Cannot write ini file", fileName_);
-  // The object reads the text as the file now holds it, as the next start will.
-  lines_ = SplitLines(content);
+  std::vector<Line> lines = WithKey(LoadForWrite(fileName_, *files_), section, key, value);
+  RaiseOnFailure(files_->Replace(fileName_, JoinLines(lines))
+                     .As("Cannot write ini file", Quoted(fileName_)));
+  // The object reads the text as the file now holds it, as the next start will: the edited
+  // lines split again from the written text are these same lines.
+  lines_ = std::move(lines);
 }
 
 void TIniFile::WriteInteger(std::string_view section, std::string_view key, std::int32_t value) {

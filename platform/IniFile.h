@@ -34,14 +34,15 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/File.h"
+
 class TIniFile {
  public:
   static constexpr std::size_t kMaxValueBytes = 2047;
 
-  // Reads the file once; a file that is missing or cannot be read reads as empty.
-  explicit TIniFile(std::string fileName);
-  // Reads `content` as the text of the file (code page 936 bytes); the file is not read.
-  TIniFile(std::string fileName, std::string_view content);
+  // Reads the file once from `files`, which the writes then use too (it must outlive the
+  // object); a file that is missing or cannot be read reads as empty.
+  explicit TIniFile(std::string fileName, FileSystem& files = SystemFiles());
 
   const std::string& FileName() const { return fileName_; }
 
@@ -60,11 +61,6 @@ class TIniFile {
   // "1" or "0".
   void WriteBool(std::string_view section, std::string_view key, bool value);
 
-  // The text a write of the key puts in place of `content` (the file's text as it is now):
-  // WriteString reads the file, writes this and reads it back. Pure; no file is touched.
-  static std::string TextWithKey(std::string_view content, std::string_view section,
-                                 std::string_view key, std::string_view value);
-
   // One line of the file: its text (code page 936) and its line end ("\r\n", "\n", or "" for a
   // last line without one).
   struct Line {
@@ -74,5 +70,6 @@ class TIniFile {
 
  private:
   std::string fileName_;
+  FileSystem* files_;
   std::vector<Line> lines_;  // the file as last read or written
 };

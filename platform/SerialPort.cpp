@@ -80,21 +80,14 @@ int WaitFor(int fd, short events, int timeoutMs) {
 }
 
 int OpenDevice(const std::string& path) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  } while (fd < 0 && errno == EINTR);
-  return fd;
+  return RetryInterrupted(
+      [&] { return ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC); });
 }
 
 // Exclusive in two ways: the lock holds against a second open in this process and against root;
 // TIOCEXCL also turns away opens by programs that do not take the lock (except root's).
 int LockExclusive(int fd) {
-  int result;
-  do {
-    result = ::flock(fd, LOCK_EX | LOCK_NB);
-  } while (result < 0 && errno == EINTR);
-  if (result < 0) return errno;
+  if (RetryInterrupted([&] { return ::flock(fd, LOCK_EX | LOCK_NB); }) < 0) return errno;
   return ::ioctl(fd, TIOCEXCL) < 0 ? errno : 0;
 }
 
@@ -139,13 +132,14 @@ int SerialPort::Write(const std::uint8_t* data, int length) {
                                                           kWriteTimeoutPerByteMs * length);
   int done = 0;
   while (done < length) {
-    const ssize_t n = ::write(fd_, data + done, static_cast<std::size_t>(length - done));
+    const ssize_t n = RetryInterrupted(
+        [&] { return ::write(fd_, data + done, static_cast<std::size_t>(length - done)); });
     if (n > 0) {
       done += static_cast<int>(n);
     } else if (n < 0 && errno == EAGAIN) {
       const int left = RemainingMs(deadline);
       if (left == 0 || WaitFor(fd_, POLLOUT, left) < 0) break;
-    } else if (!(n < 0 && errno == EINTR)) {
+    } else {
       break;
     }
   }

@@ -4,14 +4,12 @@
 #include <cerrno>
 #include <sys/ioctl.h>
 
+#include "platform/SystemError.h"
+
 namespace {
 
 int Ioctl(int fd, unsigned long request, termios2* settings) {
-  int result;
-  do {
-    result = ::ioctl(fd, request, settings);
-  } while (result < 0 && errno == EINTR);
-  return result < 0 ? errno : 0;
+  return RetryInterrupted([&] { return ::ioctl(fd, request, settings); }) < 0 ? errno : 0;
 }
 
 }  // namespace

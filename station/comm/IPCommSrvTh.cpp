@@ -25,16 +25,15 @@ void TIPCommSrvTh::Execute() {
   if (MeterList == nullptr || MeterCount < 1 || ClientSocket == nullptr) return;
   SocketTransport link(*ClientSocket);
   std::int32_t next = 0;
-  // Over the pass through the list so far: a connect succeeded, or one waited out its time-out.
-  bool connectedInPass = false;
-  bool waitedInPass = false;
+  // Over the pass through the list so far: a connect succeeded, or one waited out its time-out;
+  // either way the pass needs no pause at its end.
+  bool skipPause = false;
   while (!Terminated()) {
     TMeterRecord& meter = *MeterList[next];
     const auto connectStart = std::chrono::steady_clock::now();
     const bool connected = ConnectTo(meter);
     const auto connectTime = std::chrono::steady_clock::now() - connectStart;
-    connectedInPass = connectedInPass || connected;
-    waitedInPass = waitedInPass || (!connected && connectTime >= kWaitedConnect);
+    skipPause = skipPause || connected || connectTime >= kWaitedConnect;
     // A failed connect leaves the socket inactive: the poll then fails at once and counts.
     PollMeter(link, meter);
     next = (next + 1) % MeterCount;
@@ -44,9 +43,8 @@ void TIPCommSrvTh::Execute() {
     // so that the thread does not spin at raised priority and flood the status bar. A pass with
     // a live meter, or one that already waited out a connect time-out, goes on at once: a
     // refusing meter must not slow the refresh of the healthy ones.
-    if (!connectedInPass && !waitedInPass) SleepMs(PollDelay.load(std::memory_order_relaxed));
-    connectedInPass = false;
-    waitedInPass = false;
+    if (!skipPause) SleepMs(PollDelay.load(std::memory_order_relaxed));
+    skipPause = false;
   }
 }
 

@@ -80,9 +80,12 @@ void TakeReply(TMeterRecord& meter, const std::uint8_t* reply) {
   meter.FailureCount.store(0, kRelaxed);
 }
 
-}  // namespace
-
+using ReadRequestBuilder = bool (*)(ModbusTransport&, std::uint8_t, std::uint8_t*, std::uint16_t,
+                                    std::uint16_t);
+// Indexed by the meter's comm code: 0 = "3X" (fc 4), 1 = "4X" (fc 3).
 const ReadRequestBuilder ReadRequestBuilders[2] = {ReadInputRegs, ReadHoldingRegs};
+
+}  // namespace
 
 const std::int32_t BaudRateTable[kBaudRateCount] = {2400,  4800,  9600,  14400,
                                                      19200, 38400, 57600, 115200};

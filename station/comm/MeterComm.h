@@ -34,11 +34,6 @@ bool ReadHoldingRegs(ModbusTransport& link, std::uint8_t slave, std::uint8_t* re
 bool WriteSingleReg(ModbusTransport& link, std::uint8_t slave, std::uint8_t* reply,
                     std::uint16_t reg, std::int16_t value);
 
-using ReadRequestBuilder = bool (*)(ModbusTransport&, std::uint8_t, std::uint8_t*, std::uint16_t,
-                                    std::uint16_t);
-// Indexed by the meter's comm code: 0 = "3X" (fc 4), 1 = "4X" (fc 3).
-extern const ReadRequestBuilder ReadRequestBuilders[2];
-
 // Register value scaled by the decimals: multiplied by 0.1 `decimals` times, the product formed
 // in 80-bit precision and rounded to float32 after every step.
 float ScaleRegister(std::int16_t raw, int decimals);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "common/HistoryFile.h"
+#include "platform/MemoryFileSystem.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -330,8 +331,10 @@ TEST(HistoryReaderTest, AFilesBytesInMemoryReadAsTheFile) {
   TempDir dir;
   const std::string path = MakeFile(dir, 3, 4, 60);
   const std::string bytes = ReadFileBytes(path) + "\x01\x02";  // a torn last record
-  HistoryFileReader reader;
-  ASSERT_TRUE(reader.OpenImage("image.vq", bytes).ok());
+  MemoryFileSystem memory;
+  memory.Put("image.vq", bytes);
+  HistoryFileReader reader(memory);
+  ASSERT_TRUE(reader.Open("image.vq").ok());
   EXPECT_EQ(reader.RecordCount(), 4);
   EXPECT_EQ(reader.ChannelNameBytes(2), "MeterCH3");
   std::vector<float> back(3 * 4);
@@ -339,7 +342,8 @@ TEST(HistoryReaderTest, AFilesBytesInMemoryReadAsTheFile) {
   ASSERT_TRUE(reader.ReadRecords(1, 5, back.data(), &got).ok());
   EXPECT_EQ(got, 3);
   EXPECT_EQ(std::vector<float>(back.begin() + 6, back.begin() + 9), Record(3, 3));
-  const FileStatus shortImage = reader.OpenImage("image.vq", bytes.substr(0, 100));
+  memory.Put("image.vq", bytes.substr(0, 100));
+  const FileStatus shortImage = reader.Open("image.vq");
   EXPECT_EQ(shortImage.Error, FileError::BadContent);
   EXPECT_NE(shortImage.Message.find("image.vq"), std::string::npos);
 }

@@ -14,6 +14,7 @@
 
 #include "common/HistoryFile.h"
 #include "history/PageSearch.h"
+#include "platform/MemoryFileSystem.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {
@@ -79,10 +80,11 @@ void ShowFile(FuzzedDataProvider& input, const HistoryFileReader& reader) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static std::string image;
-  static HistoryFileReader reader;  // holds a header's worth of memory: made once
+  static MemoryFileSystem files;
+  static HistoryFileReader reader(files);  // holds a header's worth of memory: made once
   FuzzedDataProvider choices(data, size);  // takes from the end: the records' bytes
-  const std::string_view file = FileImage(data, size, image);
-  if (!reader.OpenImage("fuzz.vq", file).ok()) return 0;
+  files.Put("fuzz.vq", FileImage(data, size, image));
+  if (!reader.Open("fuzz.vq").ok()) return 0;
   FUZZ_CHECK(reader.ChannelCount() >= 0 && reader.ChannelCount() <= kHistoryNameSlots);
   FUZZ_CHECK(reader.RecordCount() == HistoryRecordCount(reader.FileSize(), reader.ChannelCount()));
   for (int i = 0; i < 2; ++i) {

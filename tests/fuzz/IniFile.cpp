@@ -1,12 +1,13 @@
-// The ini layer: a profile file of the input's bytes is read for the keys the station uses, then
-// one key is written (the text a write puts in the file's place) and the result read again as
-// the next start would. The key must read back as written, and every other key as before.
+// The ini layer: a profile file of the input's bytes (held in memory) is read for the keys the
+// station uses, then one key is written and the file read again as the next start would. The
+// key must read back as written, and every other key as before.
 
 #include <array>
 #include <string>
 #include <string_view>
 
 #include "platform/IniFile.h"
+#include "platform/MemoryFileSystem.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {
@@ -37,9 +38,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (char& c : value) {
     c = kValueCharacters[input.ConsumeIntegralInRange<std::size_t>(0, kValueCharacters.size() - 1)];
   }
-  const std::string content = input.ConsumeRemainingBytesAsString();
+  MemoryFileSystem files;
+  files.Put("fuzz.ini", input.ConsumeRemainingBytesAsString());
 
-  const TIniFile before("fuzz.ini", content);
+  const TIniFile before("fuzz.ini", files);
   for (const Key& key : kKeys) {
     FUZZ_CHECK(before.ReadString(key.Section, key.Name, "").size() <=
                3 * TIniFile::kMaxValueBytes);
@@ -47,8 +49,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     (void)before.ReadBool(key.Section, key.Name, true);
   }
 
-  const TIniFile after(
-      "fuzz.ini", TIniFile::TextWithKey(content, written.Section, written.Name, value));
+  TIniFile("fuzz.ini", files).WriteString(written.Section, written.Name, value);
+  const TIniFile after("fuzz.ini", files);
   // Blanks around a value are not part of it when it is read.
   const std::size_t first = value.find_first_not_of(' ');
   const std::size_t last = value.find_last_not_of(' ');
