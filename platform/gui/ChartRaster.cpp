@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
-#include <system_error>
 #include <thread>
 #include <span>
 
@@ -274,12 +273,16 @@ void DrawLines(QImage& image, const QRect& clip, const TPlotMapping& mapping,
       errors[s] = std::current_exception();
     }
   };
+  // Room for every helper first: a vector growing under started threads could throw and
+  // destroy them joinable, which ends the program.
   std::vector<std::thread> helpers;
+  helpers.reserve(rasters.size() - 1);
   std::size_t onHelpers = 1;
   try {
     for (; onHelpers < rasters.size(); ++onHelpers) helpers.emplace_back(draw, onHelpers);
-  } catch (const std::system_error&) {
-    // No thread to be had: the stripes left are drawn here.
+  } catch (...) {
+    // No thread to be had (none left, or no memory for one): the stripes left are drawn here,
+    // and the helpers started are joined below all the same.
   }
   draw(0);
   for (std::size_t s = onHelpers; s < rasters.size(); ++s) draw(s);
