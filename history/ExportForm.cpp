@@ -31,8 +31,6 @@ const char kStepRefused[] = "The Interval Time must be a whole number of at leas
 const char kExportDone[] = "Data Export is finished!";
 // Moves of the export gauge over its whole range (far more than its pixels or percent steps).
 constexpr int kGaugeSteps = 1000;
-// The design's font, 11 pixels high.
-constexpr int kFontPixelSize = 11;
 
 SaveDialogHook& Hook() {
   static SaveDialogHook hook;
@@ -87,7 +85,7 @@ TForm2::TForm2(QWidget* parent)
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                  Qt::MSWindowsFixedSizeDialogHint);
   setFixedSize(kClientWidth, kClientHeight);
-  setFont(DesignFont(kFontPixelSize));
+  setFont(DesignFont(kDesignFontPixelSize));
 
   Label_histr_timerange = Placed(new QLabel(this), "Label_histr_timerange", 8, 4, 321, 30);
   Label_histr_timerange->setWordWrap(true);

@@ -96,7 +96,7 @@ class TForm2 : public QDialog {
   QLabel* Label3 = nullptr;         // "Interval Time"
   QLineEdit* Edit1 = nullptr;       // the sampling step, "0" at creation
   QPushButton* Button1 = nullptr;   // "Export to Excel"
-  QProgressBar* CGauge1 = nullptr;  // export progress: one step per line written
+  QProgressBar* CGauge1 = nullptr;  // export progress: lines written, moved every few lines
   TSaveDialog SaveDialog_histr;
 
   // The export (see the class comment).

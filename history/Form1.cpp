@@ -48,16 +48,12 @@ constexpr int kSplitterHeight = 4;
 constexpr int kOperationBoxHeight = 168;
 constexpr int kTrackBarHeight = 30;
 constexpr int kTrackBarMax = 100;
-// MS Sans Serif of the design: 11 pixels high.
-constexpr int kFontPixelSize = 11;
 constexpr int kChartTitlePixelSize = 16;
 // Status bar: panel 0 holds the path of the open file.
 const std::vector<int> kStatusPanelWidths = {500, 140, 50, 50, 50};
 // The alias edit holds a DevName.dat entry's text.
 constexpr int kAliasEditMaxBytes = kAliasTextBytes;
 constexpr int kRangeEditMaxBytes = 40;
-// XOR mask of the cross-hair's pen over the chart's back colour: red over any back colour.
-constexpr TColor kCrossHairColorMask = 255;
 
 QString Utf8(const char* text) { return QString::fromUtf8(text); }
 
@@ -70,7 +66,7 @@ TForm1::TForm1(QWidget* parent)
   Form1 = this;
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(Utf8("历史数据分析"));
-  setFont(DesignFont(kFontPixelSize));
+  setFont(DesignFont(kDesignFontPixelSize));
   resize(kDesignWidth, kDesignHeight);
   setWindowState(Qt::WindowMaximized);
 
@@ -254,8 +250,7 @@ void TForm1::FormCreate() {
   CurveSelectedFlags.fill(1);
   Button1->setEnabled(false);
   SetEnglishTexts();
-  Chart2->ClearCrossHair();
-  Chart2->SetCrossHairPen(kCrossHairColorMask, Qt::SolidLine);
+  // No cross-hair pen is set: the chart's own (solid, red over any back colour) is the viewer's.
   BusyReading = 1;
   HistoryViewState.CurrentDir = CurrentDirectory();
   LoadChannelAliases();

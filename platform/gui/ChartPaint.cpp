@@ -43,7 +43,8 @@ constexpr std::int64_t kPointsPerStripe = 250000;
 constexpr int kMaxStripes = 4;
 
 int RasterStripes(std::int64_t points) {
-  const auto cores = static_cast<std::int64_t>(std::thread::hardware_concurrency());
+  // Asked once: the C library reads a /sys file on every call, and this runs on every repaint.
+  static const auto cores = static_cast<std::int64_t>(std::thread::hardware_concurrency());
   return static_cast<int>(std::clamp<std::int64_t>(
       std::min<std::int64_t>(points / kPointsPerStripe, cores), 1, kMaxStripes));
 }
@@ -270,12 +271,16 @@ int TChart::RasterizeThinRun(QImage& image, const Layout& layout, int first) con
   const TPlotMapping mapping(r.xMin, r.xMax, r.yMin, r.yMax, QRectF(layout.plot));
   // The raster takes the series front to back: the last one drawn shows on top.
   std::vector<TRasterLine> lines;
+  // The stripes follow the points on screen, not those held: a zoomed page of long series
+  // draws a few thousand points, where threads would cost more than they save.
   std::int64_t points = 0;
   for (int i = end - 1; i >= first; --i) {
     const TFastLineSeries& series = *series_[i];
     if (!IsDrawn(series)) continue;
     lines.push_back({&series, ToQColor(series.Color()).rgb()});
-    points += series.Count();
+    int firstIndex = 0;
+    int lastIndex = 0;
+    if (mapping.IndexRange(series, firstIndex, lastIndex)) points += lastIndex - firstIndex + 1;
   }
   DrawLines(image, layout.plot, mapping, lines, RasterStripes(points));
   return end;

@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <exception>
 #include <memory>
-#include <system_error>
 #include <thread>
 #include <span>
 
@@ -201,10 +200,9 @@ void TLineRaster::DrawUnder(const TFastLineSeries& series, QRgb rgb) {
 
 template <typename ColumnOf>
 void TLineRaster::Draw(const TFastLineSeries& series, ColumnOf&& columnOf) {
-  int index = 0;
-  int last = 0;
-  if (!mapping_.IndexRange(series, index, last)) return;
-  const TPlotMapping map = mapping_;  // a local copy stays in registers
+  // A local copy stays in registers: its address goes nowhere (ForEachPlotPoint is given the
+  // member).
+  const TPlotMapping map = mapping_;
   // The column being gathered, by the values of its points: rows follow from values in reverse
   // order (the highest value has the smallest row), so one column's lowest and highest value
   // give its pixel rows, and a page of many points per column converts three values per column
@@ -224,30 +222,22 @@ void TLineRaster::Draw(const TFastLineSeries& series, ColumnOf&& columnOf) {
       FillColumnAndJoin(column, row(high), row(low), row(lastValue), nextColumn, nextRow);
     }
   };
-  while (index <= last) {
-    const std::span<const float> values = series.ContiguousValues(index, last);
-    std::int64_t x = series.XValue(index);
-    for (const float value : values) {
-      const std::int64_t pointX = x++;
-      if (std::isnan(value)) continue;
-      const int pointColumn = columnOf(pointX);
-      if (open && pointColumn == column) {
-        low = std::min(low, value);
-        high = std::max(high, value);
-        lastValue = value;
-        single = false;
-        continue;
-      }
-      const int pointRow = row(value);
-      if (open) flush(pointColumn, pointRow);
-      open = true;
-      column = pointColumn;
-      low = high = lastValue = value;
-      firstRow = pointRow;
-      single = true;
+  ForEachPlotPoint(series, mapping_, columnOf, [&](int pointColumn, float value) {
+    if (open && pointColumn == column) {
+      low = std::min(low, value);
+      high = std::max(high, value);
+      lastValue = value;
+      single = false;
+      return;
     }
-    index += static_cast<int>(values.size());
-  }
+    const int pointRow = row(value);
+    if (open) flush(pointColumn, pointRow);
+    open = true;
+    column = pointColumn;
+    low = high = lastValue = value;
+    firstRow = pointRow;
+    single = true;
+  });
   if (open) FillColumn(column, single ? firstRow : row(high), single ? firstRow : row(low));
 }
 
@@ -274,12 +264,16 @@ void DrawLines(QImage& image, const QRect& clip, const TPlotMapping& mapping,
       errors[s] = std::current_exception();
     }
   };
+  // Room for every helper first: a vector growing under started threads could throw and
+  // destroy them joinable, which ends the program.
   std::vector<std::thread> helpers;
+  helpers.reserve(rasters.size() - 1);
   std::size_t onHelpers = 1;
   try {
     for (; onHelpers < rasters.size(); ++onHelpers) helpers.emplace_back(draw, onHelpers);
-  } catch (const std::system_error&) {
-    // No thread to be had: the stripes left are drawn here.
+  } catch (...) {
+    // No thread to be had (none left, or no memory for one): the stripes left are drawn here,
+    // and the helpers started are joined below all the same.
   }
   draw(0);
   for (std::size_t s = onHelpers; s < rasters.size(); ++s) draw(s);

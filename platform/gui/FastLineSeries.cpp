@@ -148,7 +148,8 @@ QPolygonF ColumnPolyline(const TFastLineSeries& series, double xMin, double xMax
   Column now{};
   const TPlotMapping mapping(xMin, xMax, yMin, yMax, plot);
   auto columnOf = [&mapping](std::int64_t x) { return mapping.Column(x); };
-  ForEachPlotPoint(series, mapping, columnOf, [&](int column, double row) {
+  ForEachPlotPoint(series, mapping, columnOf, [&](int column, float value) {
+    const double row = mapping.Row(value);
     if (open && column == now.column) {
       now.low = std::max(now.low, row);
       now.high = std::min(now.high, row);

@@ -148,22 +148,24 @@ class TPlotMapping {
   double yScale_, rowOffset_;     // row = rowOffset_ - value * yScale_
 };
 
-// Calls visit(columnOf(x), mapping.Row(value)) for each point (x, value) of `series` that the line
-// through the plot needs (TPlotMapping::IndexRange), oldest first, so columns never decrease;
-// NaN values are skipped. columnOf(x) must give mapping.Column(x), worked out or looked up.
-// A template so that the callers' work compiles into the loop over the points.
+// Calls visit(columnOf(x), value) for each point (x, value) of `series` that the line through the
+// plot needs (TPlotMapping::IndexRange), oldest first, so columns never decrease; NaN values are
+// skipped. columnOf(x) must give mapping.Column(x), worked out or looked up; it is taken by value,
+// so that what it captures (a table's address) stays in registers rather than being read again
+// through a reference after every write of the visitor. The value is handed over rather than its
+// row, so that a caller gathering many points per column converts only the few it keeps. A
+// template so that the callers' work compiles into the loop over the points.
 template <typename ColumnOf, typename Visit>
-void ForEachPlotPoint(const TFastLineSeries& series, const TPlotMapping& mapping,
-                      ColumnOf&& columnOf, Visit&& visit) {
+void ForEachPlotPoint(const TFastLineSeries& series, const TPlotMapping& mapping, ColumnOf columnOf,
+                      Visit&& visit) {
   int index = 0;
   int last = 0;
   if (!mapping.IndexRange(series, index, last)) return;
-  const TPlotMapping map = mapping;  // a local copy stays in registers across the visitor's calls
   while (index <= last) {
     const std::span<const float> values = series.ContiguousValues(index, last);
     std::int64_t x = series.XValue(index);
     for (const float value : values) {
-      if (!std::isnan(value)) visit(columnOf(x), map.Row(value));
+      if (!std::isnan(value)) visit(columnOf(x), value);
       ++x;
     }
     index += static_cast<int>(values.size());
