@@ -302,7 +302,7 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   SupervisionCycle cycle_;
   // Plays the alarm sound; a child of the window, made on the first play.
   TSoundPlayer* alarmSound_ = nullptr;
-  std::vector<std::string> pendingReports_;  // shown after the handler, in one error box
+  Reports pendingReports_;  // shown after the handler, in one error box
   // Queues problem texts for the error box, which shows once the running handler has returned
   // (never a modal box inside a tick).
   void ReportLater(std::string text);

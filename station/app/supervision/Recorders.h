@@ -18,7 +18,7 @@
 #include "common/MeterRecord.h"
 #include "station/app/supervision/MeterTextFiles.h"
 #include "station/app/supervision/RecordingFiles.h"
-#include "station/app/supervision/Reports.h"
+#include "station/app/parts/Reports.h"
 
 class Recorders {
  public:

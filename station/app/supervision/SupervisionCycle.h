@@ -26,7 +26,7 @@
 #include "station/app/supervision/AlarmSequence.h"
 #include "station/app/supervision/OverviewTiles.h"
 #include "station/app/supervision/Recorders.h"
-#include "station/app/supervision/Reports.h"
+#include "station/app/parts/Reports.h"
 #include "station/app/supervision/SmsAlarm.h"
 #include "station/app/supervision/SmsPage.h"
 
