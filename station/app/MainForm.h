@@ -266,7 +266,8 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   // The end of the period (configuration mode, closing): a last try to write the history
   // records held back by a full disk; the records lost are reported.
   void CloseRecordingPeriod();
-  // Writes grid row r of the alarm grid as line r of the alarm list file.
+  // Writes row r of the alarm grid (the alarm record it shows) as line r of the alarm list file;
+  // a row the grid does not hold writes nothing.
   void WriteAlarmRow(int row);
   // The alarm grid's cell drawing: the text centred in the cell.
   void strgGrid_AlarmRecListDrawCell(int col, int row, const QRect& rect, QPainter& painter,
