@@ -20,7 +20,7 @@ class AlarmRecordsTest : public CycleTest {
     return meter;
   }
   std::string AlarmFile() const {
-    return ReadFileBytes(form->Cycle().Recording().AlarmListPath());
+    return ReadFileBytes(form->Cycle().Records().AlarmListPath());
   }
   std::string FileLine(int row) const {
     return AlarmFile().substr(static_cast<std::size_t>(row) * kLine, kLine);

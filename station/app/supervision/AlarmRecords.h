@@ -15,8 +15,8 @@
 
 #include "common/DateTime.h"
 #include "common/MeterRecord.h"
-#include "station/app/supervision/AlarmListFile.h"
 #include "station/app/parts/Reports.h"
+#include "station/app/supervision/AlarmListFile.h"
 
 // The five cells of one row (meter name, channel name, kind, start time, end time), UTF-8.
 using AlarmRow = std::array<std::string, kAlarmColumnCount>;

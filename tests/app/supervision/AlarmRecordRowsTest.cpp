@@ -23,11 +23,11 @@ class AlarmRecordRowsTest : public CycleFixture {
     return meter;
   }
   std::string FileLine(int row) const {
-    return ReadFileBytes(Recording().AlarmListPath())
+    return ReadFileBytes(cycle.Records().AlarmListPath())
         .substr(static_cast<std::size_t>(row) * kLine, kLine);
   }
   int FileLines() const {
-    return static_cast<int>(ReadFileBytes(Recording().AlarmListPath()).size() / kLine);
+    return static_cast<int>(ReadFileBytes(cycle.Records().AlarmListPath()).size() / kLine);
   }
   // The records' rows, and the grid as the view shows them: always the same.
   std::string Cell(int col, int row) const {
@@ -113,11 +113,11 @@ TEST_F(AlarmRecordRowsTest, RowsOpenAtThePeriodsEndStayOpenInItsFileAndTheNextPe
   Tick();  // rows 1 (HA of T1) and 2 (LA of T2)
   meter.LAFlags[1] = 0;
   Tick();  // row 2 closes
-  const std::string firstPath = Recording().AlarmListPath();
+  const std::string firstPath = cycle.Records().AlarmListPath();
   clock.AdvanceSeconds(5);
   // The next run mode: flags cleared, header row alone.
   cycle.OpenRecordingFiles(Table(), view, reports);
-  ASSERT_NE(Recording().AlarmListPath(), firstPath);
+  ASSERT_NE(cycle.Records().AlarmListPath(), firstPath);
   EXPECT_EQ(GridRows(), 1);
   meter.LAFlags[1] = 1;
   Tick();  // 14:05:16
