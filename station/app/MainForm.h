@@ -19,26 +19,20 @@
 
 #include <QWidget>
 
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "common/DateTime.h"
 #include "common/MeterRecord.h"
 #include "platform/ClientSocket.h"
-#include "platform/Thread.h"
 #include "station/app/MainFormControls.h"
 #include "station/app/parts/PollingControl.h"
 #include "station/app/parts/SetValueClient.h"
 #include "station/app/parts/StationConfig.h"
 #include "station/app/supervision/SupervisionCycle.h"
-#include "station/comm/CommSrvTh.h"
-#include "station/comm/IPCommSrvTh.h"
 #include "station/comm/SetValueRequest.h"
 
 class QButtonGroup;
