@@ -298,6 +298,9 @@ std::string LoadPassword(const std::string& path, std::string& password,
   std::array<char, kPasswordFieldSize> field{};
   const ReadOutcome read = ReadAt(files, path, kPasswordOffset, field.data(), field.size());
   std::string reason = read.Reason;
+  // A failure without the system's words still keeps the sign-in shut: an empty reason would
+  // let the empty password in memory sign in.
+  if (reason.empty()) reason = read.Problem;
   if (read.Problem.empty() && read.Count < field.size()) {
     reason = "the file ends before its password field";
   }
