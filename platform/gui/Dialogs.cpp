@@ -4,6 +4,8 @@
 #include <QDialog>
 #include <QMessageBox>
 
+#include "common/Errors.h"
+
 namespace {
 
 ErrorBoxHook& ErrorHook() {
@@ -79,13 +81,7 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
 ModalHook SetModalHook(ModalHook hook) { return std::exchange(DialogHook(), std::move(hook)); }
 
 QString ExceptionText(std::exception_ptr error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    return QString::fromUtf8(e.what());
-  } catch (...) {
-    return QString();
-  }
+  return QString::fromStdString(ExceptionMessage(error));
 }
 
 bool RunGuarded(const std::function<void()>& body) {

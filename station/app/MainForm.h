@@ -19,26 +19,20 @@
 
 #include <QWidget>
 
-#include <array>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "common/DateTime.h"
 #include "common/MeterRecord.h"
 #include "platform/ClientSocket.h"
-#include "platform/Thread.h"
 #include "station/app/MainFormControls.h"
 #include "station/app/parts/PollingControl.h"
 #include "station/app/parts/SetValueClient.h"
 #include "station/app/parts/StationConfig.h"
 #include "station/app/supervision/SupervisionCycle.h"
-#include "station/comm/CommSrvTh.h"
-#include "station/comm/IPCommSrvTh.h"
 #include "station/comm/SetValueRequest.h"
 
 class QButtonGroup;
@@ -266,7 +260,8 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   // The end of the period (configuration mode, closing): a last try to write the history
   // records held back by a full disk; the records lost are reported.
   void CloseRecordingPeriod();
-  // Writes grid row r of the alarm grid as line r of the alarm list file.
+  // Writes row r of the alarm grid (the alarm record it shows) as line r of the alarm list file;
+  // a row the grid does not hold writes nothing.
   void WriteAlarmRow(int row);
   // The alarm grid's cell drawing: the text centred in the cell.
   void strgGrid_AlarmRecListDrawCell(int col, int row, const QRect& rect, QPainter& painter,
@@ -302,7 +297,7 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   SupervisionCycle cycle_;
   // Plays the alarm sound; a child of the window, made on the first play.
   TSoundPlayer* alarmSound_ = nullptr;
-  std::vector<std::string> pendingReports_;  // shown after the handler, in one error box
+  Reports pendingReports_;  // shown after the handler, in one error box
   // Queues problem texts for the error box, which shows once the running handler has returned
   // (never a modal box inside a tick).
   void ReportLater(std::string text);

@@ -3,47 +3,33 @@
 
 #include <QPainter>
 
-#include <string>
-
 #include "platform/gui/StringGrid.h"
 #include "station/app/MainForm.h"
 
-namespace {
-
-constexpr int kEndTimeCol = kAlarmColumnCount - 1;
-
-QString Utf8(const std::string& text) { return QString::fromUtf8(text.data(), text.size()); }
-
-}  // namespace
-
 void Tfm_MainForm::ShowAlarmRow(int row, const AlarmRow& cells, bool opened) {
   if (!opened) {
-    strgGrid_AlarmRecList->SetCells(kEndTimeCol, row, Utf8(cells[kEndTimeCol]));
+    strgGrid_AlarmRecList->SetCells(kEndTimeCol, row, QString::fromStdString(cells[kEndTimeCol]));
     return;
   }
   strgGrid_AlarmRecList->SetRowCount(row + 1);
   for (int col = 0; col < kAlarmColumnCount; ++col) {
-    strgGrid_AlarmRecList->SetCells(col, row, Utf8(cells[col]));
+    strgGrid_AlarmRecList->SetCells(col, row, QString::fromStdString(cells[col]));
   }
 }
 
 void Tfm_MainForm::ShowAlarmRecordsReset(const AlarmRow& header) {
   // The alarm grid shows the header row alone.
   for (int col = 0; col < kAlarmColumnCount; ++col) {
-    strgGrid_AlarmRecList->SetCells(col, 0, Utf8(header[col]));
+    strgGrid_AlarmRecList->SetCells(col, 0, QString::fromStdString(header[col]));
   }
   strgGrid_AlarmRecList->SetRowCount(1);
 }
 
 void Tfm_MainForm::WriteAlarmRow(int row) {
-  std::array<std::string, kAlarmColumnCount> texts;
-  AlarmRowTexts cells;
-  for (int col = 0; col < kAlarmColumnCount; ++col) {
-    texts[col] = strgGrid_AlarmRecList->Cells(col, row).toStdString();
-    cells[col] = texts[col];
-  }
+  // The grid shows the records' rows as they are: the record is what goes into the file.
+  if (row < 0 || row >= cycle_.Records().RowCount()) return;
   Reports reports;
-  cycle_.Records().WriteAlarmLine(row, cells, reports);
+  cycle_.Records().WriteAlarmRow(row, reports);
   ReportLater(reports);
 }
 

@@ -39,7 +39,7 @@ void Tfm_MainForm::btn_MeterBatchAddClick() {
   dialog.ExistingMeterCount = MetersInUse(Table());
   SetBatchAddTexts(dialog);
   if (RunModal(dialog) != mrOk) return;
-  const std::optional<TBatchAddInput> input = dialog.AcceptedInput();
+  const std::optional<TBatchAddInput>& input = dialog.AcceptedInput();
   if (!input) return;
   AppendBatchMeters(Table(), *input);
   FillMeterList();

@@ -1,26 +1,20 @@
 #include "station/app/MainForm.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/gui/Captions.h"
-#include "platform/gui/Chart.h"
 #include "platform/gui/Colors.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Controls.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Fonts.h"
-#include "platform/gui/StatusBar.h"
 #include "platform/gui/StringGrid.h"
-#include "platform/gui/UpDown.h"
 #include "station/app/DialogControls.h"
 #include "station/app/MainFormDesign.h"
 

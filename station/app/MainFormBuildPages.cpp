@@ -3,14 +3,12 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "platform/gui/Captions.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/Colors.h"
 #include "platform/gui/ComboBoxes.h"

@@ -1,8 +1,6 @@
 // The stored configuration on the main window: start-up loads it from Config.dat and shows
 // what the controls show of it.
 
-#include <QStringList>
-
 #include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Dialogs.h"
@@ -19,9 +17,6 @@ void Tfm_MainForm::LoadStoredConfiguration() {
   chart_RealTimeCurves->SetLeftAxisMinMax(config_.CurveRangeLow(), config_.CurveRangeHigh());
   ShowCurveRange();
   // A damaged file is reported in one box; what was valid is loaded.
-  QStringList lines;
-  for (const std::string& problem : config_.TakeLoadProblems()) {
-    lines << QString::fromStdString(problem);
-  }
-  if (!lines.isEmpty()) ShowErrorBox(lines.join(QLatin1Char('\n')));
+  const Reports problems = config_.TakeLoadProblems();
+  if (!problems.empty()) ShowErrorBox(QString::fromStdString(JoinReports(problems)));
 }

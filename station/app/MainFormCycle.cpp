@@ -78,11 +78,7 @@ void Tfm_MainForm::ReportLater(Reports& reports) {
 
 void Tfm_MainForm::ShowPendingReports() {
   if (pendingReports_.empty()) return;  // already shown (closing shows them at once)
-  std::string text;
-  for (const std::string& report : pendingReports_) {
-    if (!text.empty()) text += '\n';
-    text += report;
-  }
+  const std::string text = JoinReports(pendingReports_);
   pendingReports_.clear();
   ShowErrorBox(QString::fromStdString(text));
 }

@@ -115,9 +115,8 @@ void Tfm_MainForm::FormCreate() {
     setWindowState(windowState() | Qt::WindowMaximized);
     EnterRunMode();
   });
-  if (!completed) return;
-  config_.Access().CompleteStartup();
-  SetWritePathsEnabled(true);
+  if (completed) config_.Access().CompleteStartup();
+  SetWritePathsEnabled(config_.Access().WritesOpen());
 }
 
 void Tfm_MainForm::SetWritePathsEnabled(bool enabled) {

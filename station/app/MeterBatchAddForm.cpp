@@ -95,19 +95,12 @@ Tfm_MeterBatchAddForm::Tfm_MeterBatchAddForm(QWidget* parent) : QDialog(parent) 
 }
 
 void Tfm_MeterBatchAddForm::bt_OkClick() {
-  const char* refusal = Refusal();
+  accepted_ = ConvertBatchAdd(Texts());
+  const char* refusal = BatchAddRefusal(accepted_, ExistingMeterCount);
   if (refusal == nullptr) return;
+  accepted_.reset();
   setResult(mrNone);
   ShowInputError(refusal);
-}
-
-const char* Tfm_MeterBatchAddForm::Refusal() const {
-  return BatchAddRefusal(Texts(), ExistingMeterCount);
-}
-
-std::optional<TBatchAddInput> Tfm_MeterBatchAddForm::AcceptedInput() const {
-  if (Refusal() != nullptr) return std::nullopt;
-  return ConvertBatchAdd(Texts());
 }
 
 TBatchAddTexts Tfm_MeterBatchAddForm::Texts() const {

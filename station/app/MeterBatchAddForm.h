@@ -75,15 +75,16 @@ class Tfm_MeterBatchAddForm : public QDialog {
   // Meters already in the table; the caller sets it before showing the dialog.
   std::int32_t ExistingMeterCount = 0;
 
-  // Runs after a press of bt_Ok has set the result to 1; sets it back to 0 and shows the
-  // refusal when the inputs are refused.
+  // Runs after a press of bt_Ok has set the result to 1: converts the inputs once and checks
+  // them (BatchAddRefusal); sets the result back to 0 and shows the refusal when they are
+  // refused.
   void bt_OkClick();
-  // The refusal of the inputs as they stand (BatchAddRefusal); nullptr when they are accepted.
-  const char* Refusal() const;
-  // The converted inputs when they are accepted, else nullopt.
-  std::optional<TBatchAddInput> AcceptedInput() const;
+  // The converted inputs that the last press of bt_Ok accepted, else nullopt.
+  const std::optional<TBatchAddInput>& AcceptedInput() const { return accepted_; }
 
  private:
   // What the inputs hold, as the batch add's rules take them.
   TBatchAddTexts Texts() const;
+
+  std::optional<TBatchAddInput> accepted_;
 };

@@ -18,7 +18,7 @@ class AlarmRecordsTest : public CycleTest {
     StartRun();
     return meter;
   }
-  std::string AlarmListPath() const { return form->Cycle().Recording().AlarmListPath(); }
+  std::string AlarmListPath() const { return form->Cycle().Records().AlarmListPath(); }
   std::string FileLine(int row) const { return AlarmFileLineAt(AlarmListPath(), row); }
   int FileLines() const { return AlarmFileLineCount(AlarmListPath()); }
   QString Cell(int col, int row) const { return form->strgGrid_AlarmRecList->Cells(col, row); }

@@ -35,16 +35,25 @@ TEST_F(CycleRecordingTest, ResetsTheAlarmGridAndTheOpenRowsOfTheChannelsInUse) {
 }
 
 TEST_F(CycleRecordingTest, WriteAlarmRowMirrorsTheGridRowAsItsLine) {
-  AddMeter("Boiler", {"T1"});
+  TMeterRecord& boiler = AddMeter("Boiler", {"T1"});
   StartRun();
+  boiler.LAFlags[0] = 1;
+  boiler.HAFlags[0] = 1;
+  Tick();  // rows 1 (LA) and 2 (HA) open at 14:05:09
+  Ticks(2);
+  boiler.HAFlags[0] = 0;
+  Tick();  // row 2 closes at 14:05:12
   TStringGrid& grid = *form->strgGrid_AlarmRecList;
-  grid.SetRowCount(3);
+  ASSERT_EQ(grid.RowCount(), 3);
   const AlarmRowTexts row2 = {"Boiler", "T1", "HA", "19-12-03 14:05:09", "19-12-03 14:05:12"};
   for (int col = 0; col < 5; ++col) {
-    grid.SetCells(col, 2, QString::fromUtf8(row2[col].data(), row2[col].size()));
+    EXPECT_EQ(grid.Cells(col, 2), QString::fromUtf8(row2[col].data(), row2[col].size()));
   }
+  // The file back to its header line alone: what follows is WriteAlarmRow's own writing.
+  const std::string path = form->Cycle().Records().AlarmListPath();
+  fs::resize_file(path, 150);
   form->WriteAlarmRow(2);
-  const std::string file = ReadFileBytes(form->Cycle().Recording().AlarmListPath());
+  const std::string file = ReadFileBytes(path);
   ASSERT_EQ(file.size(), 450u);
   const AlarmLine line = BuildAlarmLine(row2);
   EXPECT_EQ(file.substr(300), std::string(line.begin(), line.end()));

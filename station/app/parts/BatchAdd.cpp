@@ -72,8 +72,8 @@ std::optional<TBatchAddInput> ConvertBatchAdd(const TBatchAddTexts& texts) {
   return input;
 }
 
-const char* BatchAddRefusal(const TBatchAddTexts& texts, std::int32_t existingMeters) {
-  const std::optional<TBatchAddInput> input = ConvertBatchAdd(texts);
+const char* BatchAddRefusal(const std::optional<TBatchAddInput>& input,
+                            std::int32_t existingMeters) {
   if (!input) return kNotANumber;
   // In 64 bits: a count near the int32 limit must not wrap below 120.
   if (std::int64_t{input->MeterCount} + existingMeters > kMaxMeters) return kTooManyMeters;

@@ -57,10 +57,11 @@ struct TBatchAddInput {
 // The texts converted in the dialog's order (the counts, address, interval, start register and
 // port as integers, then the four limits); nullopt when one of them does not convert.
 std::optional<TBatchAddInput> ConvertBatchAdd(const TBatchAddTexts& texts);
-// The refusal of the texts (UTF-8), in the order checked: a number that does not convert, too
-// many meters in all (existingMeters + N > 120), more than 48 channels, fewer than one channel.
-// nullptr when they are accepted.
-const char* BatchAddRefusal(const TBatchAddTexts& texts, std::int32_t existingMeters);
+// The refusal (UTF-8) of the texts as ConvertBatchAdd converted them, in the order checked: a
+// number that does not convert (no input), too many meters in all (existingMeters + N > 120),
+// more than 48 channels, fewer than one channel. nullptr when they are accepted.
+const char* BatchAddRefusal(const std::optional<TBatchAddInput>& input,
+                            std::int32_t existingMeters);
 // Appends the meters of an accepted input; the table's 120 records bound them. Meter k takes the
 // address A + k (low 8 bits), its 1-based table position behind the common name, and channel j
 // the common channel name and j + 1 and colour j mod 16 of the batch colours. The baud index of

@@ -44,13 +44,14 @@ FileStatus WriteAt(FileSystem& files, const std::string& path, std::int64_t offs
   OpenedFile opened = files.OpenExisting(path, FileAccess::ReadWrite);
   if (!opened.Status.ok()) return opened.Status.As("Cannot open", Quoted(path));
   std::int64_t fileSize = 0;
-  FileStatus status = opened.Handle->Size(fileSize).As("Cannot read the size of", Quoted(path));
-  if (status.ok() && fileSize < offset) {
-    status = FileStatus::Fail(FileError::BadContent,
-                              Quoted(path) + " is shorter than " +
-                                  std::to_string(kConfigFileSize) + " bytes: not saved");
+  const FileStatus sized = opened.Handle->Size(fileSize);
+  if (!sized.ok()) return sized.As("Cannot read the size of", Quoted(path));
+  if (fileSize < offset) {
+    return FileStatus::Fail(FileError::BadContent, Quoted(path) + " is shorter than " +
+                                                       std::to_string(kConfigFileSize) +
+                                                       " bytes: not saved");
   }
-  if (status.ok()) status = opened.Handle->WriteAt(offset, data, size, nullptr);
+  FileStatus status = opened.Handle->WriteAt(offset, data, size, nullptr);
   const FileStatus closed = opened.Handle->Close();
   if (status.ok()) status = closed;
   return status.As("Cannot write", Quoted(path));
@@ -297,6 +298,9 @@ std::string LoadPassword(const std::string& path, std::string& password,
   std::array<char, kPasswordFieldSize> field{};
   const ReadOutcome read = ReadAt(files, path, kPasswordOffset, field.data(), field.size());
   std::string reason = read.Reason;
+  // A failure without the system's words still keeps the sign-in shut: an empty reason would
+  // let the empty password in memory sign in.
+  if (reason.empty()) reason = read.Problem;
   if (read.Problem.empty() && read.Count < field.size()) {
     reason = "the file ends before its password field";
   }

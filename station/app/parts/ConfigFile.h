@@ -123,7 +123,8 @@ inline constexpr std::string_view kDefaultPassword = "583106";
                                       FileSystem& files = SystemFiles());
 // The characters up to the first NUL, all 8 bytes when there is none. The caller makes the
 // result ConfigPassword. When the field could not be read, `unreadReason` (if given) receives
-// why, in a few words ("Is a directory"); it is made empty when the field was read.
+// why, in a few words ("Is a directory"; the whole problem text for a failure the system gave
+// no words for); it is made empty when the field was read.
 [[nodiscard]] std::string LoadPassword(const std::string& path, std::string& password,
                                        std::string* unreadReason = nullptr,
                                        FileSystem& files = SystemFiles());

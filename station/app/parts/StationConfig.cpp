@@ -24,31 +24,29 @@ void TStationConfig::ClearOnlineStates() {
   }
 }
 
-void TStationConfig::NoteProblem(std::string problem) {
-  if (!problem.empty()) loadProblems_.push_back(std::move(problem));
+void TStationConfig::LoadMeterTable() {
+  AddReport(loadProblems_, ::LoadMeterTable(Path(), table_, files_));
 }
 
-void TStationConfig::LoadMeterTable() { NoteProblem(::LoadMeterTable(Path(), table_, files_)); }
-
 void TStationConfig::LoadChartBackColor() {
-  NoteProblem(::LoadChartBackColor(Path(), chartBackColor_, files_));
+  AddReport(loadProblems_, ::LoadChartBackColor(Path(), chartBackColor_, files_));
 }
 
 void TStationConfig::LoadPassword() {
   std::string unreadReason;
-  NoteProblem(::LoadPassword(Path(), password_, &unreadReason, files_));
+  AddReport(loadProblems_, ::LoadPassword(Path(), password_, &unreadReason, files_));
   access_.PasswordLoaded(std::move(unreadReason));
 }
 
 void TStationConfig::LoadBaudTable() {
-  NoteProblem(::LoadBaudTable(Path(), table_.PortBaudIndex, files_));
+  AddReport(loadProblems_, ::LoadBaudTable(Path(), table_.PortBaudIndex, files_));
 }
 
 void TStationConfig::LoadCurveRange() {
-  NoteProblem(::LoadCurveRange(Path(), curveRangeLow_, curveRangeHigh_, files_));
+  AddReport(loadProblems_, ::LoadCurveRange(Path(), curveRangeLow_, curveRangeHigh_, files_));
 }
 
-std::vector<std::string> TStationConfig::TakeLoadProblems() {
+Reports TStationConfig::TakeLoadProblems() {
   return std::exchange(loadProblems_, {});
 }
 

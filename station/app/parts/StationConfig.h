@@ -20,11 +20,11 @@
 #include <cstdint>
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "common/MeterRecord.h"
 #include "platform/File.h"
 #include "station/app/parts/ConfigAccess.h"
+#include "station/app/parts/Reports.h"
 
 class TStationConfig {
  public:
@@ -56,7 +56,7 @@ class TStationConfig {
   void LoadBaudTable();
   void LoadCurveRange();
   // The problem texts of the loads since the last call, in load order; empties the list.
-  std::vector<std::string> TakeLoadProblems();
+  Reports TakeLoadProblems();
 
   // ---- Saves ----
   [[nodiscard]] FileStatus SaveMeterTable() const;
@@ -69,8 +69,6 @@ class TStationConfig {
   [[nodiscard]] FileStatus ChangePassword(std::string password);
 
  private:
-  void NoteProblem(std::string problem);
-
   std::function<std::string()> path_;
   FileSystem& files_;
   // Held in place: the tick reaches every record through it, and an indirection there costs
@@ -81,5 +79,5 @@ class TStationConfig {
   float curveRangeLow_ = 0.0f;
   float curveRangeHigh_ = 0.0f;
   TConfigAccess access_;
-  std::vector<std::string> loadProblems_;
+  Reports loadProblems_;
 };

@@ -11,8 +11,6 @@ namespace {
 constexpr std::array<std::string_view, AlarmRecords::kAlarmKinds> kAlarmKindTexts = {
     "LLA", "LA", "HA", "HHA"};
 
-enum AlarmColumn { kSlaveNameCol, kChannelNameCol, kAlarmModeCol, kStartTimeCol, kEndTimeCol };
-
 using FlagArray = std::atomic<std::uint8_t>[kMaxChannels];
 
 const FlagArray& FlagsOf(const TMeterRecord& meter, int kind) {
@@ -80,9 +78,5 @@ void AlarmRecords::UpdateAlarmRecords(const MeterTable& table, int m, int j, TDa
 }
 
 void AlarmRecords::WriteAlarmRow(int row, Reports& reports) {
-  WriteAlarmLine(row, TextsOf(rows_[row]), reports);
-}
-
-void AlarmRecords::WriteAlarmLine(int row, const AlarmRowTexts& cells, Reports& reports) {
-  AddReport(reports, writer_.WriteRow(row, cells).Report);
+  AddReport(reports, writer_.WriteRow(row, TextsOf(rows_[row])).Report);
 }

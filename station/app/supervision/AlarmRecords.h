@@ -15,11 +15,13 @@
 
 #include "common/DateTime.h"
 #include "common/MeterRecord.h"
+#include "station/app/parts/Reports.h"
 #include "station/app/supervision/AlarmListFile.h"
-#include "station/app/supervision/Reports.h"
 
 // The five cells of one row (meter name, channel name, kind, start time, end time), UTF-8.
 using AlarmRow = std::array<std::string, kAlarmColumnCount>;
+// The cells' columns; a row that closes gets its end time.
+enum AlarmColumn { kSlaveNameCol, kChannelNameCol, kAlarmModeCol, kStartTimeCol, kEndTimeCol };
 
 // The rows one UpdateAlarmRecords opened or closed, in the order it did (kind order): the first
 // Count entries of Changes.
@@ -57,8 +59,6 @@ class AlarmRecords {
 
   // Writes row `row` as line `row` of the alarm list file (REQUIRES 0 <= row < RowCount()).
   void WriteAlarmRow(int row, Reports& reports);
-  // Writes `cells` as line `row` (REQUIRES row >= 0).
-  void WriteAlarmLine(int row, const AlarmRowTexts& cells, Reports& reports);
 
   int RowCount() const { return static_cast<int>(rows_.size()); }
   // REQUIRES 0 <= row < RowCount().

@@ -5,16 +5,12 @@
 RecordingPeriod Recorders::OpenRecordingFiles(const std::string& appDir, MeterTable& table,
                                               Reports& reports) {
   const RecordingPeriod period = ::OpenRecordingFiles(appDir, table);
-  historyInterval_ = period.HistoryInterval;
-  nextRecordTime_ = period.NextRecordTime;
   historySchedule_ = HistorySchedule(period.HistoryInterval, period.NextRecordTime);
   TakeRecordingFiles(period, reports);
   return period;
 }
 
 void Recorders::TakeRecordingFiles(const RecordingPeriod& period, Reports& reports) {
-  historyDataPath_ = period.HistoryDataPath;
-  alarmListPath_ = period.AlarmListPath;
   historyWriter_ = HistoryFileWriter(period.HistoryDataPath, period.ChannelCount, historySink_,
                                      historyHoldLimitBytes_);
   AddReport(reports, period.Problem);
@@ -23,7 +19,6 @@ void Recorders::TakeRecordingFiles(const RecordingPeriod& period, Reports& repor
 std::optional<TDateTime> Recorders::HistoryRecordDue(TDateTime tick) {
   const TDateTime recordTime = historySchedule_.NextRecordTime();
   if (!historySchedule_.RecordDue(tick)) return std::nullopt;
-  nextRecordTime_ = historySchedule_.NextRecordTime();
   return recordTime;
 }
 

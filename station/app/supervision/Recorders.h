@@ -16,9 +16,9 @@
 #include "common/DateTime.h"
 #include "common/HistoryFile.h"
 #include "common/MeterRecord.h"
+#include "station/app/parts/Reports.h"
 #include "station/app/supervision/MeterTextFiles.h"
 #include "station/app/supervision/RecordingFiles.h"
-#include "station/app/supervision/Reports.h"
 
 class Recorders {
  public:
@@ -58,21 +58,17 @@ class Recorders {
   void AppendMeterHistoryRow(const std::string& path, const TMeterRecord& meter, TDateTime tick,
                              Reports& reports);
 
-  // The current period's files (empty when they could not be made) and history schedule.
-  const std::string& HistoryDataPath() const { return historyDataPath_; }
-  const std::string& AlarmListPath() const { return alarmListPath_; }
-  std::int32_t HistoryInterval() const { return historyInterval_; }
-  TDateTime NextRecordTime() const { return nextRecordTime_; }
+  // The current period's history data file (empty when it could not be made) and history
+  // schedule. The period's alarm list file is the alarm records' (AlarmRecords::AlarmListPath).
+  const std::string& HistoryDataPath() const { return historyWriter_.Path(); }
+  std::int32_t HistoryInterval() const { return historySchedule_.Interval(); }
+  TDateTime NextRecordTime() const { return historySchedule_.NextRecordTime(); }
 
  private:
   void TakeRecordingFiles(const RecordingPeriod& period, Reports& reports);
 
   HistoryRecordSink historySink_;
   std::size_t historyHoldLimitBytes_ = kHistoryHoldLimitBytes;
-  std::string historyDataPath_;
-  std::string alarmListPath_;
-  std::int32_t historyInterval_ = 0;
-  TDateTime nextRecordTime_ = 0;
   HistorySchedule historySchedule_;
   HistoryFileWriter historyWriter_;
   MeterTextWriter meterTextWriter_;

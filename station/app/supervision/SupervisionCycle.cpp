@@ -4,24 +4,13 @@
 #include <string_view>
 
 #include "common/AppPaths.h"
+#include "common/Errors.h"
 #include "common/StrConv.h"
 
 namespace {
 
 constexpr std::string_view kClockPrefix = "Time : ";
 constexpr std::string_view kClockSuffix = "    ";
-
-// The text an error box shows for an error: its message; empty for a thrown object that is not
-// an error.
-std::string ErrorText(std::exception_ptr error) {
-  try {
-    std::rethrow_exception(error);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return {};
-  }
-}
 
 }  // namespace
 
@@ -42,7 +31,7 @@ struct SupervisionCycle::TickProblems {
       Problem& problem = Steps[kind];
       if (problem.Failed) return;
       problem.Failed = true;
-      problem.Text = ErrorText(std::current_exception());
+      problem.Text = ExceptionMessage(std::current_exception());
     }
   }
 };

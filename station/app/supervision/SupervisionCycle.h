@@ -22,11 +22,11 @@
 
 #include "common/DateTime.h"
 #include "common/MeterRecord.h"
+#include "station/app/parts/Reports.h"
 #include "station/app/supervision/AlarmRecords.h"
 #include "station/app/supervision/AlarmSequence.h"
 #include "station/app/supervision/OverviewTiles.h"
 #include "station/app/supervision/Recorders.h"
-#include "station/app/supervision/Reports.h"
 #include "station/app/supervision/SmsAlarm.h"
 #include "station/app/supervision/SmsPage.h"
 

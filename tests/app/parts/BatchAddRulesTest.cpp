@@ -35,7 +35,7 @@ TBatchAddTexts DesignTexts() {
 }
 
 std::string RefusalOf(const TBatchAddTexts& texts, int existing) {
-  const char* refusal = BatchAddRefusal(texts, existing);
+  const char* refusal = BatchAddRefusal(ConvertBatchAdd(texts), existing);
   return refusal == nullptr ? "" : refusal;
 }
 

@@ -22,8 +22,10 @@ class AlarmRecordRowsTest : public CycleFixture {
     StartRun();
     return meter;
   }
-  std::string FileLine(int row) const { return AlarmFileLineAt(Recording().AlarmListPath(), row); }
-  int FileLines() const { return AlarmFileLineCount(Recording().AlarmListPath()); }
+  std::string FileLine(int row) const {
+    return AlarmFileLineAt(cycle.Records().AlarmListPath(), row);
+  }
+  int FileLines() const { return AlarmFileLineCount(cycle.Records().AlarmListPath()); }
   // The records' rows, and the grid as the view shows them: always the same.
   std::string Cell(int col, int row) const {
     EXPECT_EQ(view.Grid.at(row)[col], cycle.Records().Row(row)[col]);
@@ -108,11 +110,11 @@ TEST_F(AlarmRecordRowsTest, RowsOpenAtThePeriodsEndStayOpenInItsFileAndTheNextPe
   Tick();  // rows 1 (HA of T1) and 2 (LA of T2)
   meter.LAFlags[1] = 0;
   Tick();  // row 2 closes
-  const std::string firstPath = Recording().AlarmListPath();
+  const std::string firstPath = cycle.Records().AlarmListPath();
   clock.AdvanceSeconds(5);
   // The next run mode: flags cleared, header row alone.
   cycle.OpenRecordingFiles(Table(), view, reports);
-  ASSERT_NE(Recording().AlarmListPath(), firstPath);
+  ASSERT_NE(cycle.Records().AlarmListPath(), firstPath);
   EXPECT_EQ(GridRows(), 1);
   meter.LAFlags[1] = 1;
   Tick();  // 14:05:16

@@ -44,8 +44,7 @@ TEST_F(RecordingPeriodTest, OpensThePeriodsFilesAndKeepsItsSchedule) {
   AddMeter("Pump", {"P"}, 60);
   StartRun();
   EXPECT_EQ(Recording().HistoryDataPath(), dir.File("19Y12M/03D14H05M08S.vq"));
-  EXPECT_EQ(Recording().AlarmListPath(), dir.File("19Y12M/03D14H05M08S.xls"));
-  EXPECT_EQ(cycle.Records().AlarmListPath(), Recording().AlarmListPath());
+  EXPECT_EQ(cycle.Records().AlarmListPath(), dir.File("19Y12M/03D14H05M08S.xls"));
   EXPECT_EQ(Recording().HistoryInterval(), 5);
   EXPECT_EQ(DateTimeToMs(Recording().NextRecordTime()), DateTimeToMs(kCycleStart));
   HistoryFileReader reader;
@@ -53,7 +52,8 @@ TEST_F(RecordingPeriodTest, OpensThePeriodsFilesAndKeepsItsSchedule) {
   EXPECT_EQ(reader.ChannelCount(), 3);
   EXPECT_EQ(reader.ChannelNameBytes(2), "PumpP");
   const AlarmLine header = BuildAlarmLine(kAlarmHeaderTexts);
-  EXPECT_EQ(ReadFileBytes(Recording().AlarmListPath()), std::string(header.begin(), header.end()));
+  EXPECT_EQ(ReadFileBytes(cycle.Records().AlarmListPath()),
+            std::string(header.begin(), header.end()));
   EXPECT_TRUE(reports.empty());
 }
 
@@ -85,7 +85,7 @@ TEST_F(RecordingPeriodTest, AFolderThatCannotBeMadeIsReportedOnceAndNothingIsRec
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_NE(reports[0].find("19Y12M"), std::string::npos) << reports[0];
   EXPECT_TRUE(Recording().HistoryDataPath().empty());
-  EXPECT_TRUE(Recording().AlarmListPath().empty());
+  EXPECT_TRUE(cycle.Records().AlarmListPath().empty());
   fs::remove(dir.File("19Y12M"));
   cycle.Records().WriteAlarmRow(0, reports);
   Ticks(3);
@@ -149,13 +149,13 @@ TEST_F(RecordingPeriodTest, PastTheHoldLimitRecordingGoesOnInNewFilesWhoseTimesA
   // the new files (named by the clock then), where it waits for tick 8's write.
   EXPECT_EQ(TimedRecords(first), TicksAsRecords(1, 2));
   ASSERT_EQ(Recording().HistoryDataPath(), dir.File("19Y12M/03D14H05M15S.vq"));
-  EXPECT_EQ(Recording().AlarmListPath(), dir.File("19Y12M/03D14H05M15S.xls"));
+  EXPECT_EQ(cycle.Records().AlarmListPath(), dir.File("19Y12M/03D14H05M15S.xls"));
   EXPECT_EQ(TimedRecords(Recording().HistoryDataPath()), TicksAsRecords(7, 10));
   // The new alarm list starts with its header line; the alarm still raised opens its row again
   // there, at the tick after the change.
   const AlarmLine header = BuildAlarmLine(kAlarmHeaderTexts);
   const AlarmLine row = BuildAlarmLine({"Boiler", "T1", "HA", "19-12-03 14:05:16", ""});
-  EXPECT_EQ(ReadFileBytes(Recording().AlarmListPath()),
+  EXPECT_EQ(ReadFileBytes(cycle.Records().AlarmListPath()),
             std::string(header.begin(), header.end()) + std::string(row.begin(), row.end()));
   EXPECT_EQ(cycle.Records().RowCount(), 2);
   EXPECT_EQ(view.Grid.size(), 2u);
