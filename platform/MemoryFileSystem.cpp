@@ -64,7 +64,14 @@ OpenedFile OpenedOn(const std::string& path, std::shared_ptr<std::string> bytes,
 }  // namespace
 
 void MemoryFileSystem::Put(const std::string& path, std::string_view bytes) {
-  files_[path] = std::make_shared<std::string>(bytes);
+  Content& content = files_[path];
+  // A content no open file shares is refilled in place: a fuzz target puts a file of half a
+  // megabyte for every input, and a fresh block that size costs more than the run itself.
+  if (content != nullptr && content.use_count() == 1) {
+    content->assign(bytes);
+  } else {
+    content = std::make_shared<std::string>(bytes);
+  }
 }
 
 std::optional<std::string> MemoryFileSystem::Bytes(const std::string& path) const {

@@ -122,6 +122,14 @@ TYPED_TEST(FileLayerTest, RenameRemoveResizeAndReplace) {
   EXPECT_EQ(std::string(buffer, 3), "abc");
 
   ASSERT_TRUE(files.Replace(a, "new").ok());
+  {
+    // A file open while its content is replaced keeps reading the content it opened.
+    const auto opened = this->Open(a, FileAccess::Read);
+    ASSERT_TRUE(files.Replace(a, "old").ok());
+    char before[3];
+    ASSERT_TRUE(opened->ReadFullyAt(0, before, 3).ok());
+    EXPECT_EQ(std::string(before, 3), "new");
+  }
   ASSERT_TRUE(files.Replace(a, "newer").ok());
   EXPECT_EQ(this->Bytes(a), "newer");
   OpenedFile emptied = files.CreateOrEmpty(a);
