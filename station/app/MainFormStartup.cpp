@@ -69,7 +69,7 @@ void ReadSmsSettings(Tfm_MainForm& form) {
   form.GSMedAlarmReload->setText(
       Text(ini.ReadString(kGsmSection, kGsmReloadKey, kGsmDefaultReload)));
   form.GSMmeAlarmText->setPlainText(
-      Text(ini.ReadString(kGsmSection, kGsmTextKey, kGsmDefaultText)));
+      Text(GsmAlarmText(ini.ReadString(kGsmSection, kGsmTextKey, kGsmDefaultText))));
   form.Cycle().Alarm().DropSilence();
   form.Cycle().Alarm().LoadDelay(StrToInt(form.GSMedAlarmDelayT->text().toStdString()));
   ReadPhoneList(ini, *form.GSM_SG_PhoneNum);

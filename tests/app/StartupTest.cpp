@@ -113,6 +113,14 @@ TEST_F(StartupTest, BadDelayEndsStartupBeforeThePhoneList) {
   ExpectDesignTextsAndNoRunMode();
 }
 
+TEST_F(StartupTest, TheAlarmTextEndsAtANul) {
+  const char ini[] = "[GSM]\r\nText=PUMP\0STOP\r\nReload=7\r\n";
+  WriteFile("Res/GSM_Alarm.ini", std::string(ini, sizeof ini - 1));
+  Tfm_MainForm& f = StartStation();
+  EXPECT_EQ(f.GSMmeAlarmText->toPlainText(), "PUMP");
+  EXPECT_EQ(f.GSMedAlarmReload->text(), "7");
+}
+
 TEST_F(StartupTest, CaptionComesFromMFParaWithoutRegardToCase) {
   WriteFile("Res/MFPara.ini", "[mfpara]\r\nmfname = \"" + Utf8ToCp936("锅炉房 7") + "\"\r\n");
   EXPECT_EQ(StartStation().windowTitle(), QString::fromUtf8("锅炉房 7"));

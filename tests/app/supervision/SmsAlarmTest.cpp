@@ -74,16 +74,17 @@ TEST_F(SmsAlarmTest, AListingTooLongForOneMessageGoesOutInPartsTwentySecondsApar
   EXPECT_EQ(cycle.Sms().PhoneRowIndex(), 2);  // row 1 done in two messages, row 2 passed over
 }
 
-TEST_F(SmsAlarmTest, AHeadBeyondTheLimitStillReachesEveryNumber) {
+TEST_F(SmsAlarmTest, ALongAlarmTextGivesWaySoThatEveryMessageNamesTheAlarmedChannel) {
   AlarmedBoiler(1);
   SetDelay(2);
   SetNumber(1, kNumber);
   SetNumber(2, "13900139000");
-  const std::string text(130, 'A');  // a head of 145 bytes: no entry fits behind it
+  const std::string text(130, 'A');  // a head of 145 bytes
   view.Page.AlarmText = text;
   EXPECT_EQ(SendSeconds(23), (std::vector<int>{2, 22}));
-  const std::string first = SmsHead(kNumber, text) + "\r\n";
-  const std::string second = SmsHead("13900139000", text) + "\r\n";
+  // 15 bytes of head around the text and a 40-byte entry leave 85 bytes of it: 140 in all.
+  const std::string first = SmsHead(kNumber, text.substr(0, 85)) + BoilerEntry(1) + "\r\n";
+  const std::string second = SmsHead("13900139000", text.substr(0, 85)) + BoilerEntry(1) + "\r\n";
   EXPECT_EQ(Received(first.size() + second.size()), first + second);
 }
 
