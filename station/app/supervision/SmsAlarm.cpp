@@ -24,7 +24,7 @@ std::int32_t ToInt32(std::int64_t value) {
       value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-std::int64_t DelaySeconds(const SmsPage& page) { return StrToInt(page.DelayText); }
+std::int64_t DelaySeconds(const SmsPage& page) { return AlarmDelaySeconds(page.DelayText); }
 
 std::int64_t ReloadMinutes(const SmsPage& page) { return StrToInt(page.ReloadText); }
 

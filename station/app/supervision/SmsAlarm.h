@@ -13,7 +13,7 @@
 //
 // Every setting comes from the SMS page as it stands in that second (SmsPage); Delay and Reload
 // are converted strictly where they are used, so a text that is not a whole number raises
-// EConvertError there.
+// EConvertError there (EAlarmDelayError for Delay).
 
 #include <cstdint>
 #include <functional>
