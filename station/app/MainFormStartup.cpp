@@ -10,7 +10,6 @@
 
 #include "common/AppPaths.h"
 #include "common/Errors.h"
-#include "common/StrConv.h"
 #include "platform/File.h"
 #include "platform/IniFile.h"
 #include "platform/gui/ComboBoxes.h"
@@ -69,9 +68,9 @@ void ReadSmsSettings(Tfm_MainForm& form) {
   form.GSMedAlarmReload->setText(
       Text(ini.ReadString(kGsmSection, kGsmReloadKey, kGsmDefaultReload)));
   form.GSMmeAlarmText->setPlainText(
-      Text(ini.ReadString(kGsmSection, kGsmTextKey, kGsmDefaultText)));
+      Text(GsmAlarmText(ini.ReadString(kGsmSection, kGsmTextKey, kGsmDefaultText))));
   form.Cycle().Alarm().DropSilence();
-  form.Cycle().Alarm().LoadDelay(StrToInt(form.GSMedAlarmDelayT->text().toStdString()));
+  form.Cycle().LoadAlarmDelay(form.GSMedAlarmDelayT->text().toStdString());
   ReadPhoneList(ini, *form.GSM_SG_PhoneNum);
 }
 

@@ -113,6 +113,32 @@ TEST_F(StartupTest, BadDelayEndsStartupBeforeThePhoneList) {
   ExpectDesignTextsAndNoRunMode();
 }
 
+TEST_F(StartupTest, ABadDelayToldAtStartupIsToldByTheTicksOnlyOnceItsTextChanged) {
+  WriteFile("Res/GSM_Alarm.ini", "[GSM]\r\nDelay=abc\r\n");
+  Tfm_MainForm& f = StartStation();
+  f.StartupFinished();
+  const auto ticks = [&f](int count) {
+    for (int i = 0; i < count; ++i) f.timer_PerSecondTimer();
+    QCoreApplication::processEvents();
+  };
+  ticks(3);
+  const QString abc = "'abc' is not a valid integer value";
+  EXPECT_EQ(errorBoxes, QStringList{abc});
+  f.GSMedAlarmDelayT->setText(QStringLiteral("1O"));
+  ticks(3);
+  f.GSMedAlarmDelayT->setText(QStringLiteral("abc"));
+  ticks(3);
+  EXPECT_EQ(errorBoxes, QStringList({abc, "'1O' is not a valid integer value", abc}));
+}
+
+TEST_F(StartupTest, TheAlarmTextEndsAtANul) {
+  const char ini[] = "[GSM]\r\nText=PUMP\0STOP\r\nReload=7\r\n";
+  WriteFile("Res/GSM_Alarm.ini", std::string(ini, sizeof ini - 1));
+  Tfm_MainForm& f = StartStation();
+  EXPECT_EQ(f.GSMmeAlarmText->toPlainText(), "PUMP");
+  EXPECT_EQ(f.GSMedAlarmReload->text(), "7");
+}
+
 TEST_F(StartupTest, CaptionComesFromMFParaWithoutRegardToCase) {
   WriteFile("Res/MFPara.ini", "[mfpara]\r\nmfname = \"" + Utf8ToCp936("锅炉房 7") + "\"\r\n");
   EXPECT_EQ(StartStation().windowTitle(), QString::fromUtf8("锅炉房 7"));

@@ -8,6 +8,7 @@
 // as texts into their edits. A value keeps only its first line in the file, so an alarm text of
 // several lines is stored as its first line.
 
+#include <algorithm>
 #include <string>
 
 inline constexpr const char* kGsmIniName = "\\Res\\GSM_Alarm.ini";
@@ -37,6 +38,12 @@ inline constexpr const char* kPhoneListSection = "PhoneList";
 inline constexpr int kPhoneRows = 10;
 inline constexpr int kPhoneNameCol = 1;
 inline constexpr int kPhoneNumberCol = 2;
+
+// The alarm text as read from the file: it ends at a NUL, as a text field does.
+inline std::string GsmAlarmText(std::string value) {
+  value.resize(std::min(value.find('\0'), value.size()));
+  return value;
+}
 
 // "Name<row>" and "Num<row>" for grid row 1..10.
 inline std::string PhoneNameKey(int row) { return "Name" + std::to_string(row); }

@@ -24,7 +24,7 @@ std::int32_t ToInt32(std::int64_t value) {
       value, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
-std::int64_t DelaySeconds(const SmsPage& page) { return StrToInt(page.DelayText); }
+std::int64_t DelaySeconds(const SmsPage& page) { return AlarmDelaySeconds(page.DelayText); }
 
 std::int64_t ReloadMinutes(const SmsPage& page) { return StrToInt(page.ReloadText); }
 
@@ -77,11 +77,23 @@ void SmsAlarm::SmsReset() {
   smsCursor_ = TSmsCursor{};
   smsCounter_ = 0;
   phoneRowIndex_ = 0;
+  roundOpened_ = false;
+  lastMessageAt_.reset();
 }
 
-bool SmsAlarm::SendDue(const SmsPage& page) const {
-  return DelaySeconds(page) + kSecondsBetweenMessages * smsCursor_.SentInSweep == smsCounter_ &&
-         phoneRowIndex_ < kPhoneRows;
+bool SmsAlarm::SendDue(const SmsPage& page) {
+  if (phoneRowIndex_ >= kPhoneRows) return false;
+  if (roundOpened_) {
+    // Exactly 20 seconds after the previous message: one that could not be sent then is not
+    // tried again later.
+    return lastMessageAt_ && *lastMessageAt_ + kSecondsBetweenMessages == smsCounter_;
+  }
+  // The round's first message: rows passed over on the way to the first valid one do not hold
+  // it back once the alarm has lasted its Delay.
+  if (smsCounter_ < DelaySeconds(page)) return false;
+  if (lastMessageAt_ && smsCounter_ < *lastMessageAt_ + kSecondsBetweenMessages) return false;
+  roundOpened_ = true;
+  return true;
 }
 
 void SmsAlarm::SendMessage(const SmsPage& page, const std::string& number,
@@ -93,6 +105,7 @@ void SmsAlarm::SendMessage(const SmsPage& page, const std::string& number,
   const SmsHead head{number, alarmText, page.PowerOffAlarm && PowerOffAlarmed(table)};
   WriteMessage(slot.Handle(), ComposeSmsMessage(head, table, tiles, smsCursor_));
   showCaption(kSentCaption);
+  lastMessageAt_ = smsCounter_;
   if (SmsListingComplete(smsCursor_, table)) {
     ++phoneRowIndex_;
     smsCursor_.MeterIndex = 0;
@@ -105,7 +118,10 @@ void SmsAlarm::SendMessage(const SmsPage& page, const std::string& number,
 void SmsAlarm::StartNextSweep(const SmsPage& page) {
   // Delay is converted before Reload: a page on which neither is a whole number reports Delay.
   const std::int64_t delay = DelaySeconds(page);
-  smsCounter_ = ToInt32(delay - kSecondsPerMinute * ReloadMinutes(page));
+  const std::int32_t restart = ToInt32(delay - kSecondsPerMinute * ReloadMinutes(page));
+  if (lastMessageAt_) *lastMessageAt_ += std::int64_t{restart} - smsCounter_;
+  smsCounter_ = restart;
   phoneRowIndex_ = 0;
   smsCursor_ = TSmsCursor{};
+  roundOpened_ = false;
 }

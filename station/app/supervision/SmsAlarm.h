@@ -3,20 +3,22 @@
 // alarm. No Qt here; main thread only.
 //
 // While an alarm lasts, SmsCounter counts its seconds. The phone rows are taken in turn, a row
-// without an 11-byte number passed over at one row a second; a valid row gets a message when the
-// counter reaches Delay + 20 x (messages sent in this sweep), so the first goes out in second D
-// and each further one 20 seconds after the previous. A listing too long for one message goes to
-// the same number in several. After the tenth row the counter restarts at Delay - 60 x Reload:
-// the next sweep begins Reload minutes later. The GSM port is opened, purged, written once and
-// closed for each message; an open that fails sends nothing and does not count, so this alarm
-// sends no more.
+// without an 11-byte number passed over at one row a second. A round's first message goes to the
+// first valid row once the alarm has lasted its Delay (at once for a Delay of 0 or less),
+// however many rows were passed over before it; each further message of the round goes 20
+// seconds after the previous one. A listing too long for one message goes to the same number in
+// several. After the tenth row the counter restarts at Delay - 60 x Reload: the next round
+// begins Reload minutes later, and never sooner than 20 seconds after the last message. The GSM
+// port is opened, purged, written once and closed for each message; an open that fails sends
+// nothing and is not tried again, so this alarm sends no more.
 //
 // Every setting comes from the SMS page as it stands in that second (SmsPage); Delay and Reload
 // are converted strictly where they are used, so a text that is not a whole number raises
-// EConvertError there.
+// EConvertError there (EAlarmDelayError for Delay).
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/MeterRecord.h"
@@ -47,7 +49,7 @@ class SmsAlarm {
   const TSmsCursor& SmsCursor() const { return smsCursor_; }
 
  private:
-  bool SendDue(const SmsPage& page) const;
+  bool SendDue(const SmsPage& page);
   void SendMessage(const SmsPage& page, const std::string& number, const MeterTable& table,
                    const OverviewTiles& tiles, const CaptionSink& showCaption);
   void StartNextSweep(const SmsPage& page);
@@ -55,4 +57,9 @@ class SmsAlarm {
   std::int32_t smsCounter_ = 0;
   std::int32_t phoneRowIndex_ = 0;
   TSmsCursor smsCursor_;
+  // This round's first message has been due and tried; the further ones follow it.
+  bool roundOpened_ = false;
+  // The counter's value when the last message of this alarm went out, counted in the current
+  // round's terms (a restart moves it with the counter).
+  std::optional<std::int64_t> lastMessageAt_;
 };

@@ -16,38 +16,30 @@ const std::string& PowerOffLine() {
   return line;
 }
 
-std::string Head(const SmsHead& head) {
+// The head, its alarm text cut on a character boundary where need be, so that the head and
+// `entryBytes` more make at most the counted limit.
+std::string Head(const SmsHead& head, std::size_t entryBytes) {
   std::string text;
   text.reserve(kSmsMaxCountedBytes + kSmsMessageEnd.size());
   text += kSmsPrefix;
   text += head.Number;
   text += kSmsNumberSeparator;
-  text += head.AlarmText;
+  const std::size_t fixedBytes =
+      text.size() + 1 + (head.PowerOffLine ? PowerOffLine().size() : 0) + entryBytes;
+  const std::size_t room = kSmsMaxCountedBytes - std::min(fixedBytes, kSmsMaxCountedBytes);
+  text += CutCp936(head.AlarmText, room);
   text += kLineEnd;
   if (head.PowerOffLine) text += PowerOffLine();
   return text;
 }
 
-// The entry's parts behind its caption: TAB, value text, unit text, LF.
-std::string EntryTail(const OverviewTile& tile) {
-  std::string tail(1, kEntrySeparator);
-  tail += tile.ValueText;
-  tail += Utf8ToCp936(tile.UnitText);
-  tail += kLineEnd;
-  return tail;
-}
-
-std::string Entry(const OverviewTile& tile) { return Utf8ToCp936(tile.Title) + EntryTail(tile); }
-
-// The entry with its caption cut, on a character boundary, so that it takes at most `room`
-// bytes; empty when not even one character of the caption fits (value and unit stay whole).
-std::string ShortenedEntry(const OverviewTile& tile, std::size_t room) {
-  const std::string tail = EntryTail(tile);
-  if (tail.size() >= room) return {};
-  const std::string caption = Utf8ToCp936(tile.Title);
-  const std::string_view kept = CutCp936(caption, room - tail.size());
-  if (kept.empty()) return {};
-  return std::string(kept) + tail;
+std::string Entry(const OverviewTile& tile) {
+  std::string entry = Utf8ToCp936(tile.Title);
+  entry += kEntrySeparator;
+  entry += tile.ValueText;
+  entry += Utf8ToCp936(tile.UnitText);
+  entry += kLineEnd;
+  return entry;
 }
 
 // Holds the cursor to the configured meters and channels and derives its tile from them. With
@@ -61,6 +53,30 @@ void FitCursor(const MeterTable& table, TSmsCursor& cursor) {
   int tile = cursor.ChannelIndex;
   for (int m = 0; m < cursor.MeterIndex; ++m) tile += ChannelsInUse(table.Meters[m]);
   cursor.TileIndex = tile;
+}
+
+// Moves the cursor, from where it stands, to the next channel to list: any of its four alarm flags
+// set and a tile to show it (tiles are built from the same table; a channel without one has
+// nothing to show). Returns that tile, or nullptr with the cursor past the last meter.
+const OverviewTile* SeekListed(const MeterTable& table, const OverviewTiles& tiles,
+                               TSmsCursor& cursor) {
+  const int meters = MetersInUse(table);
+  while (cursor.MeterIndex < meters) {
+    const TMeterRecord& meter = table.Meters[cursor.MeterIndex];
+    for (; cursor.ChannelIndex < ChannelsInUse(meter); ++cursor.ChannelIndex, ++cursor.TileIndex) {
+      if (meter.AnyAlarmFlag(cursor.ChannelIndex) && cursor.TileIndex < tiles.Count()) {
+        return &tiles.Tile(cursor.TileIndex);
+      }
+    }
+    ++cursor.MeterIndex;
+    cursor.ChannelIndex = 0;
+  }
+  return nullptr;
+}
+
+void StepPast(TSmsCursor& cursor) {
+  ++cursor.ChannelIndex;
+  ++cursor.TileIndex;
 }
 
 }  // namespace
@@ -84,35 +100,23 @@ bool PowerOffAlarmed(const MeterTable& table) { return table.Meters[0].AnyAlarmF
 
 std::string ComposeSmsMessage(const SmsHead& head, const MeterTable& table,
                               const OverviewTiles& tiles, TSmsCursor& cursor) {
-  std::string message = Head(head);
-  const std::size_t headBytes = message.size();
-  std::size_t counted = headBytes;
   FitCursor(table, cursor);
-  const int meters = MetersInUse(table);
-  while (cursor.MeterIndex < meters) {
-    const TMeterRecord& meter = table.Meters[cursor.MeterIndex];
-    for (; cursor.ChannelIndex < ChannelsInUse(meter); ++cursor.ChannelIndex, ++cursor.TileIndex) {
-      // Tiles are built from the same table; a channel without one has nothing to show.
-      if (!meter.AnyAlarmFlag(cursor.ChannelIndex) || cursor.TileIndex >= tiles.Count()) continue;
-      const OverviewTile& tile = tiles.Tile(cursor.TileIndex);
-      std::string entry = Entry(tile);
-      if (counted + entry.size() > kSmsMaxCountedBytes) {
-        // Too long for what is left: the next message to this number resumes here.
-        if (message.size() != headBytes) {
-          message += kSmsMessageEnd;
-          return message;
-        }
-        // Too long even behind the head alone: waiting for it would hold the sweep on this
-        // number for the whole alarm. Its caption is shortened to fit, so that the channel is
-        // still named; when the head leaves no room for any of it, it is passed over.
-        entry = ShortenedEntry(tile, kSmsMaxCountedBytes - std::min(counted, kSmsMaxCountedBytes));
-        if (entry.empty()) continue;
-      }
-      counted += entry.size();
+  // The entry that the head makes room for is the one listed first: its flags are read once.
+  const OverviewTile* tile = SeekListed(table, tiles, cursor);
+  std::string entry = tile != nullptr ? Entry(*tile) : std::string();
+  std::string message = Head(head, entry.size());
+  const std::size_t headBytes = message.size();
+  while (tile != nullptr) {
+    if (message.size() + entry.size() <= kSmsMaxCountedBytes) {
       message += entry;
+    } else if (message.size() != headBytes) {
+      break;  // the next message to this number resumes here
     }
-    ++cursor.MeterIndex;
-    cursor.ChannelIndex = 0;
+    // An entry that does not fit even behind a head without alarm text (the record's field
+    // widths keep every entry well within that) is passed over rather than held on for good.
+    StepPast(cursor);
+    tile = SeekListed(table, tiles, cursor);
+    if (tile != nullptr) entry = Entry(*tile);
   }
   message += kSmsMessageEnd;
   return message;

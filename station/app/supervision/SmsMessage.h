@@ -13,12 +13,10 @@
 // The listing walks the channels in channel order from a cursor, takes every channel with any
 // of its four alarm flags set (whether its meter is online or not: an offline channel lists its
 // tile's "ERR") and stops at the first entry that does not fit, leaving the cursor on it, so
-// the next message to the same number resumes there. An entry that does not fit even as the
-// first behind the head is shortened: its caption is cut on a character boundary so that head
-// and entry make 140 bytes, value and unit whole. When the head leaves no room for even one
-// character of the caption, the entry is passed over, so that the listing and the sweep to the
-// other numbers go on (a head beyond the limit thus lists nothing, and each number gets one
-// message).
+// the next message to the same number resumes there. When the head leaves no room for the
+// message's first entry (or, with nothing to list, when it is over 140 bytes itself), the alarm
+// text is cut on a character boundary until head and entry fit: no message is over 140 counted
+// bytes, and each names at least one alarmed channel while there is one to name.
 //
 // Main thread only: the tiles belong to it; the alarm flags are read as the polling threads
 // left them.

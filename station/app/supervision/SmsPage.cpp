@@ -3,6 +3,14 @@
 #include "common/StrConv.h"
 #include "platform/IniFile.h"
 
+std::int32_t AlarmDelaySeconds(const std::string& text) {
+  try {
+    return StrToInt(text);
+  } catch (const EConvertError& error) {
+    throw EAlarmDelayError(error.what(), text);
+  }
+}
+
 void SaveSmsPage(const std::string& path, const SmsPage& page) {
   TIniFile ini(path);
   ini.WriteBool(kGsmSection, kGsmEnableKey, page.AlarmEnabled);

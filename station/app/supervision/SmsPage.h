@@ -4,8 +4,11 @@
 // Save button writes them to Res\GSM_Alarm.ini (station/app/parts/GsmSettings.h). No Qt here.
 
 #include <array>
+#include <cstdint>
 #include <string>
+#include <utility>
 
+#include "common/Errors.h"
 #include "station/app/parts/GsmSettings.h"
 
 struct SmsPage {
@@ -21,6 +24,20 @@ struct SmsPage {
   std::array<std::string, kPhoneRows> Numbers;
 };
 // Every text above is UTF-8.
+
+// The alarm delay (GSMedAlarmDelayT) that the alarm window, the tiles and the SMS step share, in
+// seconds. A text that is not a whole number raises EAlarmDelayError: the usual conversion
+// message, and the text, so that the cycle tells the operator once for each text given.
+class EAlarmDelayError : public EConvertError {
+ public:
+  EAlarmDelayError(const std::string& message, std::string text)
+      : EConvertError(message), text_(std::move(text)) {}
+  const std::string& Text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+std::int32_t AlarmDelaySeconds(const std::string& text);
 
 // Writes every key of the ini file at `path` from the page, in the file's order. PWR_CH, Delay
 // and Reload are converted strictly: a text that is not a whole number raises EConvertError at

@@ -2,10 +2,10 @@
 
 #include <exception>
 #include <string_view>
+#include <utility>
 
 #include "common/AppPaths.h"
 #include "common/Errors.h"
-#include "common/StrConv.h"
 
 namespace {
 
@@ -19,6 +19,7 @@ struct SupervisionCycle::TickProblems {
   struct Problem {
     bool Failed = false;
     std::string Text;  // UTF-8; empty for a thrown object that is not an error
+    std::optional<std::string> DelayText;  // the alarm delay's text, when it did not convert
   };
   std::array<Problem, kTickStepKinds> Steps;
 
@@ -27,12 +28,18 @@ struct SupervisionCycle::TickProblems {
   void Run(TickStepKind kind, Body&& body) {
     try {
       body();
+    } catch (const EAlarmDelayError& error) {
+      Record(kind, error.what(), error.Text());
     } catch (...) {
-      Problem& problem = Steps[kind];
-      if (problem.Failed) return;
-      problem.Failed = true;
-      problem.Text = ExceptionMessage(std::current_exception());
+      Record(kind, ExceptionMessage(std::current_exception()), std::nullopt);
     }
+  }
+  void Record(TickStepKind kind, std::string text, std::optional<std::string> delayText) {
+    Problem& problem = Steps[kind];
+    if (problem.Failed) return;
+    problem.Failed = true;
+    problem.Text = std::move(text);
+    problem.DelayText = std::move(delayText);
   }
 };
 
@@ -136,7 +143,26 @@ void SupervisionCycle::RunMeterRowStep(const MeterTable& table, int m, TDateTime
   recorders_.AppendMeterHistoryRow(path, meter, tick, reports);
 }
 
+void SupervisionCycle::LoadAlarmDelay(const std::string& text) {
+  try {
+    alarm_.LoadDelay(AlarmDelaySeconds(text));
+  } catch (const EAlarmDelayError&) {
+    toldDelayText_ = text;
+    throw;
+  }
+}
+
+bool SupervisionCycle::TellDelayError(const std::string& text) {
+  if (toldDelayText_ == text) return false;
+  toldDelayText_ = text;
+  return true;
+}
+
 void SupervisionCycle::AlarmStep(const MeterTable& table, TickView& view) {
+  // The operator can change the delay only between ticks (in configuration mode): a text other
+  // than the one told of is news again, even when it fails the same way.
+  const std::string delayText = view.AlarmDelayText();
+  if (toldDelayText_ != delayText) toldDelayText_.reset();
   if (alarmActive_ != 0) {
     // The alarm branch, followed by the SMS step.
     view.ShowAlarm(alarm_.AlarmTick(view.AlarmSilenceRequested()));
@@ -146,12 +172,12 @@ void SupervisionCycle::AlarmStep(const MeterTable& table, TickView& view) {
     return;
   }
   // The reset branch. The window is hidden before the delay is reloaded: a delay text that is
-  // not a whole number raises below in every tick without alarm (the tick reports it once), and
+  // not a whole number raises below in every tick without alarm (told once for each text), and
   // must not leave the window up.
   sms_.SmsReset();
   alarm_.DropSilence();
   view.HideAlarmWindow();
-  alarm_.LoadDelay(StrToInt(view.AlarmDelayText()));
+  alarm_.LoadDelay(AlarmDelaySeconds(delayText));
 }
 
 void SupervisionCycle::RunHistoryStep(TDateTime tick, int count, const MeterTable& table,
@@ -178,9 +204,10 @@ void SupervisionCycle::ReportTickProblems(const TickProblems& problems, Reports&
     const TickProblems::Problem& problem = problems.Steps[kind];
     if (!problem.Failed) {
       stepReported_[kind] = false;
-    } else if (!stepReported_[kind]) {
-      stepReported_[kind] = true;
-      reports.push_back(problem.Text);
+      continue;
     }
+    const bool tell = problem.DelayText ? TellDelayError(*problem.DelayText) : !stepReported_[kind];
+    stepReported_[kind] = true;
+    if (tell) reports.push_back(problem.Text);
   }
 }

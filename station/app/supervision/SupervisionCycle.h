@@ -12,12 +12,15 @@
 // The steps are kept apart: an error raised by one of them (a bad delay text in the alarm step,
 // for one) ends that step only, so the tick still records its history and text rows. The error is
 // reported once, after the tick, and again only after the step has succeeded in between; the same
-// holds for files that cannot be written. Missed ticks are not made up; only the history schedule
-// catches up, one record per tick.
+// holds for files that cannot be written. An alarm delay that is not a whole number is told once
+// for each text: again only when the operator has changed the text since (start-up's report of
+// it counts). Missed ticks are not made up; only the history schedule catches up, one record per
+// tick.
 
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/DateTime.h"
@@ -85,6 +88,10 @@ class SupervisionCycle {
   // is skipped, not made up.
   void RunTick(TDateTime tick, const MeterTable& table, TickView& view, Reports& reports);
 
+  // Start-up's load of the alarm delay from its text. A text that is not a whole number raises
+  // EAlarmDelayError for start-up to report; the ticks do not report it again until it changes.
+  void LoadAlarmDelay(const std::string& text);
+
   // Whether this tick's (or the last tick's) tile step found an alarm of an online meter.
   std::uint8_t AlarmActive() const { return alarmActive_; }
   // Seconds since table position m (0..119) last wrote its text row.
@@ -116,6 +123,8 @@ class SupervisionCycle {
                           Reports& reports);
   void RunMeterRowStep(const MeterTable& table, int m, TDateTime tick, Reports& reports);
   void AlarmStep(const MeterTable& table, TickView& view);
+  // Whether the error of this delay text is yet to be told; it counts as told from now on.
+  bool TellDelayError(const std::string& text);
   void RunHistoryStep(TDateTime tick, int count, const MeterTable& table, TickView& view,
                       Reports& reports);
   void ResetAlarmRecords(const MeterTable& table, TickView& view);
@@ -130,6 +139,8 @@ class SupervisionCycle {
   std::uint8_t alarmActive_ = 0;
   bool running_ = false;  // a tick never re-enters itself
   std::array<bool, kTickStepKinds> stepReported_{};
+  // The alarm delay text whose error the operator has been told of, while the page still holds it.
+  std::optional<std::string> toldDelayText_;
   // The counter belongs to the table position, not to the meter that stands there now.
   std::array<std::int32_t, kMaxMeters> meterRowSeconds_{};
   // The tick value list: each channel's value as read in this tick, in series order; the history

@@ -74,16 +74,17 @@ TEST_F(SmsAlarmTest, AListingTooLongForOneMessageGoesOutInPartsTwentySecondsApar
   EXPECT_EQ(cycle.Sms().PhoneRowIndex(), 2);  // row 1 done in two messages, row 2 passed over
 }
 
-TEST_F(SmsAlarmTest, AHeadBeyondTheLimitStillReachesEveryNumber) {
+TEST_F(SmsAlarmTest, ALongAlarmTextGivesWaySoThatEveryMessageNamesTheAlarmedChannel) {
   AlarmedBoiler(1);
   SetDelay(2);
   SetNumber(1, kNumber);
   SetNumber(2, "13900139000");
-  const std::string text(130, 'A');  // a head of 145 bytes: no entry fits behind it
+  const std::string text(130, 'A');  // a head of 145 bytes
   view.Page.AlarmText = text;
   EXPECT_EQ(SendSeconds(23), (std::vector<int>{2, 22}));
-  const std::string first = SmsHead(kNumber, text) + "\r\n";
-  const std::string second = SmsHead("13900139000", text) + "\r\n";
+  // 15 bytes of head around the text and a 40-byte entry leave 85 bytes of it: 140 in all.
+  const std::string first = SmsHead(kNumber, text.substr(0, 85)) + BoilerEntry(1) + "\r\n";
+  const std::string second = SmsHead("13900139000", text.substr(0, 85)) + BoilerEntry(1) + "\r\n";
   EXPECT_EQ(Received(first.size() + second.size()), first + second);
 }
 
@@ -150,14 +151,14 @@ TEST_F(SmsAlarmTest, RowsWithoutAnElevenByteNumberArePassedOverAtOneRowASecond) 
     int delay;
     std::vector<int> sent;
   };
-  // Row 3 is reached in second 3: a smaller delay has passed by then and nothing is sent.
-  for (const Case& c : {Case{3, {3}}, Case{5, {5}}, Case{2, {}}}) {
+  // Row 3 is reached in second 3: a smaller delay has passed by then, and it is sent at once.
+  for (const Case& c : {Case{3, {3}}, Case{5, {5}}, Case{2, {3}}}) {
     SetDelay(c.delay);
     QuietTick(meter);
     EXPECT_EQ(SendSeconds(8), c.sent) << "delay " << c.delay;
   }
   const std::string expected = SmsHead(kNumber) + BoilerEntry(1) + "\r\n";
-  EXPECT_EQ(Received(2 * expected.size()), expected + expected);
+  EXPECT_EQ(Received(3 * expected.size()), expected + expected + expected);
 }
 
 TEST_F(SmsAlarmTest, AfterTheTenthRowTheNextSweepStartsReloadMinutesLater) {
@@ -188,15 +189,54 @@ TEST_F(SmsAlarmTest, WithoutAValidNumberTheRowsPassInTenSecondsAndTheSweepRestar
   EXPECT_EQ(reports, Reports{"'5s' is not a valid integer value"});
 }
 
-TEST_F(SmsAlarmTest, ADelayOfZeroOrLessNeverSends) {
+TEST_F(SmsAlarmTest, TheFirstValidRowGetsItsMessageOnceTheAlarmHasLastedItsDelay) {
   TMeterRecord& meter = AlarmedBoiler(1);
-  SetNumber(1, kNumber);
-  for (int delay : {0, -3}) {
-    SetDelay(delay);
+  struct Case {
+    int delay;
+    std::vector<const char*> numbers;  // rows 1.. ; the rest empty
+    int sent;
+    int counter;  // shown after 42 seconds: restarted at Delay - 60 when row 10 was passed
+  };
+  const Case cases[] = {
+      {1, {"", kNumber}, 2, 1 - 60 + 32},  // row 10 passed in second 10
+      {2, {"1380013800", "138001380001", kNumber}, 3, 2 - 60 + 32},
+      {0, {kNumber}, 1, 0 - 60 + 32},
+      {-2, {kNumber}, 1, -2 - 60 + 32},
+      {5, {"", "", kNumber}, 5, 5 - 60 + 30},  // rows passed well within the delay; row 10 in 12
+  };
+  for (const Case& c : cases) {
+    for (int row = 1; row <= 10; ++row) {
+      SetNumber(row, row <= static_cast<int>(c.numbers.size()) ? c.numbers[row - 1] : "");
+    }
+    SetDelay(c.delay);
     QuietTick(meter);
-    EXPECT_TRUE(SendSeconds(30).empty()) << delay;
+    EXPECT_EQ(SendSeconds(42), std::vector<int>{c.sent}) << "delay " << c.delay;
+    EXPECT_EQ(Caption(), "延时计时：  " + std::to_string(c.counter)) << "delay " << c.delay;
   }
-  EXPECT_EQ(Received(0), "");
+  const std::string message = SmsHead(kNumber) + BoilerEntry(1) + "\r\n";
+  std::string all;
+  for (int i = 0; i < 5; ++i) all += message;
+  EXPECT_EQ(Received(all.size()), all);
+}
+
+TEST_F(SmsAlarmTest, LaterMessagesAndRoundsKeepTheirTimingFromALateFirstMessage) {
+  TMeterRecord& meter = AlarmedBoiler(5);  // each listing takes two messages
+  SetDelay(1);
+  SetNumber(2, kNumber);
+  SetNumber(3, "13900139000");
+  // Row 2 in seconds 2 and 22, row 3 in 42 and 62; rows 4..10 passed in 63..69, and the next
+  // round's first message 60 seconds after that.
+  EXPECT_EQ(SendSeconds(130), (std::vector<int>{2, 22, 42, 62, 129}));
+
+  // A Reload of 0 starts the next round at once, but no sooner than 20 s after the last message.
+  for (int c = 1; c < 5; ++c) meter.HAFlags[c] = 0;
+  view.Page.ReloadText = "0";
+  SetNumber(2, "");
+  SetNumber(3, "");
+  SetNumber(1, kNumber);
+  SetNumber(10, "13900139000");
+  QuietTick(meter);
+  EXPECT_EQ(SendSeconds(61), (std::vector<int>{1, 21, 41, 61}));
 }
 
 TEST_F(SmsAlarmTest, AGsmPortHeldElsewhereFailsTheOpenAndNoLaterSecondOfThatAlarmSends) {

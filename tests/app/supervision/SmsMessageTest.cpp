@@ -68,18 +68,37 @@ TEST_F(SmsMessageTest, AStaleCursorIsBroughtBackInsideTheTable) {
   }
 }
 
-TEST_F(SmsMessageTest, AHeadBeyondTheLimitCarriesNoEntryAndTheListingEnds) {
+TEST_F(SmsMessageTest, ALongAlarmTextIsCutOnACharacterBoundaryUntilOneEntryFits) {
+  WriteFixedText(table->Meters[0].Channels[1].Unit, std::string(19, 'u'));
+  Refresh();
   table->Meters[0].LAFlags[1] = 1;
   table->Meters[1].HAFlags[0] = 1;
+  std::string text;  // 58 characters of 2 bytes: a head of 131 bytes
+  for (int i = 0; i < 58; ++i) text += "温";
+  const std::string cp936 = Utf8ToCp936(text);
+  const std::string entry = "M0--c1\t7" + std::string(19, 'u') + "\n";  // 28 bytes
   TSmsCursor cursor;
-  const std::string text(126, 'x');  // head of 2 + 11 + 1 + 126 + 1 = 141 bytes
-  EXPECT_EQ(Compose(cursor, text), "8613800138000:" + text + "\n\r\n");
-  // Nothing could ever be listed behind this head: waiting on the first channel would keep the
-  // sweep on this number for the whole alarm.
+  // 140 - 15 - 28 leaves 97 bytes of text: a 97th would split the 49th character.
+  EXPECT_EQ(Compose(cursor, cp936), "8613800138000:" + cp936.substr(0, 96) + "\n" +
+                                        entry + "\r\n");
+  // The next message makes room for its own first entry (10 bytes) only.
+  EXPECT_EQ(Compose(cursor, cp936),
+            "8613800138000:" + cp936.substr(0, 114) + "\nM1--c0\t7V\n\r\n");
   EXPECT_TRUE(SmsListingComplete(cursor, *table));
+
+  // The power-off line is part of the head.
+  const std::string ascii(130, 'x');
+  cursor = TSmsCursor{1, 0, 2, 0};
+  EXPECT_EQ(ComposeSmsMessage(SmsHead{"13800138000", ascii, true}, *table, tiles, cursor),
+            "8613800138000:" + ascii.substr(0, 104) + "\n" + Utf8ToCp936("系统断电!!") +
+                "\nM1--c0\t7V\n\r\n");
+  // With nothing left to list the head alone keeps to the limit.
+  table->Meters[1].HAFlags[0] = 0;
+  cursor = TSmsCursor{1, 0, 2, 0};
+  EXPECT_EQ(Compose(cursor, ascii), "8613800138000:" + ascii.substr(0, 125) + "\n\r\n");
 }
 
-TEST_F(SmsMessageTest, AnEntryTooLongForAnyMessageIsShortenedToFitBehindTheHead) {
+TEST_F(SmsMessageTest, TheLongestEntryGoesWholeBehindAShortenedText) {
   std::string name;  // 19 characters of 2 bytes
   for (int i = 0; i < 19; ++i) name += "温";
   WriteFixedText(table->Meters[0].Channels[1].Name, name);
@@ -90,24 +109,17 @@ TEST_F(SmsMessageTest, AnEntryTooLongForAnyMessageIsShortenedToFitBehindTheHead)
   table->Meters[1].HAFlags[1] = 1;
   const std::string text(40, 'x');  // head of 55 bytes; channel 1's entry alone is 100
   const std::string head = "8613800138000:" + text + "\n";
-  const std::string first = std::string(38, 'm') + "--c0\t7V\n";
   TSmsCursor cursor;
   // The long entry does not fit behind the first one: the message ends before it.
-  EXPECT_EQ(Compose(cursor, text), head + first + "\r\n");
+  EXPECT_EQ(Compose(cursor, text), head + std::string(38, 'm') + "--c0\t7V\n\r\n");
   EXPECT_EQ(cursor.ChannelIndex, 1);
-  // Alone behind the head it does not fit either: its caption is cut on a character boundary
-  // (a 23rd byte of the name would split its 12th character), value and unit whole; the rest
-  // follow in the next message.
-  const std::string shortened = std::string(38, 'm') + "--" + Utf8ToCp936(name.substr(0, 11 * 3)) +
-                                "\t7" + std::string(19, 'u') + "\n";
-  ASSERT_EQ(head.size() + shortened.size(), kSmsMaxCountedBytes - 1);
-  EXPECT_EQ(Compose(cursor, text), head + shortened + "\r\n");
+  // Alone behind the head it does not fit either: the text gives way, the entry stays whole.
+  const std::string entry = std::string(38, 'm') + "--" + Utf8ToCp936(name) + "\t7" +
+                            std::string(19, 'u') + "\n";
+  ASSERT_EQ(entry.size(), 100u);
+  EXPECT_EQ(Compose(cursor, text), "8613800138000:" + text.substr(0, 25) + "\n" + entry + "\r\n");
   EXPECT_EQ(Compose(cursor, text), head + "M1--c1\t7V\n\r\n");
   EXPECT_TRUE(SmsListingComplete(cursor, *table));
-  // A head that leaves no room for a caption's first character: the entry is passed over.
-  cursor = TSmsCursor{0, 1, 1, 0};
-  const std::string longText(140 - 15 - 22, 'x');  // head of 118 + tail of 22: no room left
-  EXPECT_EQ(Compose(cursor, longText), "8613800138000:" + longText + "\nM1--c1\t7V\n\r\n");
 }
 
 TEST_F(SmsMessageTest, AChannelWithoutATileIsNotListed) {
