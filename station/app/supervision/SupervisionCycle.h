@@ -12,8 +12,8 @@
 // The steps are kept apart: an error raised by one of them (a bad delay text in the alarm step,
 // for one) ends that step only, so the tick still records its history and text rows. The error is
 // reported once, after the tick, and again only after the step has succeeded in between; the same
-// holds for files that cannot be written. Missed ticks are not made up; only the history schedule
-// catches up, one record per tick.
+// holds for files that cannot be written. Missed ticks are not made up, but history records are:
+// the first tick after a gap fills every slot it finds missed with its own values.
 
 #include <array>
 #include <cstdint>
@@ -77,8 +77,9 @@ class SupervisionCycle {
   // file and the alarm list file under AppDir. REQUIRES: no polling thread runs (the alarm flags
   // of the channels in use are cleared).
   void OpenRecordingFiles(MeterTable& table, TickView& view, Reports& reports);
-  // The end of the period: the history records still held are tried once more.
-  void CloseRecordingPeriod(Reports& reports) { recorders_.CloseRecordingPeriod(reports); }
+  // The end of the period: files that could not be made yet, and the history records still
+  // held, are tried once more.
+  void CloseRecordingPeriod(Reports& reports);
 
   // One tick at time `tick` over `table`. Problems go to `reports`, in the order they arose; the
   // errors of failing steps come last. A tick that arrives while one runs (a nested event loop)
@@ -119,6 +120,8 @@ class SupervisionCycle {
   void RunHistoryStep(TDateTime tick, int count, const MeterTable& table, TickView& view,
                       Reports& reports);
   void ResetAlarmRecords(const MeterTable& table, TickView& view);
+  // The period's files were made late: the alarm rows opened meanwhile go to their lines.
+  void WriteHeldAlarmRows(const RecordingPeriod& period, Reports& reports);
   void ReportTickProblems(const TickProblems& problems, Reports& reports);
 
   OverviewTiles tiles_;
