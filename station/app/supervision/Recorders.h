@@ -48,6 +48,10 @@ class Recorders {
   DueRecords HistoryRecordsDue(TDateTime tick);
   // True while the period's files could not be made and the history file is not given up.
   bool AwaitsRecordingFiles() const { return unmade_ != nullptr && !historyWriter_.Ended(); }
+  // The alarm list the period means to make while it awaits its files; empty otherwise.
+  std::string AwaitedAlarmListPath() const {
+    return AwaitsRecordingFiles() ? unmade_->IntendedAlarmListPath() : std::string();
+  }
   // Tries again to make the period's files (MakeRecordingFiles); once made they are the current
   // ones and the held history records are written. The period is returned then, so that the
   // caller writes the alarm rows held meanwhile. A failure is not reported again.

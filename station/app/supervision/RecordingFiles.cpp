@@ -104,11 +104,24 @@ int BuildHistoryHeader(const MeterTable& table, TDateTime startTime, THistoryFil
   return n;
 }
 
+namespace {
+
+std::string IntendedStemPath(const RecordingPeriod& period) {
+  const std::string folder =
+      JoinPath(period.AppDir, DatedName(kMonthFolderPattern, period.NameTime));
+  return JoinPath(folder, DatedName(kRecordingStemPattern, period.NameTime));
+}
+
+}  // namespace
+
 std::string RecordingPeriod::IntendedHistoryPath() const {
   if (FilesMade()) return HistoryDataPath;
-  const std::string folder = JoinPath(AppDir, DatedName(kMonthFolderPattern, NameTime));
-  return JoinPath(folder, DatedName(kRecordingStemPattern, NameTime)) +
-         std::string(kHistoryDataExtension);
+  return IntendedStemPath(*this) + std::string(kHistoryDataExtension);
+}
+
+std::string RecordingPeriod::IntendedAlarmListPath() const {
+  if (FilesMade()) return AlarmListPath;
+  return IntendedStemPath(*this) + std::string(kAlarmListExtension);
 }
 
 RecordingPeriod OpenRecordingFiles(const std::string& appDir, MeterTable& table) {

@@ -40,8 +40,9 @@ struct RecordingPeriod {
 
   // A period's two files are made together or not at all.
   bool FilesMade() const { return !HistoryDataPath.empty(); }
-  // The history file's name as the period meant to make it (the name it has once made).
+  // The files' names as the period meant to make them (the names they have once made).
   std::string IntendedHistoryPath() const;
+  std::string IntendedAlarmListPath() const;
 };
 
 // Added to the problem of a period whose files could not be made when it opened.

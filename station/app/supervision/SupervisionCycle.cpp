@@ -197,6 +197,14 @@ void SupervisionCycle::CloseRecordingPeriod(Reports& reports) {
       WriteHeldAlarmRows(*period, reports);
     }
   }
+  // The operator was told that the alarm rows are kept until the files can be made.
+  const int rows = records_.RowCount() - 1;
+  if (recorders_.AwaitsRecordingFiles() && rows > 0) {
+    reports.push_back("Alarm list " + recorders_.AwaitedAlarmListPath() + ": " +
+                      std::to_string(rows) +
+                      (rows == 1 ? " alarm row could not be written and is lost"
+                                 : " alarm rows could not be written and are lost"));
+  }
   recorders_.CloseRecordingPeriod(reports);
 }
 

@@ -226,6 +226,23 @@ TEST_F(FullDiskPeriodTest, ThePeriodIsRecordedInFullOnceItsFilesCanBeMade) {
   EXPECT_EQ(DataRows(ReadFileBytes(OnDisk("19Y12M/03DPM/Boiler_0.xls"))), 2);
 }
 
+TEST_F(FullDiskPeriodTest, AtThePeriodsEndWithoutFilesTheOperatorIsToldWhatIsLost) {
+  TMeterRecord& boiler = AddMeter("Boiler", {"T1"}, 1);
+  StartRun();
+  boiler.LAFlags[0] = 1;
+  Ticks(2);
+  cycle.CloseRecordingPeriod(reports);
+  const std::string told = ReportText();
+  EXPECT_NE(told.find(OnDisk("19Y12M/03D14H05M08S.vq") +
+                      ": 2 records could not be written and are lost"),
+            std::string::npos)
+      << told;
+  EXPECT_NE(told.find(OnDisk("19Y12M/03D14H05M08S.xls") +
+                      ": 1 alarm row could not be written and is lost"),
+            std::string::npos)
+      << told;
+}
+
 TEST_F(FullDiskPeriodTest, PastTheHoldLimitTheOperatorIsToldHowManyRecordsWereGivenUp) {
   TMeterRecord& boiler = AddMeter("Boiler", {"T1"}, 1);
   cycle.Recording().SetHistoryHoldLimitBytes(3 * sizeof(float));  // three records of one channel
