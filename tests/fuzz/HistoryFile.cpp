@@ -32,20 +32,20 @@ constexpr int kMostGivenSlots = kViewerMaxChannels;
 constexpr std::size_t kGapBytes = 8;
 constexpr std::uint64_t kGapLimit = std::uint64_t{1} << 56;
 
-using Piece = SparseFileSystem::Piece;
+using Extent = SparseFileSystem::Extent;
 
-// The file the input stands for, as its size and pieces.
-std::int64_t FileImage(std::string_view input, std::vector<Piece>& pieces) {
-  pieces.clear();
+// The file the input stands for, as its size and extents.
+std::int64_t FileImage(std::string_view input, std::vector<Extent>& extents) {
+  extents.clear();
   if (input.size() <= kFixedFields) {
-    pieces.push_back({0, input});
+    extents.push_back({0, input});
     return static_cast<std::int64_t>(input.size());
   }
-  pieces.push_back({0, input.substr(0, kFixedFields)});
+  extents.push_back({0, input.substr(0, kFixedFields)});
   const int slots = static_cast<unsigned char>(input[kFixedFields]) % (kMostGivenSlots + 1);
   std::string_view rest = input.substr(kFixedFields + 1);
   const std::size_t slotBytes = std::min(rest.size(), std::size_t(slots) * kHistoryNameSlotSize);
-  pieces.push_back({kFixedFields, rest.substr(0, slotBytes)});
+  extents.push_back({kFixedFields, rest.substr(0, slotBytes)});
   rest.remove_prefix(slotBytes);
   std::uint64_t gap = 0;
   const std::size_t gapBytes = std::min(rest.size(), kGapBytes);
@@ -55,10 +55,10 @@ std::int64_t FileImage(std::string_view input, std::vector<Piece>& pieces) {
   gap %= kGapLimit;
   rest.remove_prefix(gapBytes);
   const auto records = static_cast<std::int64_t>(rest.size());
-  pieces.push_back({kHistoryHeaderSize, rest});
+  extents.push_back({kHistoryHeaderSize, rest});
   if (gap == 0) return kHistoryHeaderSize + records;
   const std::int64_t tail = kHistoryHeaderSize + records + static_cast<std::int64_t>(gap);
-  pieces.push_back({tail, rest});
+  extents.push_back({tail, rest});
   return tail + records;
 }
 
@@ -151,11 +151,11 @@ void ShowFile(FuzzedDataProvider& input, const HistoryFileReader& reader) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static SparseFileSystem files;
   static HistoryFileReader reader(files);  // holds a header's worth of memory: made once
-  static std::vector<Piece> pieces;
+  static std::vector<Extent> extents;
   const std::string_view input(reinterpret_cast<const char*>(data), size);
   FuzzedDataProvider choices(data, size);  // takes from the end: the records' bytes
-  const std::int64_t fileSize = FileImage(input, pieces);
-  files.Put("fuzz.vq", fileSize, pieces);
+  const std::int64_t fileSize = FileImage(input, extents);
+  files.Put("fuzz.vq", fileSize, extents);
   if (!reader.Open("fuzz.vq").ok()) return 0;
   FUZZ_CHECK(reader.ChannelCount() >= 0 && reader.ChannelCount() <= kHistoryNameSlots);
   FUZZ_CHECK(reader.RecordCount() == HistoryRecordCount(reader.FileSize(), reader.ChannelCount()));

@@ -1,7 +1,7 @@
 #pragma once
 // A file system of read-only sparse files held in memory, for fuzz targets whose files are far
-// larger than their inputs: a file is its size and a few pieces of bytes at their offsets, and
-// reads as zeros everywhere else, as a sparse file on disk does. The pieces are views: the bytes
+// larger than their inputs: a file is its size and a few extents of bytes at their offsets, and
+// reads as zeros everywhere else, as a sparse file on disk does. The extents are views: the bytes
 // they show (a fuzz input) must outlive every read. Nothing can be created, written, removed or
 // renamed: those fail as on a read-only file system.
 
@@ -21,21 +21,21 @@
 
 class SparseFileSystem final : public FileSystem {
  public:
-  struct Piece {
+  struct Extent {
     std::int64_t Offset;
     std::string_view Bytes;
   };
   struct Content {
     std::int64_t Size = 0;
-    std::vector<Piece> Pieces;  // where two overlap, the later one is read
+    std::vector<Extent> Extents;  // where two overlap, the later one is read
   };
 
-  // Makes the file under `path` (in place of any of that name): `size` bytes, `pieces` over
-  // zeros; the parts of pieces past `size` are not in the file.
-  void Put(const std::string& path, std::int64_t size, std::vector<Piece> pieces) {
+  // Makes the file under `path` (in place of any of that name): `size` bytes, `extents` over
+  // zeros; the parts of extents past `size` are not in the file.
+  void Put(const std::string& path, std::int64_t size, std::vector<Extent> extents) {
     Content& content = files_[path];
     content.Size = size;
-    content.Pieces = std::move(pieces);
+    content.Extents = std::move(extents);
   }
 
   OpenedFile OpenExisting(const std::string& path, FileAccess access) override {
@@ -84,12 +84,12 @@ class SparseFileSystem final : public FileSystem {
       got = static_cast<std::size_t>(end - offset);
       auto* out = static_cast<char*>(data);
       std::memset(out, 0, got);
-      for (const Piece& piece : content_.Pieces) {
-        const std::int64_t from = std::max(offset, piece.Offset);
+      for (const Extent& extent : content_.Extents) {
+        const std::int64_t from = std::max(offset, extent.Offset);
         const std::int64_t to =
-            std::min(end, piece.Offset + static_cast<std::int64_t>(piece.Bytes.size()));
+            std::min(end, extent.Offset + static_cast<std::int64_t>(extent.Bytes.size()));
         if (from >= to) continue;
-        std::memcpy(out + (from - offset), piece.Bytes.data() + (from - piece.Offset),
+        std::memcpy(out + (from - offset), extent.Bytes.data() + (from - extent.Offset),
                     static_cast<std::size_t>(to - from));
       }
       return FileStatus::Ok();
