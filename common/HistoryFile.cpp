@@ -46,9 +46,10 @@ FileStatus CreateHistoryFile(const std::string& path, const THistoryFileHeader& 
   return CreateNewFile(path, &header, sizeof header);
 }
 
-FileStatus AppendHistoryRecords(const std::string& path, std::size_t recordBytes,
-                                const void* records, std::size_t count, std::size_t& written) {
-  written = 0;
+FileStatus WriteHistoryRecords(const std::string& path, std::size_t recordBytes,
+                               std::int64_t first, const void* records, std::size_t count,
+                               HistoryWrite& result) {
+  result = {};
   // A vanished file is not created again.
   OpenedFile opened = SystemFiles().OpenExisting(path, FileAccess::ReadWrite);
   if (!opened.Status.ok()) return opened.Status.As("Cannot open history file", path);
@@ -56,34 +57,52 @@ FileStatus AppendHistoryRecords(const std::string& path, std::size_t recordBytes
   std::int64_t size = 0;
   const FileStatus sized = file.Size(size);
   if (!sized.ok()) return sized.As("Cannot read the size of history file", path);
+  result.FoundSize = size;
   if (size < kHistoryHeaderSize) {
     return FileStatus::Fail(FileError::BadContent,
                             "History file " + path + " is shorter than its header");
   }
   const auto step = static_cast<std::int64_t>(recordBytes);
-  const std::int64_t end = size - (size - kHistoryHeaderSize) % step;
+  const std::int64_t at = kHistoryHeaderSize + first * step;
   const std::size_t bytes = count * recordBytes;
   std::size_t put = 0;
-  const FileStatus wrote = file.WriteAt(end, records, bytes, &put);
+  const FileStatus wrote = file.WriteAt(at, records, bytes, &put);
   const FileStatus closed = file.Close();
   if (wrote.ok() && closed.ok()) {
-    written = count;
+    result.Written = count;
+    const std::int64_t end = at + static_cast<std::int64_t>(bytes);
+    // Bytes someone else put behind the period's records would read as records of later times.
+    if (size > end) (void)SystemFiles().Resize(path, end);
     return FileStatus::Ok();
   }
   // A failed close may have lost any of it: only the records in front of a refused write are
   // taken as written, and the file is cut back behind them.
-  written = closed.ok() ? put / recordBytes : 0;
-  const std::int64_t kept = end + static_cast<std::int64_t>(written) * step;
+  result.Written = closed.ok() ? put / recordBytes : 0;
+  const std::int64_t kept = at + static_cast<std::int64_t>(result.Written) * step;
   (void)SystemFiles().Resize(path, kept);
   return (wrote.ok() ? closed : wrote).As("Cannot write history file", path);
 }
 
 HistoryFileWriter::HistoryFileWriter(std::string path, int channelCount, HistoryRecordSink sink,
-                                     std::size_t holdLimitBytes)
+                                     std::size_t holdLimitBytes, std::int64_t recordsInFile)
     : path_(std::move(path)),
       channelCount_(std::clamp(channelCount, 0, kHistoryNameSlots)),
-      sink_(sink ? std::move(sink) : HistoryRecordSink(AppendHistoryRecords)),
-      holdLimitBytes_(holdLimitBytes) {}
+      sink_(sink ? std::move(sink) : HistoryRecordSink(WriteHistoryRecords)),
+      holdLimitBytes_(holdLimitBytes),
+      written_(std::max<std::int64_t>(recordsInFile, 0)) {}
+
+HistoryFileWriter HistoryFileWriter::AwaitingFile(std::string path, int channelCount,
+                                                  HistoryRecordSink sink,
+                                                  std::size_t holdLimitBytes) {
+  HistoryFileWriter writer(std::move(path), channelCount, std::move(sink), holdLimitBytes);
+  writer.awaiting_ = true;
+  return writer;
+}
+
+const std::string& HistoryFileWriter::Path() const {
+  static const std::string kNone;
+  return awaiting_ ? kNone : path_;
+}
 
 std::size_t HistoryFileWriter::RecordBytes() const {
   return static_cast<std::size_t>(channelCount_) * sizeof(float);
@@ -93,8 +112,16 @@ std::int64_t HistoryFileWriter::HeldRecords() const {
   return channelCount_ == 0 ? 0 : static_cast<std::int64_t>(held_.size()) / channelCount_;
 }
 
-WriteOutcome HistoryFileWriter::Append(const float* values, int count) {
-  if (path_.empty() || vanished_ || ended_) return {};
+WriteOutcome HistoryFileWriter::TakeFile(std::string path) {
+  if (!awaiting_) return {};
+  awaiting_ = false;
+  path_ = std::move(path);
+  if (held_.empty()) return {true, {}};
+  return WriteHeld();
+}
+
+WriteOutcome HistoryFileWriter::Append(const float* values, int count, std::int64_t copies) {
+  if (path_.empty() || vanished_ || ended_ || copies <= 0) return {};
   if (count != channelCount_) {
     return Failed(FileStatus::Fail(
         FileError::BadContent, "History file " + path_ + ": a record of " + std::to_string(count) +
@@ -102,8 +129,10 @@ WriteOutcome HistoryFileWriter::Append(const float* values, int count) {
                                    " channels"));
   }
   if (channelCount_ == 0) return {true, {}};  // records are empty: the file keeps its header
-  held_.insert(held_.end(), values, values + count);
-  WriteOutcome outcome = WriteHeld();
+  for (std::int64_t copy = 0; copy < copies; ++copy) {
+    held_.insert(held_.end(), values, values + count);
+  }
+  WriteOutcome outcome = awaiting_ ? WriteOutcome{} : WriteHeld();
   if (!held_.empty() && held_.size() * sizeof(float) > holdLimitBytes_) {
     // The file keeps what it has, at the right times; the held records are given up. The
     // operator was told they would be written: he is told now that they will not be.
@@ -121,14 +150,32 @@ WriteOutcome HistoryFileWriter::Append(const float* values, int count) {
 }
 
 WriteOutcome HistoryFileWriter::WriteHeld() {
-  std::size_t written = 0;
-  const FileStatus status = sink_(path_, RecordBytes(), held_.data(),
-                                  static_cast<std::size_t>(HeldRecords()), written);
-  held_.erase(held_.begin(),
-              held_.begin() + static_cast<std::ptrdiff_t>(written * std::size_t(channelCount_)));
-  if (!status.ok()) return Failed(status);
-  failing_ = false;
-  return {true, {}};
+  HistoryWrite result;
+  const FileStatus status = sink_(path_, RecordBytes(), written_, held_.data(),
+                                  static_cast<std::size_t>(HeldRecords()), result);
+  std::string sizeReport = SizeReport(result.FoundSize);
+  written_ += static_cast<std::int64_t>(result.Written);
+  held_.erase(held_.begin(), held_.begin() + static_cast<std::ptrdiff_t>(
+                                                 result.Written * std::size_t(channelCount_)));
+  WriteOutcome outcome = status.ok() ? WriteOutcome{true, {}} : Failed(status);
+  if (status.ok()) failing_ = false;
+  if (!sizeReport.empty()) {
+    outcome.Report = outcome.Report.empty() ? std::move(sizeReport)
+                                            : sizeReport + '\n' + outcome.Report;
+  }
+  return outcome;
+}
+
+std::string HistoryFileWriter::SizeReport(std::int64_t foundSize) {
+  const std::int64_t expected =
+      kHistoryHeaderSize + written_ * static_cast<std::int64_t>(RecordBytes());
+  // A file shorter than its header is refused, and reported, as such.
+  if (sizeReported_ || foundSize < kHistoryHeaderSize || foundSize == expected) return {};
+  sizeReported_ = true;
+  return "History file " + path_ + " is " + std::to_string(foundSize) + " bytes long, not the " +
+         std::to_string(expected) + " bytes of its header and " + std::to_string(written_) +
+         (written_ == 1 ? " record" : " records") +
+         ": something else has changed it; every record is still written at its own place";
 }
 
 WriteOutcome HistoryFileWriter::Failed(const FileStatus& status) {
@@ -149,11 +196,13 @@ WriteOutcome HistoryFileWriter::Failed(const FileStatus& status) {
 
 WriteOutcome HistoryFileWriter::Finish() {
   WriteOutcome outcome;
-  if (!held_.empty() && !vanished_ && !ended_) {
+  if (!held_.empty() && !vanished_ && !ended_ && !awaiting_) {
     outcome = WriteHeld();
     lost_ += HeldRecords();
     held_.clear();
   }
+  lost_ += HeldRecords();  // still awaiting its file: nothing could be written
+  held_.clear();
   if (lost_ > 0) outcome.Report = LossReport({});
   lost_ = 0;
   return outcome;

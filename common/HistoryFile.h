@@ -83,51 +83,77 @@ struct WriteOutcome {
 // Creates the history file of a period: exclusively, the whole header in one write.
 FileStatus CreateHistoryFile(const std::string& path, const THistoryFileHeader& header);
 
-// Appends `count` whole records of `recordBytes` bytes each to the history file at `path`, after
-// its last whole record (a stray partial record is overwritten, not extended): open without
-// creating, one write, close. `written` says how many of the records are in the file afterwards:
-// all of them, or, when the system refused part of the write (a full disk), the whole records in
-// front of the refusal; a torn record behind them is cut off again. Missing when the file has
-// vanished, BadContent when it is shorter than its header.
-FileStatus AppendHistoryRecords(const std::string& path, std::size_t recordBytes,
-                                const void* records, std::size_t count, std::size_t& written);
+// What one write of records found and did.
+struct HistoryWrite {
+  std::size_t Written = 0;       // of the records given, how many are in the file afterwards
+  std::int64_t FoundSize = -1;   // the file's size before the write; -1 when it was not known
+};
 
-// Where a writer's records go: AppendHistoryRecords when empty. Tests put a sink in its place
+// Writes `count` whole records of `recordBytes` bytes each to the history file at `path` as its
+// records first .. first + count - 1, that is at offset 460,824 + first·recordBytes, whatever
+// the file's size: open without creating, one write, close. A file cut short by something else
+// keeps a zero-filled gap in front of the records; bytes that something else put behind the last
+// of them are cut off, so that the file ends with the last of them. `result` tells the size
+// found and how many of the records are in the file afterwards: all of them, or,
+// when the system refused part of the write (a full disk), the whole records in front of the
+// refusal; a torn record behind them is cut off again. Missing when the file has vanished,
+// BadContent when it is shorter than its header (nothing is written then).
+FileStatus WriteHistoryRecords(const std::string& path, std::size_t recordBytes,
+                               std::int64_t first, const void* records, std::size_t count,
+                               HistoryWrite& result);
+
+// Where a writer's records go: WriteHistoryRecords when empty. Tests put a sink in its place
 // that stands for a disk refusing writes for a while.
 using HistoryRecordSink =
-    std::function<FileStatus(const std::string& path, std::size_t recordBytes,
-                             const void* records, std::size_t count, std::size_t& written)>;
+    std::function<FileStatus(const std::string& path, std::size_t recordBytes, std::int64_t first,
+                             const void* records, std::size_t count, HistoryWrite& result)>;
 
 // Records a writer holds while its file refuses them, at most: 64 MiB is about 48 minutes of the
 // largest table (5,760 channels) at one record a second, and days of a small one.
 inline constexpr std::size_t kHistoryHoldLimitBytes = std::size_t{64} << 20;
 
-// Appends records to a history file that CreateHistoryFile made. One object per recording
-// period; not thread-safe (the station's main thread owns it).
+// Writes the records of one recording period to its history file. One object per period (and
+// per file the period goes on in); not thread-safe (the station's main thread owns it).
 //
 // Record k of the file must be the k-th record of the period, since a reader takes its time from
-// k. So a record that the file refuses (a full disk) is held in memory, and held records go out
-// in order, before the next one, as soon as the file takes them again: a short outage costs
-// nothing. Once the held records would pass the hold limit, the writer gives them up and ends:
-// the file keeps the records in front of the outage, all at their right times, and takes no
-// more; the caller goes on in a new file whose start time is that of the first record it
-// writes there.
+// k. So the writer counts the records it has written and puts each one at its own offset, never
+// where the file's size happens to end; a file whose size is not header + those records (cut or
+// grown by something else) is reported once. A record that the file refuses (a full disk) is
+// held in memory, and held records go out in order, before the next one, as soon as the file
+// takes them again: a short outage costs nothing. The same holds for a period whose file could
+// not be made yet (AwaitingFile). Once the held records would pass the hold limit, the writer
+// gives them up and ends: the file keeps the records in front of the outage, all at their right
+// times, and takes no more; the caller goes on in a new file whose start time is that of the
+// first record it writes there.
 class HistoryFileWriter {
  public:
   // A writer with no file: every append is skipped.
   HistoryFileWriter() = default;
+  // A writer for the file at `path` (made, with its header), which holds `recordsInFile` records
+  // of the period already.
   // REQUIRES: 0 <= channelCount <= 5,760, the ChannelCount of the file's header.
   HistoryFileWriter(std::string path, int channelCount, HistoryRecordSink sink = {},
-                    std::size_t holdLimitBytes = kHistoryHoldLimitBytes);
+                    std::size_t holdLimitBytes = kHistoryHoldLimitBytes,
+                    std::int64_t recordsInFile = 0);
+  // A writer whose file could not be made yet: every record is held (up to the limit) until
+  // TakeFile. `path` is the name the file is meant to have; reports name it.
+  static HistoryFileWriter AwaitingFile(std::string path, int channelCount,
+                                        HistoryRecordSink sink = {},
+                                        std::size_t holdLimitBytes = kHistoryHoldLimitBytes);
 
-  // Appends values[0..count-1] as the period's next record, behind any held ones. Written is
-  // true when no record is held afterwards. `count` must equal the channel count, or the record
-  // would shift every later one; such a call writes nothing. The first refusal of an outage is
-  // reported (the records are held); passing the hold limit ends the writer and reports the
-  // records given up (LossReport later tells the whole loss and the file that goes on). A file
-  // that has vanished is not created again: it is reported once, its held records are lost and
-  // every later append is skipped. Nothing is done once the writer has ended.
-  WriteOutcome Append(const float* values, int count);
+  // The file has been made at `path`, with its header and no record: the records held so far
+  // are written, each at its own offset. Nothing is done unless the writer awaits its file.
+  WriteOutcome TakeFile(std::string path);
+
+  // Appends `copies` records of values[0..count-1] as the period's next records, behind any held
+  // ones. Written is true when no record is held afterwards. `count` must equal the channel
+  // count, or the record would shift every later one; such a call writes nothing. The first
+  // refusal of an outage is reported (the records are held); passing the hold limit ends the
+  // writer and reports the records given up (LossReport later tells the whole loss and the file
+  // that goes on). A file that has vanished is not created again: it is reported once, its held
+  // records are lost and every later append is skipped. Nothing is done once the writer has
+  // ended.
+  WriteOutcome Append(const float* values, int count, std::int64_t copies = 1);
 
   // The period's end: one last try to write the held records. The report says how many records
   // were lost (held ones that still could not be written, and those lost after an end), if any.
@@ -135,15 +161,20 @@ class HistoryFileWriter {
 
   // True once the held records passed the limit: the file takes no more records.
   bool Ended() const { return ended_; }
-  // A due record that could not go anywhere after the end (no new file could be made yet).
-  void LoseRecord() { ++lost_; }
+  // True while the file has not been made (AwaitingFile, before TakeFile).
+  bool AwaitsFile() const { return awaiting_; }
+  // Due records that could not go anywhere after the end (no new file could be made yet).
+  void LoseRecords(std::int64_t count) { lost_ += count; }
   std::int64_t LostRecords() const { return lost_; }
   std::int64_t HeldRecords() const;
+  // Records of the period in the file: where the next one goes.
+  std::int64_t RecordsWritten() const { return written_; }
   // What the operator is told once about an ended file: how many records were lost, and the
   // file that goes on (none when `nextPath` is empty).
   std::string LossReport(const std::string& nextPath) const;
 
-  const std::string& Path() const { return path_; }
+  // The file written to; empty while it awaits its file.
+  const std::string& Path() const;
   int ChannelCount() const { return channelCount_; }
 
  private:
@@ -151,16 +182,21 @@ class HistoryFileWriter {
   // Writes the held records; WriteOutcome as for Append.
   WriteOutcome WriteHeld();
   WriteOutcome Failed(const FileStatus& status);
+  // The report, once, of a file whose size was not what the records written make.
+  std::string SizeReport(std::int64_t foundSize);
 
-  std::string path_;
+  std::string path_;  // also while awaiting: the name reports give the file
   int channelCount_ = 0;
   HistoryRecordSink sink_;
   std::size_t holdLimitBytes_ = kHistoryHoldLimitBytes;
   std::vector<float> held_;  // whole records, oldest first
+  std::int64_t written_ = 0;
   std::int64_t lost_ = 0;
-  bool vanished_ = false;  // the file was gone once: appends stop for the period
-  bool failing_ = false;   // the last write failed and was reported
-  bool ended_ = false;     // the hold limit was passed
+  bool awaiting_ = false;      // the file is not made yet: records are only held
+  bool vanished_ = false;      // the file was gone once: appends stop for the period
+  bool failing_ = false;       // the last write failed and was reported
+  bool ended_ = false;         // the hold limit was passed
+  bool sizeReported_ = false;  // a file of another size was reported
 };
 
 // ---- Reader --------------------------------------------------------------------------------

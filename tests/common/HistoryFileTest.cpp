@@ -103,13 +103,50 @@ TEST(HistoryWriterTest, TrailingPartialRecordIsNotCountedAndTheNextAppendRealign
   ASSERT_TRUE(reader.Open(path).ok());
   EXPECT_EQ(reader.RecordCount(), 3);
 
-  HistoryFileWriter writer(path, 4);
-  ASSERT_TRUE(writer.Append(Record(4, 3).data(), 4).Written);
+  HistoryFileWriter writer(path, 4, {}, kHistoryHoldLimitBytes, 3);  // the period's 3 records
+  const WriteOutcome outcome = writer.Append(Record(4, 3).data(), 4);
+  ASSERT_TRUE(outcome.Written);
+  EXPECT_NE(outcome.Report.find("is 460887 bytes long"), std::string::npos) << outcome.Report;
   EXPECT_EQ(fs::file_size(path), 460824u + 4 * 16);
   ASSERT_TRUE(reader.Open(path).ok());
   std::vector<float> back(4);
   ASSERT_TRUE(reader.ReadRecord(3, back.data()).ok());
   EXPECT_EQ(back, Record(4, 3));
+}
+
+// Something else cuts the file (a record and a half are left of six) or appends to it: record k
+// still goes to slot k, where a reader finds it at its time. What the cut took stays zero, and
+// what was appended is cut off again; the operator is told once.
+TEST(HistoryWriterTest, AFileCutOrGrownBySomethingElseIsToldOnceAndRecordsKeepTheirSlots) {
+  TempDir dir;
+  const std::string path = MakeFile(dir, 3, 0);
+  HistoryFileWriter writer(path, 3);
+  for (int k = 0; k < 6; ++k) ASSERT_TRUE(writer.Append(Record(3, k).data(), 3).Written);
+  fs::resize_file(path, 460824 + 2 * 12 + 5);
+  const WriteOutcome cut = writer.Append(Record(3, 6).data(), 3);
+  EXPECT_TRUE(cut.Written);
+  EXPECT_EQ(cut.Report, "History file " + path +
+                            " is 460853 bytes long, not the 460896 bytes of its header and 6 "
+                            "records: something else has changed it; every record is still "
+                            "written at its own place");
+  EXPECT_EQ(writer.RecordsWritten(), 7);
+  AppendBytes(path, std::string(30, 'x'));
+  const WriteOutcome grown = writer.Append(Record(3, 7).data(), 3);
+  EXPECT_TRUE(grown.Written);
+  EXPECT_TRUE(grown.Report.empty()) << grown.Report;
+
+  HistoryFileReader reader;
+  ASSERT_TRUE(reader.Open(path).ok());
+  ASSERT_EQ(reader.RecordCount(), 8);
+  std::vector<float> back(3);
+  for (int k : {0, 1, 6, 7}) {
+    ASSERT_TRUE(reader.ReadRecord(k, back.data()).ok());
+    EXPECT_EQ(back, Record(3, k)) << k;
+  }
+  for (int k : {3, 4, 5}) {
+    ASSERT_TRUE(reader.ReadRecord(k, back.data()).ok());
+    EXPECT_EQ(back, std::vector<float>(3, 0.0f)) << k;
+  }
 }
 
 TEST(HistoryWriterTest, VanishedFileIsReportedOnceAndNeverCreatedAgain) {
@@ -210,14 +247,14 @@ struct RefusingDisk {
   int first = 1;
   int count = 0;
   int calls = 0;
-  FileStatus operator()(const std::string& path, std::size_t recordBytes, const void* records,
-                        std::size_t n, std::size_t& written) {
+  FileStatus operator()(const std::string& path, std::size_t recordBytes, std::int64_t at,
+                        const void* records, std::size_t n, HistoryWrite& result) {
     ++calls;
     if (calls >= first && calls < first + count) {
-      written = 0;
+      result = {};
       return FileStatus::Fail(FileError::Io, "Cannot write " + path + ": No space left");
     }
-    return AppendHistoryRecords(path, recordBytes, records, n, written);
+    return WriteHistoryRecords(path, recordBytes, at, records, n, result);
   }
 };
 
@@ -249,7 +286,7 @@ TEST(HistoryWriterTest, PastTheHoldLimitTheWriterEndsAndTheFileKeepsItsTimes) {
   const int calls = disk->calls;
   EXPECT_FALSE(writer.Append(Record(2, 5).data(), 2).Written);
   EXPECT_EQ(disk->calls, calls);  // an ended writer writes nothing more
-  writer.LoseRecord();
+  writer.LoseRecords(1);
   EXPECT_EQ(writer.LossReport("/next.vq"), "History file " + path +
                                                ": 5 records could not be written and are lost; "
                                                "recording goes on in /next.vq");
@@ -287,7 +324,7 @@ TEST(HistoryReaderTest, RecordCountUses64BitSizesBeyond4GiB) {
   ASSERT_TRUE(reader.ReadRecord(kRecords - 1, back.data()).ok());
   EXPECT_EQ(back, last);
 
-  HistoryFileWriter writer(path, 4);
+  HistoryFileWriter writer(path, 4, {}, kHistoryHoldLimitBytes, kRecords);
   ASSERT_TRUE(writer.Append(Record(4, 8).data(), 4).Written);
   ASSERT_TRUE(reader.Open(path).ok());
   ASSERT_TRUE(reader.ReadRecord(kRecords, back.data()).ok());

@@ -11,26 +11,45 @@ RecordingPeriod Recorders::OpenRecordingFiles(const std::string& appDir, MeterTa
 }
 
 void Recorders::TakeRecordingFiles(const RecordingPeriod& period, Reports& reports) {
-  historyWriter_ = HistoryFileWriter(period.HistoryDataPath, period.ChannelCount, historySink_,
-                                     historyHoldLimitBytes_);
+  if (period.FilesMade()) {
+    historyWriter_ = HistoryFileWriter(period.HistoryDataPath, period.ChannelCount, historySink_,
+                                       historyHoldLimitBytes_);
+    unmade_.reset();
+  } else {
+    historyWriter_ = HistoryFileWriter::AwaitingFile(period.IntendedHistoryPath(),
+                                                     period.ChannelCount, historySink_,
+                                                     historyHoldLimitBytes_);
+    unmade_ = std::make_unique<RecordingPeriod>(period);
+  }
   AddReport(reports, period.Problem);
 }
 
-std::optional<TDateTime> Recorders::HistoryRecordDue(TDateTime tick) {
-  const TDateTime recordTime = historySchedule_.NextRecordTime();
-  if (!historySchedule_.RecordDue(tick)) return std::nullopt;
-  return recordTime;
+Recorders::DueRecords Recorders::HistoryRecordsDue(TDateTime tick) {
+  DueRecords due;
+  due.FirstTime = historySchedule_.NextRecordTime();
+  due.Count =
+      historySchedule_.RecordsDue(tick, HistoryCatchUpRecords(historyWriter_.ChannelCount()));
+  return due;
+}
+
+std::optional<RecordingPeriod> Recorders::RetryRecordingFiles(Reports& reports) {
+  if (!AwaitsRecordingFiles() || !MakeRecordingFiles(*unmade_)) return std::nullopt;
+  RecordingPeriod period = std::move(*unmade_);
+  unmade_.reset();
+  AddReport(reports, historyWriter_.TakeFile(period.HistoryDataPath).Report);
+  AddReport(reports, period.Problem);
+  return period;
 }
 
 std::optional<RecordingPeriod> Recorders::GoOnInNewRecordingFiles(const std::string& appDir,
                                                                   const MeterTable& table,
-                                                                  TDateTime recordTime,
+                                                                  const DueRecords& due,
                                                                   Reports& reports) {
   // The polling threads run: the alarm flags stay as they are. The schedule goes on: the new
-  // file starts at the time of the record that is due now.
-  const RecordingPeriod period = CreateRecordingFiles(appDir, table, recordTime);
-  if (period.HistoryDataPath.empty()) {
-    historyWriter_.LoseRecord();  // told with the others once a file goes on
+  // file starts at the time of the first record that is due now.
+  const RecordingPeriod period = CreateRecordingFiles(appDir, table, due.FirstTime);
+  if (!period.FilesMade()) {
+    historyWriter_.LoseRecords(due.Count);  // told with the others once a file goes on
     return std::nullopt;
   }
   AddReport(reports, historyWriter_.LossReport(period.HistoryDataPath));
@@ -38,8 +57,9 @@ std::optional<RecordingPeriod> Recorders::GoOnInNewRecordingFiles(const std::str
   return period;
 }
 
-void Recorders::AppendHistoryRecord(const float* values, int count, Reports& reports) {
-  AddReport(reports, historyWriter_.Append(values, count).Report);
+void Recorders::AppendHistoryRecords(const float* values, int count, std::int64_t copies,
+                                     Reports& reports) {
+  AddReport(reports, historyWriter_.Append(values, count, copies).Report);
 }
 
 void Recorders::CloseRecordingPeriod(Reports& reports) {

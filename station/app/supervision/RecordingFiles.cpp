@@ -45,15 +45,14 @@ StemResult CreateFilesOfStem(const std::string& stemPath, const THistoryFileHead
     return StemResult::Failed;
   }
   status = CreateAlarmListFile(alarmPath);
-  if (status.Error == FileError::NameTaken) {
-    (void)files.Remove(historyPath);
-    return StemResult::Taken;
-  }
-  period.HistoryDataPath = historyPath;
   if (!status.ok()) {
+    // Both files or neither: a period whose alarm list cannot be made makes both later.
+    (void)files.Remove(historyPath);
+    if (status.Error == FileError::NameTaken) return StemResult::Taken;
     period.Problem = status.Message;
     return StemResult::Failed;
   }
+  period.HistoryDataPath = historyPath;
   period.AlarmListPath = alarmPath;
   period.Problem = AlarmListWriter(alarmPath).WriteRow(0, kAlarmHeaderTexts).Report;
   return StemResult::Created;
@@ -105,10 +104,52 @@ int BuildHistoryHeader(const MeterTable& table, TDateTime startTime, THistoryFil
   return n;
 }
 
+namespace {
+
+std::string IntendedStemPath(const RecordingPeriod& period) {
+  const std::string folder =
+      JoinPath(period.AppDir, DatedName(kMonthFolderPattern, period.NameTime));
+  return JoinPath(folder, DatedName(kRecordingStemPattern, period.NameTime));
+}
+
+}  // namespace
+
+std::string RecordingPeriod::IntendedHistoryPath() const {
+  if (FilesMade()) return HistoryDataPath;
+  return IntendedStemPath(*this) + std::string(kHistoryDataExtension);
+}
+
+std::string RecordingPeriod::IntendedAlarmListPath() const {
+  if (FilesMade()) return AlarmListPath;
+  return IntendedStemPath(*this) + std::string(kAlarmListExtension);
+}
+
 RecordingPeriod OpenRecordingFiles(const std::string& appDir, MeterTable& table) {
   const TDateTime startTime = Now();
   ClearAlarmFlags(table);
-  return CreateRecordingFiles(appDir, table, startTime);
+  std::shared_ptr<THistoryFileHeader> header = NewHistoryHeader();
+  RecordingPeriod period;
+  period.ChannelCount = BuildHistoryHeader(table, startTime, *header);
+  period.HistoryInterval = header->IntervalSeconds;
+  period.NextRecordTime = startTime;
+  period.AppDir = appDir;
+  // The names come from a second reading of the clock, after the header has been built.
+  period.NameTime = Now();
+  CreatePeriodFiles(appDir, period.NameTime, *header, period);
+  if (!period.FilesMade()) {
+    period.UnmadeHeader = std::move(header);
+    period.Problem += kKeptUntilFilesMade;
+  }
+  return period;
+}
+
+bool MakeRecordingFiles(RecordingPeriod& period) {
+  if (period.FilesMade() || period.UnmadeHeader == nullptr) return period.FilesMade();
+  period.Problem.clear();
+  CreatePeriodFiles(period.AppDir, period.NameTime, *period.UnmadeHeader, period);
+  if (!period.FilesMade()) return false;
+  period.UnmadeHeader.reset();
+  return true;
 }
 
 RecordingPeriod CreateRecordingFiles(const std::string& appDir, const MeterTable& table,
@@ -118,8 +159,10 @@ RecordingPeriod CreateRecordingFiles(const std::string& appDir, const MeterTable
   period.ChannelCount = BuildHistoryHeader(table, startTime, *header);
   period.HistoryInterval = header->IntervalSeconds;
   period.NextRecordTime = startTime;
+  period.AppDir = appDir;
   // The names come from a second reading of the clock, after the header has been built.
-  CreatePeriodFiles(appDir, Now(), *header, period);
+  period.NameTime = Now();
+  CreatePeriodFiles(appDir, period.NameTime, *header, period);
   return period;
 }
 
@@ -127,8 +170,18 @@ HistorySchedule::HistorySchedule(std::int32_t intervalSeconds, TDateTime startTi
     : intervalSeconds_(std::max<std::int32_t>(intervalSeconds, 0)),
       nextMs_(DateTimeToMs(startTime)) {}
 
-bool HistorySchedule::RecordDue(TDateTime tick) {
-  if (intervalSeconds_ == 0 || !(nextMs_ < DateTimeToMs(tick))) return false;
-  nextMs_ += std::int64_t{intervalSeconds_} * kMsPerSecond;
-  return true;
+std::int64_t HistoryCatchUpRecords(int channelCount) {
+  const auto recordBytes = static_cast<std::int64_t>(std::max(channelCount, 1) * sizeof(float));
+  return std::max<std::int64_t>(1, std::int64_t{kHistoryCatchUpBytesPerTick} / recordBytes);
+}
+
+std::int64_t HistorySchedule::RecordsDue(TDateTime tick, std::int64_t maxRecords) {
+  const std::int64_t tickMs = DateTimeToMs(tick);
+  if (intervalSeconds_ == 0 || !(nextMs_ < tickMs)) return 0;
+  const std::int64_t stepMs = std::int64_t{intervalSeconds_} * kMsPerSecond;
+  // The slots next, next + step, ... that lie strictly before the tick.
+  const std::int64_t missed = (tickMs - nextMs_ - 1) / stepMs + 1;
+  const std::int64_t due = std::min(missed, std::max<std::int64_t>(maxRecords, 1));
+  nextMs_ += due * stepMs;
+  return due;
 }

@@ -183,20 +183,55 @@ void SupervisionCycle::AlarmStep(const MeterTable& table, TickView& view) {
 void SupervisionCycle::RunHistoryStep(TDateTime tick, int count, const MeterTable& table,
                                       TickView& view, Reports& reports) {
   Probe(CycleStep::History, 0);
-  const std::optional<TDateTime> recordTime = recorders_.HistoryRecordDue(tick);
-  if (!recordTime) return;
+  const Recorders::DueRecords due = recorders_.HistoryRecordsDue(tick);
+  // Files that could not be made are tried again at each history interval (at every tick when
+  // the period records nothing, so that its alarm list is made all the same).
+  if (recorders_.AwaitsRecordingFiles() && (due.Count > 0 || recorders_.HistoryInterval() == 0)) {
+    if (const std::optional<RecordingPeriod> period = recorders_.RetryRecordingFiles(reports)) {
+      WriteHeldAlarmRows(*period, reports);
+    }
+  }
+  if (due.Count == 0) return;
   if (recorders_.HistoryFileEnded()) {
-    // The polling threads run: the alarm flags stay as they are, and the alarms still raised
-    // open their rows again, in the new alarm list file, at the next tick.
+    // Alarm rows of a period whose files were never made have no line anywhere yet: they stay
+    // and go into the new alarm list. Otherwise the new files start afresh: the polling threads
+    // run, so the alarm flags stay as they are, and the alarms still raised open their rows
+    // again, in the new alarm list, at the next tick.
+    const bool rowsWritten = !records_.AlarmListPath().empty();
     const std::optional<RecordingPeriod> period =
-        recorders_.GoOnInNewRecordingFiles(AppDir(), table, *recordTime, reports);
-    if (period) {
+        recorders_.GoOnInNewRecordingFiles(AppDir(), table, due, reports);
+    if (period && rowsWritten) {
       ResetAlarmRecords(table, view);
       records_.SetAlarmListFile(period->AlarmListPath);
+    } else if (period) {
+      WriteHeldAlarmRows(*period, reports);
     }
-    if (recorders_.HistoryFileEnded()) return;  // no new file yet: this record is lost too
+    if (recorders_.HistoryFileEnded()) return;  // no new file yet: these records are lost too
   }
-  recorders_.AppendHistoryRecord(tickValues_.data(), count, reports);
+  recorders_.AppendHistoryRecords(tickValues_.data(), count, due.Count, reports);
+}
+
+void SupervisionCycle::WriteHeldAlarmRows(const RecordingPeriod& period, Reports& reports) {
+  records_.SetAlarmListFile(period.AlarmListPath);
+  // Line 0, the header line, came with the file.
+  for (int row = 1; row < records_.RowCount(); ++row) records_.WriteAlarmRow(row, reports);
+}
+
+void SupervisionCycle::CloseRecordingPeriod(Reports& reports) {
+  if (recorders_.AwaitsRecordingFiles()) {
+    if (const std::optional<RecordingPeriod> period = recorders_.RetryRecordingFiles(reports)) {
+      WriteHeldAlarmRows(*period, reports);
+    }
+  }
+  // The operator was told that the alarm rows are kept until the files can be made.
+  const int rows = records_.RowCount() - 1;
+  if (recorders_.AwaitsRecordingFiles() && rows > 0) {
+    reports.push_back("Alarm list " + recorders_.AwaitedAlarmListPath() + ": " +
+                      std::to_string(rows) +
+                      (rows == 1 ? " alarm row could not be written and is lost"
+                                 : " alarm rows could not be written and are lost"));
+  }
+  recorders_.CloseRecordingPeriod(reports);
 }
 
 void SupervisionCycle::ReportTickProblems(const TickProblems& problems, Reports& reports) {

@@ -14,8 +14,8 @@
 // reported once, after the tick, and again only after the step has succeeded in between; the same
 // holds for files that cannot be written. An alarm delay that is not a whole number is told once
 // for each text: again only when the operator has changed the text since (start-up's report of
-// it counts). Missed ticks are not made up; only the history schedule catches up, one record per
-// tick.
+// it counts). Missed ticks are not made up, but history records are: the first tick after a gap
+// fills every slot it finds missed with its own values.
 
 #include <array>
 #include <cstdint>
@@ -80,8 +80,9 @@ class SupervisionCycle {
   // file and the alarm list file under AppDir. REQUIRES: no polling thread runs (the alarm flags
   // of the channels in use are cleared).
   void OpenRecordingFiles(MeterTable& table, TickView& view, Reports& reports);
-  // The end of the period: the history records still held are tried once more.
-  void CloseRecordingPeriod(Reports& reports) { recorders_.CloseRecordingPeriod(reports); }
+  // The end of the period: files that could not be made yet, and the history records still
+  // held, are tried once more.
+  void CloseRecordingPeriod(Reports& reports);
 
   // One tick at time `tick` over `table`. Problems go to `reports`, in the order they arose; the
   // errors of failing steps come last. A tick that arrives while one runs (a nested event loop)
@@ -128,6 +129,8 @@ class SupervisionCycle {
   void RunHistoryStep(TDateTime tick, int count, const MeterTable& table, TickView& view,
                       Reports& reports);
   void ResetAlarmRecords(const MeterTable& table, TickView& view);
+  // The period's files were made late: the alarm rows opened meanwhile go to their lines.
+  void WriteHeldAlarmRows(const RecordingPeriod& period, Reports& reports);
   void ReportTickProblems(const TickProblems& problems, Reports& reports);
 
   OverviewTiles tiles_;

@@ -61,14 +61,14 @@ inline int AlarmFileLineCount(const std::string& path) {
 // Stands for a disk that refuses the history writes from call `first` (1-based) on, `count` times.
 inline HistoryRecordSink RefusingHistorySink(int first, int count) {
   auto calls = std::make_shared<int>(0);
-  return [=](const std::string& path, std::size_t recordBytes, const void* records,
-             std::size_t n, std::size_t& written) {
+  return [=](const std::string& path, std::size_t recordBytes, std::int64_t at,
+             const void* records, std::size_t n, HistoryWrite& result) {
     ++*calls;
     if (*calls >= first && *calls < first + count) {
-      written = 0;
+      result = {};
       return FileStatus::Fail(FileError::Io, "Cannot write " + path + ": No space left");
     }
-    return AppendHistoryRecords(path, recordBytes, records, n, written);
+    return WriteHistoryRecords(path, recordBytes, at, records, n, result);
   };
 }
 

@@ -23,7 +23,7 @@ const TDateTime kOpened = EncodeDateTime({2019, 12, 3, 14, 5, 9, 250});
 // The history step of a tick, as the main window runs it: the record goes out when it is due.
 void RunHistoryStep(HistorySchedule& schedule, HistoryFileWriter& writer, TDateTime tick,
                     const float* values, int count) {
-  if (schedule.RecordDue(tick)) writer.Append(values, count);
+  if (const std::int64_t due = schedule.RecordsDue(tick, 100)) writer.Append(values, count, due);
 }
 
 class RecordingFilesTest : public ::testing::Test {
@@ -198,13 +198,13 @@ TEST_F(RecordingFilesTest, HistoryStepAppendsTheTicksValuesWhenDue) {
 
 // ---- History schedule ------------------------------------------------------------------------
 
-// Ticks at the start plus each of `seconds` and `extraMs`; returns the seconds at which a record
-// was due.
+// Ticks at the start plus each of `seconds` and `extraMs`; returns the seconds at which records
+// were due, each as often as records were due then.
 std::vector<int> DueSeconds(HistorySchedule& schedule, const std::vector<int>& seconds,
                             int extraMs) {
   std::vector<int> due;
   for (int s : seconds) {
-    if (schedule.RecordDue(PlusMs(kOpened, s * 1000LL + extraMs))) due.push_back(s);
+    due.insert(due.end(), schedule.RecordsDue(PlusMs(kOpened, s * 1000LL + extraMs), 1000), s);
   }
   return due;
 }
@@ -221,14 +221,28 @@ TEST(HistoryScheduleTest, RecordsAtTheFirstTickStrictlyAfterEachDueTime) {
   EXPECT_EQ(DueSeconds(exact, Range(0, 12), 0), (std::vector<int>{1, 6, 11}));
 }
 
-TEST(HistoryScheduleTest, StallIsMadeUpOneRecordPerTick) {
+TEST(HistoryScheduleTest, TheFirstTickAfterAStallFillsEverySlotItMissed) {
   HistorySchedule schedule(5, kOpened);
   EXPECT_EQ(DueSeconds(schedule, Range(20, 31, {0}), 300),
-            (std::vector<int>{0, 20, 21, 22, 23, 25, 30}));
-  // With an interval of 1 the lag is never made up: every tick writes.
+            (std::vector<int>{0, 20, 20, 20, 20, 25, 30}));
+  // Also at an interval of 1: the lag is made up at once, so record k is slot k's again.
   HistorySchedule everySecond(1, kOpened);
-  EXPECT_EQ(DueSeconds(everySecond, Range(10, 40, {0}), 300).size(), 32u);
-  EXPECT_EQ(DateTimeToMs(everySecond.NextRecordTime()) - DateTimeToMs(kOpened), 32000);
+  EXPECT_EQ(DueSeconds(everySecond, Range(10, 40, {0}), 300).size(), 41u);
+  EXPECT_EQ(DateTimeToMs(everySecond.NextRecordTime()) - DateTimeToMs(kOpened), 41000);
+  // A longer gap than one tick may fill is filled over the following ticks.
+  HistorySchedule capped(1, kOpened);
+  EXPECT_EQ(capped.RecordsDue(PlusMs(kOpened, 100300), 40), 40);
+  EXPECT_EQ(capped.RecordsDue(PlusMs(kOpened, 101300), 40), 40);
+  EXPECT_EQ(capped.RecordsDue(PlusMs(kOpened, 102300), 40), 23);
+  EXPECT_EQ(capped.RecordsDue(PlusMs(kOpened, 103300), 40), 1);
+}
+
+TEST(HistoryScheduleTest, AfterTheClockWasSetBackNoRecordIsDueBeforeItsSlot) {
+  HistorySchedule schedule(1, kOpened);
+  EXPECT_EQ(DueSeconds(schedule, Range(0, 9), 300).size(), 10u);  // slots 0..9
+  // Set back by 30 s: nothing is due until the clock has passed slot 10 again.
+  EXPECT_TRUE(DueSeconds(schedule, Range(-20, 9), 500).empty());
+  EXPECT_EQ(DueSeconds(schedule, {10, 11}, 500), (std::vector<int>{10, 11}));
 }
 
 TEST(HistoryScheduleTest, IntervalZeroIsNeverDue) {
@@ -239,7 +253,9 @@ TEST(HistoryScheduleTest, IntervalZeroIsNeverDue) {
 TEST(HistoryScheduleTest, ScheduleDoesNotDriftOverADay) {
   HistorySchedule schedule(1, kOpened);
   int records = 0;
-  for (int s = 0; s < 86400; ++s) records += schedule.RecordDue(PlusMs(kOpened, s * 1000LL + 1));
+  for (int s = 0; s < 86400; ++s) {
+    records += schedule.RecordsDue(PlusMs(kOpened, s * 1000LL + 1), 1);
+  }
   EXPECT_EQ(records, 86400);
   EXPECT_EQ(DateTimeToMs(schedule.NextRecordTime()), DateTimeToMs(kOpened) + 86400000LL);
 }
