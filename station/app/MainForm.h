@@ -289,7 +289,8 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
 
   // ---- Start-up and polling control (MainFormConfig.cpp, MainFormPolling.cpp) ----
   // Loads the stored configuration and shows it: the trend's colour and range; the problems
-  // of the loads together in one error box.
+  // of the loads together in one error box, shown after the handler (for start-up: once the
+  // station runs), so that it never holds back polling and recording.
   void LoadStoredConfiguration();
 
   // ---- Supervision cycle and what it shows (MainFormCycle.cpp and the files of each step) ----
