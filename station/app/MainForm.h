@@ -226,6 +226,10 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
  private:
   void ConnectEditors();
   int SelectedChannel() const;
+  // What a Delete that leaves the empty row selected shows: nothing. The meter editor's edits
+  // empty, and with no meter the channel grid without channels and its edits empty too.
+  void ClearMeterEdits();
+  void ClearChannelEdits();
   // The set-value part of the meter row selection.
   void SelectSetValueTarget(int m);
   // Posts `command` (with `value` for a write) and waits for its answer; nothing when no thread

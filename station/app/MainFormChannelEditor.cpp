@@ -130,6 +130,13 @@ void Tfm_MainForm::ReadChannelEdits(int m, int c) {
   if (!edits.Error.empty()) throw EConvertError(edits.Error);
 }
 
+void Tfm_MainForm::ClearChannelEdits() {
+  for (TCp936Edit* edit : {ed_ChannelName, ed_ChannelUnit, ed_ChannelLLA, ed_ChannelLA,
+                           ed_ChannelHA, ed_ChannelHHA}) {
+    edit->clear();
+  }
+}
+
 void Tfm_MainForm::btn_ChannelAddClick() {
   const int m = SelectedMeter();
   if (m < 0) return;
@@ -158,7 +165,13 @@ void Tfm_MainForm::btn_ChannelDelClick() {
   // Only the stored channel records move; the meter's values and alarm flags stay in place.
   DeleteChannel(Table().Meters[m], c);
   FillChannelList(m);
+  // The edits follow the row: they show the channel that moved up into it (else the next
+  // Modify would write the deleted channel over it), or nothing when the empty row is left.
+  // The refill has selected row 1 without running the row selection.
+  const bool moves = strgGrid_MeterChannelList->Row() != c + 1;
   strgGrid_MeterChannelList->SetRow(c + 1);
+  if (!moves) strgGrid_MeterChannelListClick();
+  if (SelectedChannel() < 0) ClearChannelEdits();
 }
 
 void Tfm_MainForm::btn_ChannelModifyClick() {
