@@ -200,12 +200,15 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   // ---- Channel editor (MainFormChannelEditor.cpp) ----
   // Channels of the meter selected in the meter grid; the buttons do nothing while the meter
   // grid's empty row is selected. A limit that is not a number raises EConvertError (the
-  // handler's error box shows it) after the fields before it have been taken.
+  // handler's error box shows it) after the fields before it have been taken; one beyond
+  // float32's range is shown as an input error with the same text and ends the handler alike.
   void FillChannelList(int m);
   void strgGrid_MeterChannelListClick();
   void strgGrid_MeterChannelListDrawCell(int col, int row, const QRect& rect, QPainter& painter,
                                          const TGridDrawState& state);
-  void ReadChannelEdits(int m, int c);
+  // False when a limit beyond float32's range was refused (and shown); raises for a limit that
+  // is not a number.
+  bool ReadChannelEdits(int m, int c);
   void btn_ChannelAddClick();
   void btn_ChannelDelClick();
   void btn_ChannelModifyClick();

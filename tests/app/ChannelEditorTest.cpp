@@ -142,6 +142,34 @@ TEST_F(ChannelEditorTest, DeleteShowsTheChannelThatMovedUpSoModifyKeepsIt) {
   EXPECT_TRUE(messageBoxes.isEmpty() && errorBoxes.isEmpty());
 }
 
+TEST_F(ChannelEditorTest, ALimitBeyondFloat32IsAnInputErrorInTheConversionsOrder) {
+  TMeterRecord& meter = SelectedMeter(1);
+  meter.Channels[0].Colour = clRed;
+  WriteFixedText(meter.Channels[0].Unit, "old");
+  TypeChannel("new", 2, "bar", clBlue, "1e39", "2", "3", "4");
+  form->btn_ChannelModify->click();
+  EXPECT_EQ(messageBoxes, QStringList{kCaption + "|'1e39' is not a valid floating point value"});
+  EXPECT_TRUE(errorBoxes.isEmpty());
+  // Name and decimals were taken, the limits, unit and colour were not; no refill.
+  EXPECT_EQ(ChannelName(meter, 0), "new");
+  EXPECT_EQ(meter.Channels[0].Decimals, 2);
+  EXPECT_EQ(FieldValue(meter.Channels[0].LLA), 0.0f);
+  EXPECT_EQ(FieldValue(meter.Channels[0].LA), 0.0f);
+  EXPECT_EQ(ReadFixedText(meter.Channels[0].Unit), "old");
+  EXPECT_EQ(FieldValue(meter.Channels[0].Colour), clRed);
+  EXPECT_EQ(Cell(ChannelGrid(), 1, 1), "CH1");
+
+  // The last limit refused: the three before it were taken into the new slot; none is added.
+  TypeChannel("added", 1, "bar", clBlue, "-5", "-4", "40", "-1e40");
+  form->btn_ChannelAdd->click();
+  ASSERT_EQ(messageBoxes.size(), 2);
+  EXPECT_EQ(messageBoxes.last(), kCaption + "|'-1e40' is not a valid floating point value");
+  EXPECT_EQ(meter.ChannelCount, 1);
+  EXPECT_EQ(FieldValue(meter.Channels[1].HA), 40.0f);
+  EXPECT_EQ(FieldValue(meter.Channels[1].HHA), 0.0f);
+  EXPECT_EQ(ChannelGrid().RowCount(), 3);
+}
+
 TEST_F(ChannelEditorTest, ALimitThatIsNoNumberEndsTheHandlerWithTheConversionError) {
   TMeterRecord& meter = SelectedMeter(1);
   meter.Channels[1].Colour = clRed;
