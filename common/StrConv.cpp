@@ -1,6 +1,8 @@
 #include "common/StrConv.h"
 
+#include <cfloat>
 #include <charconv>
+#include <cmath>
 
 #include "common/Errors.h"
 
@@ -119,5 +121,14 @@ std::optional<long double> TryStrToFloat(std::string_view text) {
 
 long double StrToFloat(std::string_view text) {
   if (const auto value = TryStrToFloat(text)) return *value;
-  throw EConvertError("'" + std::string(text) + "' is not a valid floating point value");
+  throw EConvertError(NotAFloatText(text));
+}
+
+std::string NotAFloatText(std::string_view text) {
+  return "'" + std::string(text) + "' is not a valid floating point value";
+}
+
+std::optional<float> FiniteFloat32(long double value) {
+  if (!(std::fabs(value) <= FLT_MAX)) return std::nullopt;
+  return static_cast<float>(value);
 }

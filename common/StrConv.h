@@ -20,3 +20,8 @@ std::optional<std::int32_t> TryStrToInt(std::string_view text);
 // are allowed; the empty text, "INF", "NAN" and a value beyond the extended range fail.
 long double StrToFloat(std::string_view text);
 std::optional<long double> TryStrToFloat(std::string_view text);
+// The text StrToFloat fails with: "'<text>' is not a valid floating point value".
+std::string NotAFloatText(std::string_view text);
+// The float32 nearest to `value`, or none when it lies beyond float32's finite range (the
+// conversion itself would be undefined there). For numbers that a float32 field takes.
+std::optional<float> FiniteFloat32(long double value);

@@ -200,12 +200,15 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   // ---- Channel editor (MainFormChannelEditor.cpp) ----
   // Channels of the meter selected in the meter grid; the buttons do nothing while the meter
   // grid's empty row is selected. A limit that is not a number raises EConvertError (the
-  // handler's error box shows it) after the fields before it have been taken.
+  // handler's error box shows it) after the fields before it have been taken; one beyond
+  // float32's range is shown as an input error with the same text and ends the handler alike.
   void FillChannelList(int m);
   void strgGrid_MeterChannelListClick();
   void strgGrid_MeterChannelListDrawCell(int col, int row, const QRect& rect, QPainter& painter,
                                          const TGridDrawState& state);
-  void ReadChannelEdits(int m, int c);
+  // False when a limit beyond float32's range was refused (and shown); raises for a limit that
+  // is not a number.
+  bool ReadChannelEdits(int m, int c);
   void btn_ChannelAddClick();
   void btn_ChannelDelClick();
   void btn_ChannelModifyClick();
@@ -226,6 +229,10 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
  private:
   void ConnectEditors();
   int SelectedChannel() const;
+  // What a Delete that leaves the empty row selected shows: nothing. The meter editor's edits
+  // empty, and with no meter the channel grid without channels and its edits empty too.
+  void ClearMeterEdits();
+  void ClearChannelEdits();
   // The set-value part of the meter row selection.
   void SelectSetValueTarget(int m);
   // Posts `command` (with `value` for a write) and waits for its answer; nothing when no thread
@@ -289,7 +296,8 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
 
   // ---- Start-up and polling control (MainFormConfig.cpp, MainFormPolling.cpp) ----
   // Loads the stored configuration and shows it: the trend's colour and range; the problems
-  // of the loads together in one error box.
+  // of the loads together in one error box, shown after the handler (for start-up: once the
+  // station runs), so that it never holds back polling and recording.
   void LoadStoredConfiguration();
 
   // ---- Supervision cycle and what it shows (MainFormCycle.cpp and the files of each step) ----

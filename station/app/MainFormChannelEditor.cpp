@@ -120,14 +120,24 @@ void Tfm_MainForm::strgGrid_MeterChannelListDrawCell(int col, int row, const QRe
                    strgGrid_MeterChannelList->Cells(col, row));
 }
 
-void Tfm_MainForm::ReadChannelEdits(int m, int c) {
+bool Tfm_MainForm::ReadChannelEdits(int m, int c) {
   const TChannelEdits edits = ConvertChannelEdits(ChannelEditTextsOf(*this));
   // Each field is stored as soon as it converts; a limit that is not a number then ends the
-  // handler with the runtime's conversion error.
+  // handler with the runtime's conversion error, one beyond float32 with an input error.
   for (const TChannelFieldValue& field : edits.Fields) {
     ApplyChannelField(field, Table().Meters[m].Channels[c]);
   }
-  if (!edits.Error.empty()) throw EConvertError(edits.Error);
+  if (edits.Error.empty()) return true;
+  if (!edits.OutOfRange) throw EConvertError(edits.Error);
+  ShowInputError(edits.Error.c_str());
+  return false;
+}
+
+void Tfm_MainForm::ClearChannelEdits() {
+  for (TCp936Edit* edit : {ed_ChannelName, ed_ChannelUnit, ed_ChannelLLA, ed_ChannelLA,
+                           ed_ChannelHA, ed_ChannelHHA}) {
+    edit->clear();
+  }
 }
 
 void Tfm_MainForm::btn_ChannelAddClick() {
@@ -139,8 +149,8 @@ void Tfm_MainForm::btn_ChannelAddClick() {
     return;
   }
   const int count = ChannelsInUse(meter);
-  // A limit that is not a number ends the handler here: no channel is added.
-  ReadChannelEdits(m, count);
+  // A limit that is not taken ends the handler here: no channel is added.
+  if (!ReadChannelEdits(m, count)) return;
   meter.ChannelCount = static_cast<std::uint8_t>(count + 1);
   FillChannelList(m);
   strgGrid_MeterChannelList->SetRow(count + 1);
@@ -158,7 +168,13 @@ void Tfm_MainForm::btn_ChannelDelClick() {
   // Only the stored channel records move; the meter's values and alarm flags stay in place.
   DeleteChannel(Table().Meters[m], c);
   FillChannelList(m);
+  // The edits follow the row: they show the channel that moved up into it (else the next
+  // Modify would write the deleted channel over it), or nothing when the empty row is left.
+  // The refill has selected row 1 without running the row selection.
+  const bool moves = strgGrid_MeterChannelList->Row() != c + 1;
   strgGrid_MeterChannelList->SetRow(c + 1);
+  if (!moves) strgGrid_MeterChannelListClick();
+  if (SelectedChannel() < 0) ClearChannelEdits();
 }
 
 void Tfm_MainForm::btn_ChannelModifyClick() {
@@ -166,7 +182,8 @@ void Tfm_MainForm::btn_ChannelModifyClick() {
   if (m < 0) return;
   const int row = strgGrid_MeterChannelList->Row();
   const int c = SelectedChannel();
-  if (c >= 0) ReadChannelEdits(m, c);
+  // A limit that is not taken leaves the partial change and the grid as they are.
+  if (c >= 0 && !ReadChannelEdits(m, c)) return;
   FillChannelList(m);
   // The grid may have shown another meter's longer list (a meter row that changed under an
   // unchanged selection): the selection stays within the rows the refill left.

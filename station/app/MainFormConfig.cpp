@@ -3,7 +3,6 @@
 
 #include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"
-#include "platform/gui/Dialogs.h"
 #include "station/app/MainForm.h"
 
 void Tfm_MainForm::LoadStoredConfiguration() {
@@ -16,7 +15,9 @@ void Tfm_MainForm::LoadStoredConfiguration() {
   config_.LoadCurveRange();
   chart_RealTimeCurves->SetLeftAxisMinMax(config_.CurveRangeLow(), config_.CurveRangeHigh());
   ShowCurveRange();
-  // A damaged file is reported in one box; what was valid is loaded.
-  const Reports problems = config_.TakeLoadProblems();
-  if (!problems.empty()) ShowErrorBox(QString::fromStdString(JoinReports(problems)));
+  // A damaged file is reported in one box; what was valid is loaded. The box is shown once
+  // start-up is over (nothing runs the event loop before), so that it never holds back polling
+  // and recording: a station restarted unattended must not stay blind until someone answers.
+  Reports problems = config_.TakeLoadProblems();
+  ReportLater(problems);
 }

@@ -171,7 +171,26 @@ void Tfm_MainForm::btn_MeterDelClick() {
   if (m < 0) return;
   DeleteMeter(Table(), m);
   FillMeterList();
+  // The edits and the channel editor follow the row: they show the meter that moved up into it
+  // (else the next Modify would write the deleted meter over it), or nothing when the empty
+  // row is left. The refill has selected row 1 without running the row selection.
+  const bool moves = strgGrid_MeterList->Row() != m + 1;
   strgGrid_MeterList->SetRow(m + 1);
+  if (!moves) strgGrid_MeterListClick();
+  if (SelectedMeter() < 0) ClearMeterEdits();
+}
+
+void Tfm_MainForm::ClearMeterEdits() {
+  for (TCp936Edit* edit : {ed_MeterName, ed_MeterAddr, ed_MeterPreRecordTime, ed_CommStartReg,
+                           ed_MeterIPAddr, ed_Port}) {
+    edit->clear();
+  }
+  // The caption names the meter shown, none now; and no meter has no channels either.
+  grupBox_MeterChannelInfo->setTitle(QStringLiteral(":Channel Information"));
+  TStringGrid& channels = *strgGrid_MeterChannelList;
+  channels.SetRowCount(2);
+  for (int col = 0; col < channels.ColCount(); ++col) channels.SetCells(col, 1, {});
+  ClearChannelEdits();
 }
 
 void Tfm_MainForm::btn_MeterModifyClick() {

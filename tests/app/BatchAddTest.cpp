@@ -98,7 +98,7 @@ TEST_F(BatchAddTest, RefusedEntriesKeepTheDialogOpenAndTheTableUnchanged) {
     EXPECT_EQ(messageBoxes, QStringList{kCaption + "|" + QString::fromUtf8(c.message)});
     EXPECT_EQ(Table().MeterCount, 0);
   }
-  EXPECT_EQ(refused, 6);
+  EXPECT_EQ(refused, 8);
   EXPECT_EQ(BatchAdd("1", "48"), mrOk);
   EXPECT_EQ(Meter(0).ChannelCount, 48);
 }

@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainter>
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -91,6 +92,82 @@ TEST_F(ChannelEditorTest, DeleteMovesTheFollowingChannelsUpButNotTheValues) {
   EXPECT_EQ(meter.Value(1), 2.0f);
   EXPECT_EQ(ChannelGrid().RowCount(), 4);
   EXPECT_EQ(ChannelGrid().Row(), 1);
+}
+
+// Where channel c of meter m lies in Config.dat, and a record's bytes as they lie there.
+std::size_t ChannelOffset(int m, int c) {
+  return kFirstMeterBlockOffset + kMeterBlockSize * m + offsetof(TMeterStored, Channels) +
+         sizeof(TChannelRecord) * c;
+}
+std::string BytesOf(const TChannelRecord& channel) {
+  return std::string(reinterpret_cast<const char*>(&channel), sizeof channel);
+}
+
+TEST_F(ChannelEditorTest, DeleteShowsTheChannelThatMovedUpSoModifyKeepsIt) {
+  TMeterRecord& meter = SelectedMeter(3);
+  for (int c = 0; c < 3; ++c) {
+    TChannelRecord& channel = meter.Channels[c];
+    channel.Decimals = static_cast<std::uint8_t>(c + 1);
+    channel.Colour = c == 1 ? clTeal : clRed;
+    channel.LLA = -1.5f * (c + 1);
+    channel.LA = 0.25f * (c + 1);
+    channel.HA = 300.0f * (c + 1);
+    channel.HHA = 1000.0f * (c + 1);
+    WriteFixedText(channel.Unit, "u" + std::to_string(c + 1));
+  }
+  SelectMeterRow(1);  // channel row 1, A, in the edits
+  const TChannelRecord b = meter.Channels[1];
+  const TChannelRecord c = meter.Channels[2];
+  form->btn_ChannelDel->click();
+  EXPECT_EQ(form->ed_ChannelName->text(), "CH2");
+  EXPECT_EQ(form->ed_ChannelLLA->text(), "-3");
+  EXPECT_EQ(form->ed_ChannelUnit->text(), "u2");
+  form->btn_ChannelModify->click();
+  form->btn_ChannelSave->click();
+  const std::string file = ReadFileBytes(ConfigPath());
+  EXPECT_EQ(file.substr(ChannelOffset(0, 0), sizeof b), BytesOf(b));
+  EXPECT_EQ(file.substr(ChannelOffset(0, 1), sizeof c), BytesOf(c));
+
+  // Deleting the last channel leaves the empty row and nothing in the edits to take.
+  ChannelGrid().SetRow(2);
+  form->btn_ChannelDel->click();
+  EXPECT_EQ(ChannelGrid().Row(), 2);
+  for (const TCp936Edit* edit : {form->ed_ChannelName, form->ed_ChannelUnit, form->ed_ChannelLLA,
+                                 form->ed_ChannelLA, form->ed_ChannelHA, form->ed_ChannelHHA}) {
+    EXPECT_EQ(edit->text(), "") << edit->objectName().toStdString();
+  }
+  form->btn_ChannelModify->click();
+  EXPECT_EQ(meter.ChannelCount, 1);
+  EXPECT_EQ(BytesOf(meter.Channels[0]), BytesOf(b));
+  EXPECT_TRUE(messageBoxes.isEmpty() && errorBoxes.isEmpty());
+}
+
+TEST_F(ChannelEditorTest, ALimitBeyondFloat32IsAnInputErrorInTheConversionsOrder) {
+  TMeterRecord& meter = SelectedMeter(1);
+  meter.Channels[0].Colour = clRed;
+  WriteFixedText(meter.Channels[0].Unit, "old");
+  TypeChannel("new", 2, "bar", clBlue, "1e39", "2", "3", "4");
+  form->btn_ChannelModify->click();
+  EXPECT_EQ(messageBoxes, QStringList{kCaption + "|'1e39' is not a valid floating point value"});
+  EXPECT_TRUE(errorBoxes.isEmpty());
+  // Name and decimals were taken, the limits, unit and colour were not; no refill.
+  EXPECT_EQ(ChannelName(meter, 0), "new");
+  EXPECT_EQ(meter.Channels[0].Decimals, 2);
+  EXPECT_EQ(FieldValue(meter.Channels[0].LLA), 0.0f);
+  EXPECT_EQ(FieldValue(meter.Channels[0].LA), 0.0f);
+  EXPECT_EQ(ReadFixedText(meter.Channels[0].Unit), "old");
+  EXPECT_EQ(FieldValue(meter.Channels[0].Colour), clRed);
+  EXPECT_EQ(Cell(ChannelGrid(), 1, 1), "CH1");
+
+  // The last limit refused: the three before it were taken into the new slot; none is added.
+  TypeChannel("added", 1, "bar", clBlue, "-5", "-4", "40", "-1e40");
+  form->btn_ChannelAdd->click();
+  ASSERT_EQ(messageBoxes.size(), 2);
+  EXPECT_EQ(messageBoxes.last(), kCaption + "|'-1e40' is not a valid floating point value");
+  EXPECT_EQ(meter.ChannelCount, 1);
+  EXPECT_EQ(FieldValue(meter.Channels[1].HA), 40.0f);
+  EXPECT_EQ(FieldValue(meter.Channels[1].HHA), 0.0f);
+  EXPECT_EQ(ChannelGrid().RowCount(), 3);
 }
 
 TEST_F(ChannelEditorTest, ALimitThatIsNoNumberEndsTheHandlerWithTheConversionError) {

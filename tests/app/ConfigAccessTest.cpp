@@ -151,6 +151,8 @@ TEST_F(ConfigAccessTest, ADamagedTableLoadsTheMetersThereAndIsReportedInOneShort
     errorBoxes.clear();
     StartStation();
     EXPECT_TRUE(ReadFile("Config.dat") == file) << "loading changed the file";
+    // The report shows once the station runs.
+    WaitProcessing([&] { return !errorBoxes.isEmpty(); });
     EXPECT_EQ(errorBoxes.size(), 1);
     const QString text = errorBoxes.value(0);
     // One box that fits a 1280 x 1024 screen, each kind of problem named once.

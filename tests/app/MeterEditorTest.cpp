@@ -193,6 +193,48 @@ TEST_F(MeterEditorTest, DeleteMovesWholeRecordsUpAndKeepsTheRowSelected) {
   EXPECT_EQ(MeterGrid().Row(), 3);
 }
 
+TEST_F(MeterEditorTest, DeleteShowsTheMeterThatMovedUpSoModifyKeepsIt) {
+  PutMeter("m1", 1, 1);
+  TMeterRecord& second = PutMeter("m2", 2, 3, 2);
+  second.CommCode = 1;
+  second.StartRegister = 40;
+  second.RecordInterval = 5;
+  second.TcpPort = 502;
+  WriteFixedText(second.IpAddress, "10.0.0.2");
+  Table().PortBaudIndex[2] = 4;
+  PutMeter("m3", 3, 2);
+  const TMeterStored moved[] = {Meter(1).Stored(), Meter(2).Stored()};
+  SelectMeterRow(1);
+  form->btn_MeterDel->click();
+  EXPECT_EQ(form->ed_MeterName->text(), "m2");
+  EXPECT_EQ(form->ed_MeterIPAddr->text(), "10.0.0.2");
+  EXPECT_EQ(ChannelGrid().RowCount(), 5) << "m2's channels";
+  form->btn_MeterModify->click();
+  form->btn_MeterSave->click();
+  const std::string file = ReadFileBytes(ConfigPath());
+  for (int m = 0; m < 2; ++m) {
+    EXPECT_EQ(file.substr(kFirstMeterBlockOffset + kMeterBlockSize * m, kMeterBlockSize),
+              std::string(reinterpret_cast<const char*>(&moved[m]), kMeterBlockSize))
+        << m;
+  }
+  EXPECT_EQ(Table().PortBaudIndex[2], 4);
+
+  // Deleting the last meter leaves the empty row, and neither a meter nor channels to show.
+  SelectMeterRow(2);
+  form->btn_MeterDel->click();
+  EXPECT_EQ(MeterGrid().Row(), 2);
+  for (const TCp936Edit* edit : {form->ed_MeterName, form->ed_MeterAddr, form->ed_Port,
+                                 form->ed_MeterIPAddr, form->ed_ChannelName}) {
+    EXPECT_EQ(edit->text(), "") << edit->objectName().toStdString();
+  }
+  EXPECT_EQ(ChannelGrid().RowCount(), 2);
+  EXPECT_EQ(Cell(ChannelGrid(), 1, 1), "");
+  form->btn_MeterModify->click();
+  EXPECT_EQ(Table().MeterCount, 1);
+  EXPECT_EQ(std::memcmp(&Meter(0).Stored(), &moved[0], kMeterBlockSize), 0);
+  EXPECT_TRUE(messageBoxes.isEmpty() && errorBoxes.isEmpty());
+}
+
 TEST_F(MeterEditorTest, RefillsLeaveTheSetValueColumnInEveryRow) {
   for (std::uint8_t m = 0; m < 3; ++m) PutMeter(("m" + std::to_string(m + 1)).c_str(), m + 1);
   // The set-value panel's last values in column 3.

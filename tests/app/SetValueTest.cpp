@@ -57,10 +57,12 @@ class SetValueTest : public StationDirTest {
     }
     WriteConfig(*table);
     StartStation();
-    // Decimals beyond 4 are named in the start-up report (such a meter is not polled).
+    // Decimals beyond 4 are named in the start-up report (such a meter is not polled), which
+    // shows once the station runs.
     const bool decimalsOutside =
         std::any_of(meters.begin(), meters.end(),
                     [](const PanelMeter& m) { return m.decimals > kMaxDecimals; });
+    if (decimalsOutside) WaitProcessing([&] { return !errorBoxes.isEmpty(); });
     ASSERT_EQ(errorBoxes.size(), decimalsOutside ? 1 : 0) << errorBoxes.join('\n').toStdString();
     if (decimalsOutside) {
       EXPECT_TRUE(errorBoxes[0].contains("decimals"));

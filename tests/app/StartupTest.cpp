@@ -19,7 +19,9 @@
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/StringGrid.h"
+#include "platform/Clock.h"
 #include "tests/app/StartupFixture.h"
+#include "tools/sim/ScriptedSlave.h"
 
 namespace {
 
@@ -182,11 +184,46 @@ TEST_F(StartupTest, DamagedConfigIsReportedInOneBoxAndStartupGoesOn) {
   std::memcpy(bytes.data() + 4, "pw", 2);
   WriteFile("Config.dat", bytes);
   Tfm_MainForm& f = StartStation();
+  EXPECT_TRUE(errorBoxes.isEmpty()) << "start-up does not wait on the report";
+  f.StartupFinished();
+  ASSERT_TRUE(WaitProcessing([&] { return !errorBoxes.isEmpty(); }));
   ASSERT_EQ(errorBoxes.size(), 1);
   EXPECT_GE(errorBoxes[0].count('\n'), 1) << "every problem of the file in the one box";
   EXPECT_EQ(f.Configuration().Table().MeterCount, 0);
   EXPECT_EQ(f.Configuration().Password(), "pw");
   EXPECT_TRUE(f.InRunMode());
+}
+
+TEST_F(StartupTest, WhileTheLoadReportIsShownTheStationPollsAndRecords) {
+  ScopedFastSleep fastSleep;
+  ScopedFakeClock clock(EncodeDateTime({2021, 6, 1, 3, 0, 0, 0}));
+  const std::unique_ptr<ScriptedSlave> slave = SlaveOnCom(CurrentDir(), 0, {7});
+  auto table = std::make_unique<MeterTable>();
+  AddSerialMeter(*table, 7, 0);
+  AddSerialMeter(*table, 8, 0).CommCode = 2;  // reported, and not polled
+  WriteConfig(*table);
+  bool inRunMode = false;
+  bool monthFolder = false;
+  bool polled = false;
+  // The box stays open until the meter on COM1 has been asked (or 5 s have passed).
+  ScopedErrorBoxHook box([&](const QString& text) {
+    errorBoxes.push_back(text);
+    inRunMode = form->InRunMode();
+    monthFolder = fs::is_directory("21Y06M");
+    polled = slave->WaitForRequests(1, 5000);
+  });
+
+  StartStation();
+  EXPECT_TRUE(errorBoxes.isEmpty()) << "start-up does not wait on the report";
+  form->StartupFinished();
+  ASSERT_TRUE(WaitProcessing([&] { return !errorBoxes.isEmpty(); }));
+  ASSERT_EQ(errorBoxes.size(), 1);
+  EXPECT_NE(errorBoxes[0].indexOf("meter 2: comm code outside 0..1"), -1)
+      << errorBoxes[0].toStdString();
+  EXPECT_TRUE(inRunMode);
+  EXPECT_TRUE(monthFolder);
+  EXPECT_TRUE(polled);
+  form->StopPolling();  // before the slave goes
 }
 
 TEST_F(StartupTest, UnusableLogoShowsOneBoxAndLeavesTheDesign) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
+
 #include "common/Errors.h"
 
 namespace {
@@ -47,6 +49,16 @@ TEST(StrToFloat, RefusesEverythingElse) {
     FAIL() << "no error raised";
   } catch (const EConvertError& e) {
     EXPECT_STREQ(e.what(), "'abc' is not a valid floating point value");
+  }
+}
+
+TEST(FiniteFloat32, NumbersBeyondFloat32AreRefused) {
+  EXPECT_EQ(FiniteFloat32(123456.789L), 123456.789f);
+  EXPECT_EQ(FiniteFloat32(static_cast<long double>(FLT_MAX)), FLT_MAX);
+  EXPECT_EQ(FiniteFloat32(-static_cast<long double>(FLT_MAX)), -FLT_MAX);
+  EXPECT_EQ(FiniteFloat32(1e-50L), 0.0f);
+  for (const long double value : {1e39L, -1e40L, 3.4028236e38L, 1e4000L}) {
+    EXPECT_FALSE(FiniteFloat32(value).has_value()) << static_cast<double>(value);
   }
 }
 

@@ -57,9 +57,11 @@ std::optional<TBatchAddInput> ConvertBatchAdd(const TBatchAddTexts& texts) {
   }
   for (auto [text, field] : {std::pair{&texts.LLA, &input.LLA}, std::pair{&texts.LA, &input.LA},
                              std::pair{&texts.HA, &input.HA}, std::pair{&texts.HHA, &input.HHA}}) {
+    // A limit beyond float32's finite range would be stored as an infinity: no number either.
     const std::optional<long double> number = TryStrToFloat(*text);
-    if (!number) return std::nullopt;
-    *field = static_cast<float>(*number);
+    const std::optional<float> value = number ? FiniteFloat32(*number) : std::nullopt;
+    if (!value) return std::nullopt;
+    *field = *value;
   }
   input.CommCode = static_cast<std::uint8_t>(texts.CommCode);
   input.CommMode = static_cast<std::uint8_t>(texts.CommMode);

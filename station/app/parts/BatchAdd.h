@@ -55,7 +55,8 @@ struct TBatchAddInput {
 };
 
 // The texts converted in the dialog's order (the counts, address, interval, start register and
-// port as integers, then the four limits); nullopt when one of them does not convert.
+// port as integers, then the four limits, each of which must fit a float32); nullopt when one
+// of them does not convert.
 std::optional<TBatchAddInput> ConvertBatchAdd(const TBatchAddTexts& texts);
 // The refusal (UTF-8) of the texts as ConvertBatchAdd converted them, in the order checked: a
 // number that does not convert (no input), too many meters in all (existingMeters + N > 120),

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <optional>
 
-#include "common/Errors.h"
 #include "common/FixedText.h"
 #include "common/StrConv.h"
 
@@ -124,13 +123,15 @@ TChannelEdits ConvertChannelEdits(const TChannelEditTexts& texts) {
                 {texts.HA, TChannelField::HA},
                 {texts.HHA, TChannelField::HHA}};
   for (const auto& limit : limits) {
-    try {
-      // Extended precision, stored as the nearest float32.
-      edits.Fields.push_back({limit.field, 0, static_cast<float>(StrToFloat(limit.text))});
-    } catch (const EConvertError& error) {
-      edits.Error = error.what();
+    // Extended precision, stored as the nearest float32.
+    const std::optional<long double> number = TryStrToFloat(limit.text);
+    const std::optional<float> value = number ? FiniteFloat32(*number) : std::nullopt;
+    if (!value) {
+      edits.Error = NotAFloatText(limit.text);
+      edits.OutOfRange = number.has_value();
       return edits;
     }
+    edits.Fields.push_back({limit.field, 0, *value});
   }
   edits.Fields.push_back({TChannelField::Unit, 0, 0.0f, texts.Unit});
   edits.Fields.push_back({TChannelField::Colour, texts.Colour});

@@ -96,13 +96,17 @@ struct TChannelFieldValue {
 
 struct TChannelEdits {
   std::vector<TChannelFieldValue> Fields;  // in the order they are taken
-  // The conversion error of the first limit that is not a number ("'%s' is not a valid
-  // floating point value"), the window raises it as EConvertError; empty when all converted.
+  // The conversion error of the first limit not taken ("'%s' is not a valid floating point
+  // value"); empty when all converted. The window raises it as EConvertError for a text that is
+  // not a number, and shows it as an input error (caption "错误") when OutOfRange.
   std::string Error;
+  // The limit is a number beyond float32's finite range: it would be stored as an infinity
+  // (an alarm that never ends), so it is refused like a bad number, in the same place.
+  bool OutOfRange = false;
 };
 
-// Limits convert as the runtime's StrToFloat does. Decimals without a selection (a damaged
-// value shown) are not taken: the field keeps its value.
+// Limits convert as the runtime's StrToFloat does and must fit a float32. Decimals without a
+// selection (a damaged value shown) are not taken: the field keeps its value.
 TChannelEdits ConvertChannelEdits(const TChannelEditTexts& texts);
 void ApplyChannelField(const TChannelFieldValue& value, TChannelRecord& channel);
 

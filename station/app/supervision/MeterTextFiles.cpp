@@ -22,6 +22,16 @@ const std::string& HeaderTitle() {
   return title;
 }
 
+// The most a name field holds before its NUL; a damaged field without one is cut there too.
+constexpr std::size_t kMeterNameMaxBytes = sizeof(TMeterStored::Name) - 1;
+
+// A folder separator, or a control character (TAB, CR, LF and the like), which would make the
+// file name hard to handle for the people and programs that pick the files up.
+bool IsFileNameBreaker(char c) {
+  const auto byte = static_cast<unsigned char>(c);
+  return c == '/' || c == '\\' || byte < 0x20 || byte == 0x7F;
+}
+
 // Appends to a file that exists: opened without creating, written at its end. A write that stops
 // part-way (a full disk) is cut back to the old end, so that no torn row runs into the next one.
 FileStatus AppendToExisting(const std::string& path, const std::string& bytes, bool& missing) {
@@ -42,9 +52,9 @@ FileStatus AppendToExisting(const std::string& path, const std::string& bytes, b
 }  // namespace
 
 std::string MeterTextFileName(std::string_view meterNameCp936, int index) {
-  std::string name = Cp936ToUtf8(meterNameCp936.substr(0, meterNameCp936.find('\0')));
-  std::replace(name.begin(), name.end(), '/', '_');
-  std::replace(name.begin(), name.end(), '\\', '_');
+  const std::string_view stored = meterNameCp936.substr(0, meterNameCp936.find('\0'));
+  std::string name = Cp936ToUtf8(CutCp936(stored, kMeterNameMaxBytes));
+  std::replace_if(name.begin(), name.end(), IsFileNameBreaker, '_');
   name += '_';
   name += std::to_string(index);
   name += kMeterTextExtension;

@@ -18,10 +18,13 @@
 // changed since it was created.
 //
 // File names: the meter name is the operator's text and becomes part of a file name. Its code
-// page 936 bytes are decoded to UTF-8 (the file system's encoding) and every '/' and '\' in it
-// becomes '_', since either is a folder separator in one of the worlds the names come from. As
-// the name is always followed by "_<index>.xls", no name can then denote the half-day folder
-// itself or its parent: an empty name gives "_0.xls", "." gives "._0.xls", ".." gives ".._0.xls".
+// page 936 bytes (at most 39, the most a name field holds before its NUL; a damaged field
+// without one is cut there too) are decoded to UTF-8 (the file system's encoding), and every
+// '/' and '\' in it becomes '_', since either is a folder separator in one of the worlds the
+// names come from; so does every control character (TAB, CR, LF, ...), which no one wants in a
+// file name. As the name is always followed by "_<index>.xls", no name can then denote the
+// half-day folder itself or its parent: an empty name gives "_0.xls", "." gives "._0.xls", ".."
+// gives ".._0.xls".
 // Decoding before replacing matters: the second byte of a double-byte character may be 0x5C.
 
 #include <set>

@@ -29,6 +29,10 @@ inline constexpr BatchAddCase kBatchAddCases[] = {
     {"1", "1", "1", "abc", "10000", 0, kBatchAddNumberRefusal},
     {"1", "1", "1.5", "1000", "10000", 0, kBatchAddNumberRefusal},
     {"1", "1", "1", "1000", "", 0, kBatchAddNumberRefusal},
+    // Limits beyond float32's finite range are no number to take.
+    {"1", "1", "1", "1000", "1e40", 0, kBatchAddNumberRefusal},
+    {"1", "1", "1", "1000", "-3.5e38", 0, kBatchAddNumberRefusal},
+    {"1", "1", "1", "1000", "3.4e38", 0, ""},
     {"1", "0", "1", "1000", "10000", 0, "设备通道数不得小于1个, 请增加要添加的通道数!"},
     {"0", "1", "1", "1000", "10000", 3, ""},
     {"-3", "1", "1", "1000", "10000", 3, ""},

@@ -4,6 +4,7 @@
 #include <sys/resource.h>
 
 #include <csignal>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 
@@ -77,6 +78,24 @@ TEST_F(MeterTextWriterTest, ControlCharactersInNamesAreBlanksSoEachNameStaysAbov
   EXPECT_EQ(ReadFileBytes(Pm("Boiler_0.xls")),
             kTimeTitle + "\tT 1\ta  b\t\xCE\xC2 \t\n  14:05:09\t12.5\t2\t3\t\n");
   EXPECT_EQ(ReadFixedText(meter_.Channels[1].Name), "a\r\nb");  // the stored name is kept
+}
+
+TEST_F(MeterTextWriterTest, ControlCharactersAndAFortiethByteStayOutOfTheFileName) {
+  // A damaged name field: 40 bytes without a NUL, holding TAB, CR, LF, ESC and DEL.
+  const std::string stored = "A\tB\rC\nD\x1B\x7F" + std::string(30, 'x') + "Z";
+  ASSERT_EQ(stored.size(), sizeof meter_.Name);
+  std::memcpy(meter_.Name, stored.data(), stored.size());
+  std::string report;
+  const std::string path =
+      writer_.PathFor(dir_.Path(), FixedBytes(meter_.Name), 7, kAfternoon, report);
+  ASSERT_TRUE(writer_.AppendRow(path, meter_, "14:05:09").Written);
+  const std::string expected = "A_B_C_D__" + std::string(30, 'x') + "_7.xls";
+  EXPECT_EQ(fs::path(path).filename().string(), expected);
+  EXPECT_EQ(ReadFileBytes(Pm(expected.c_str())),
+            kTimeTitle + "\t\xCE\xC2\xB6\xC8\t\n  14:05:09\t12.5\t\n");
+  // The cut keeps whole characters: 38 bytes and a double-byte one give the 38 bytes.
+  EXPECT_EQ(MeterTextFileName(std::string(38, 'y') + "\xB9\xF8", 0),
+            std::string(38, 'y') + "_0.xls");
 }
 
 TEST_F(MeterTextWriterTest, FolderRemovedDuringTheHalfDayIsMadeAgain) {
