@@ -25,8 +25,23 @@ constexpr mode_t kCreateMode = 0666;
 constexpr mode_t kReplacedFileMode = 0644;
 constexpr std::size_t kReadChunk = 64 * 1024;
 
+// Every open is made without blocking: a named pipe (or a device) under a file's name would
+// otherwise hold the program in open() until someone opens its other end. What is opened is a
+// file again once open: blocking as usual for its reads and writes.
 int OpenRetrying(const std::string& path, int flags, mode_t mode = 0) {
-  return RetryInterrupted([&] { return ::open(path.c_str(), flags | O_CLOEXEC, mode); });
+  const int fd = RetryInterrupted(
+      [&] { return ::open(path.c_str(), flags | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, mode); });
+  if (fd >= 0) {
+    const int status = ::fcntl(fd, F_GETFL);
+    if (status >= 0) (void)::fcntl(fd, F_SETFL, status & ~O_NONBLOCK);
+  }
+  return fd;
+}
+
+// The reason an open of something that is not a regular file is refused with: the system's own
+// words for a folder, and for a pipe, a device or a socket words in their manner.
+std::string NotAFileReason(mode_t type) {
+  return S_ISDIR(type) ? ErrnoText(EISDIR) : std::string(kNotAFileReason);
 }
 
 // Writes `size` bytes through `writeFrom(done)`, which writes what is left from byte `done` on,
@@ -108,6 +123,8 @@ class PosixFile final : public File {
     return ::close(fd) == 0 ? FileStatus::Ok() : FileFailure("Cannot write", Path(), errno);
   }
 
+  int Descriptor() const { return fd_; }
+
   FileStatus SetMode(mode_t mode) {
     return ::fchmod(fd_, mode) == 0 ? FileStatus::Ok() : FileFailure("Cannot write", Path(), errno);
   }
@@ -144,7 +161,16 @@ class PosixFileSystem final : public FileSystem {
 
   OpenedFile OpenExisting(const std::string& path, FileAccess access) override {
     const int flags = access == FileAccess::Read ? O_RDONLY : O_RDWR;
-    return Opened(path, OpenRetrying(path, flags), "Cannot open");
+    OpenedFile opened = Opened(path, OpenRetrying(path, flags), "Cannot open");
+    if (!opened.Status.ok()) return opened;
+    // Looked at on the open descriptor, so nothing can be swapped in between the look and the
+    // open.
+    struct stat info {};
+    const int fd = static_cast<PosixFile&>(*opened.Handle).Descriptor();
+    if (::fstat(fd, &info) != 0) return {FileFailure("Cannot open", path, errno), nullptr};
+    if (S_ISREG(info.st_mode)) return opened;
+    const FileStatus refused{FileError::NotFile, {}, NotAFileReason(info.st_mode)};
+    return {refused.As("Cannot open", path), nullptr};
   }
 
   bool Exists(const std::string& path) override {

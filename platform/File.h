@@ -7,7 +7,13 @@
 // (platform/MemoryFileSystem.h) one held in memory for tests and fuzzing.
 //
 // The system implementation retries calls that a signal interrupts, opens every file
-// close-on-exec, and closes what it opened on every failure path. Offsets and sizes are 64-bit.
+// close-on-exec and without waiting (a named pipe under a file's name never holds the program in
+// open()), and closes what it opened on every failure path. Offsets and sizes are 64-bit.
+//
+// Only regular files are opened: OpenExisting refuses a folder, a named pipe, a device or a socket
+// under the name (NotFile, "Cannot open <path>: Is a directory" or "...: Not a regular file"), as
+// it refuses any file it cannot open, so every reader of a file meets such a name as a file it
+// cannot read.
 //
 // Messages name the file as the caller passed it: "Cannot open <path>: <reason>", with the
 // verbs "Cannot open", "Cannot create", "Cannot read", "Cannot read the size of", "Cannot write"
@@ -27,6 +33,9 @@
 #include "platform/FileStatus.h"
 
 enum class FileAccess { Read, ReadWrite };
+
+// The reason an open of a named pipe, a device or a socket is refused with.
+inline constexpr std::string_view kNotAFileReason = "Not a regular file";
 
 // An open file. The destructor closes it; Close() does so too and says whether the system
 // accepted the file's last writes.
@@ -76,9 +85,11 @@ class FileSystem {
   // Creates a file for writing only when no file of that name exists (NameTaken otherwise; a
   // symbolic link of that name counts as existing, even one that leads nowhere).
   virtual OpenedFile CreateExclusive(const std::string& path) = 0;
-  // Creates a file for writing, or empties the one of that name.
+  // Creates a file for writing, or empties the one of that name. A named pipe that nobody reads
+  // fails at once ("No such device or address") instead of waiting for a reader.
   virtual OpenedFile CreateOrEmpty(const std::string& path) = 0;
-  // Opens a file that exists; never creates one.
+  // Opens a regular file that exists; never creates one, and refuses anything else under the
+  // name (NotFile).
   virtual OpenedFile OpenExisting(const std::string& path, FileAccess access) = 0;
 
   // True when something (a file or a folder) is there under that name.

@@ -13,6 +13,7 @@ enum class FileError {
   NameTaken,   // an exclusive create found the name in use
   Missing,     // the file, or a folder on its path, does not exist
   NotFolder,   // a name on the path that should be a folder is something else
+  NotFile,     // the name is a folder, a named pipe, a device or a socket, not a regular file
   BadContent,  // the content read, or to be stored, cannot be what the file should hold
   Io,          // any other failure of the system
 };

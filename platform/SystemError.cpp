@@ -11,5 +11,6 @@ FileStatus FileFailure(std::string_view what, std::string_view name, int error) 
   if (error == EEXIST) kind = FileError::NameTaken;
   if (error == ENOENT) kind = FileError::Missing;
   if (error == ENOTDIR) kind = FileError::NotFolder;
+  if (error == EISDIR) kind = FileError::NotFile;
   return FileStatus{kind, {}, ErrnoText(error)}.As(what, name);
 }

@@ -12,7 +12,8 @@
 std::string ErrnoText(int error);
 
 // The status of a file operation the system refused with `error`: "<what> <name>: <text>", of
-// the kind the error means (EEXIST NameTaken, ENOENT Missing, ENOTDIR NotFolder, else Io).
+// the kind the error means (EEXIST NameTaken, ENOENT Missing, ENOTDIR NotFolder, EISDIR NotFile,
+// else Io).
 FileStatus FileFailure(std::string_view what, std::string_view name, int error);
 
 // Makes the system call `call` and makes it again while a signal cut it short (it failed with

@@ -1,8 +1,6 @@
 #include "platform/gui/Picture.h"
 
 #include <QByteArray>
-#include <QFile>
-#include <QFileInfo>
 
 #include <csetjmp>
 #include <cstdint>
@@ -11,6 +9,7 @@
 #include <jpeglib.h>
 
 #include "common/Errors.h"
+#include "platform/File.h"
 
 namespace {
 
@@ -20,20 +19,16 @@ namespace {
 constexpr std::int64_t kMaxPictureBytes = 256LL * 1024 * 1024;
 constexpr int kMaxBytesPerPixel = 4;  // counted as 32-bit pixels, as a picture is shown
 
-QString PathText(const std::string& path) {
-  return QString::fromUtf8(path.data(), static_cast<qsizetype>(path.size()));
-}
-
 [[noreturn]] void RaiseCannotOpen(const std::string& path) {
   throw EFOpenError("Cannot open file " + path);
 }
 
-QByteArray ReadWholeFile(const std::string& path) {
-  QFile file(PathText(path));
-  if (!QFileInfo(file).isFile() || !file.open(QIODevice::ReadOnly)) RaiseCannotOpen(path);
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) RaiseCannotOpen(path);
-  return bytes;
+// Through the file layer, which opens nothing but a regular file and never waits in open(): a
+// folder or a named pipe under the picture's name is a file that cannot be opened.
+QByteArray ReadPictureBytes(const std::string& path) {
+  std::string bytes;
+  if (!::ReadWholeFile(path, bytes).ok()) RaiseCannotOpen(path);
+  return QByteArray(bytes.data(), static_cast<qsizetype>(bytes.size()));
 }
 
 // The extension as the file name spells it, without its dot; empty when there is none.
@@ -136,12 +131,12 @@ QImage LoadWithQt(const QByteArray& data, const char* format, const char* invali
 QImage LoadPictureFile(const std::string& path) {
   const std::string extension = ExtensionOf(path);
   const std::string kind = LowerAscii(extension);
-  if (kind == "jpg" || kind == "jpeg") return LoadJpeg(ReadWholeFile(path), path);
-  if (kind == "bmp") return LoadWithQt(ReadWholeFile(path), "BMP", "Bitmap image is not valid");
-  if (kind == "ico") return LoadWithQt(ReadWholeFile(path), "ICO", "Icon image is not valid");
+  if (kind == "jpg" || kind == "jpeg") return LoadJpeg(ReadPictureBytes(path), path);
+  if (kind == "bmp") return LoadWithQt(ReadPictureBytes(path), "BMP", "Bitmap image is not valid");
+  if (kind == "ico") return LoadWithQt(ReadPictureBytes(path), "ICO", "Icon image is not valid");
   throw EInvalidGraphic("Unknown picture file extension (." + extension + ")");
 }
 
 QImage LoadBitmapFile(const std::string& path) {
-  return LoadWithQt(ReadWholeFile(path), "BMP", "Bitmap image is not valid");
+  return LoadWithQt(ReadPictureBytes(path), "BMP", "Bitmap image is not valid");
 }

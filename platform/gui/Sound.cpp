@@ -1,11 +1,12 @@
 #include "platform/gui/Sound.h"
 
 #include <QApplication>
-#include <QFileInfo>
 #include <QSoundEffect>
 #include <QUrl>
 
 #include <utility>
+
+#include "platform/File.h"
 
 namespace {
 
@@ -26,8 +27,10 @@ void TSoundPlayer::PlayFile(const std::string& path) {
     return;
   }
   const QString file = QString::fromStdString(path);
-  // A missing file never reaches the audio system.
-  if (!QFileInfo::exists(file)) {
+  // Only a regular file that opens reaches the audio system: a missing one never does, nor a
+  // folder or a named pipe under the name, whose loading would wait for good. The file layer
+  // looks without waiting.
+  if (!SystemFiles().OpenExisting(path, FileAccess::Read).Status.ok()) {
     QApplication::beep();
     return;
   }

@@ -4,9 +4,10 @@
 // PlayFile returns at once; the sound plays on the multimedia backend's own schedule. Playing
 // again while a sound plays restarts it. A file that is missing or cannot be decoded is not an
 // error: the system's alert beep stands in for it, so an alarm never passes silently because of
-// a bad sound file (a missing file does not even reach the audio system). A file that failed is
-// tried afresh at the next play, so one put in place later is heard. A machine without an audio
-// device plays nothing and reports nothing.
+// a bad sound file (a missing file, or anything under the name that is not a regular file, does
+// not even reach the audio system). A file that failed is tried afresh at the next play, so one
+// put in place later is heard. A machine without an audio device plays nothing and reports
+// nothing.
 //
 // Tests install a hook (ScopedPlaySoundHook) that receives the path of each play instead of the
 // backend. Players, hooks and their calls belong to the GUI thread.

@@ -24,7 +24,7 @@ constexpr int kInitialRowCount = 5;
 }  // namespace
 
 TStringGrid::TStringGrid(QWidget* parent) : QAbstractScrollArea(parent) {
-  rows_.resize(kInitialRowCount);
+  rowCount_ = kInitialRowCount;
   colCount_ = kInitialColCount;
   colWidths_.assign(colCount_, defaultColWidth_);
   setFocusPolicy(Qt::StrongFocus);
@@ -37,18 +37,36 @@ TStringGrid::~TStringGrid() = default;
 
 QString TStringGrid::Cells(int col, int row) const {
   if (row < 0 || row >= RowCount() || col < 0 || col >= colCount_) return QString();
-  const std::vector<QString>& texts = rows_[row];
-  return col < static_cast<int>(texts.size()) ? texts[col] : QString();
+  if (row < static_cast<int>(rows_.size())) {
+    const std::vector<QString>& texts = rows_[row];
+    if (col < static_cast<int>(texts.size()) && !texts[col].isEmpty()) return texts[col];
+  }
+  return cellSource_ ? cellSource_(col, row) : QString();
 }
 
 void TStringGrid::SetCells(int col, int row, const QString& text) {
   CheckCell(col, row);
-  std::vector<QString>& texts = rows_[row];
-  if (col >= static_cast<int>(texts.size())) {
-    if (text.isEmpty()) return;
-    texts.resize(col + 1);
+  // Nothing is stored for an empty text where none is held.
+  const bool held = row < static_cast<int>(rows_.size()) &&
+                    col < static_cast<int>(rows_[row].size());
+  if (!held && text.isEmpty()) {
+    viewport()->update(CellRect(col, row));
+    return;
   }
+  if (row >= static_cast<int>(rows_.size())) rows_.resize(row + 1);
+  std::vector<QString>& texts = rows_[row];
+  if (col >= static_cast<int>(texts.size())) texts.resize(col + 1);
   texts[col] = text;
+  viewport()->update(CellRect(col, row));
+}
+
+void TStringGrid::SetCellSource(CellSource source) {
+  cellSource_ = std::move(source);
+  viewport()->update();
+}
+
+void TStringGrid::InvalidateCell(int col, int row) {
+  if (col < 0 || col >= colCount_ || row < 0 || row >= RowCount()) return;
   viewport()->update(CellRect(col, row));
 }
 
@@ -70,7 +88,8 @@ void TStringGrid::SetRowCount(int count) {
   count = std::max(count, 1);
   if (count <= fixedRows_) fixedRows_ = count - 1;
   if (IsEditing() && editRow_ >= count) CancelEdit();
-  rows_.resize(count);
+  rowCount_ = count;
+  if (static_cast<int>(rows_.size()) > count) rows_.resize(count);
   // Silent: a refill moves the selection without running OnClick.
   row_ = std::clamp(row_, fixedRows_, count - 1);
   UpdateScrollBars();

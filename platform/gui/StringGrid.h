@@ -18,6 +18,12 @@
 //    selected silently.
 //  - RowCount grows with empty rows and shrinking drops the rows beyond it with their texts.
 //
+// Texts: the grid holds the texts set with SetCells, and only those: rows without a text cost
+// nothing. A grid given a cell source (SetCellSource) shows the source's text in every cell that
+// holds no text of its own (none, or an empty one), asking for it each time the cell is drawn
+// or read; so a grid of a hundred thousand rows kept elsewhere holds none of their texts. Its
+// owner tells it of a changed source text with InvalidateCell (a new row count repaints all).
+//
 // Index faults are reported, not ignored: writing a cell outside the grid, or selecting a fixed
 // or missing row or column, raises Exception("Grid index out of range"). Reading a cell outside
 // the grid gives the empty text.
@@ -41,6 +47,9 @@ struct TGridDrawState {
   bool Fixed = false;
 };
 
+// The text of a cell that holds none of its own.
+using CellSource = std::function<QString(int col, int row)>;
+
 // Paints one cell. When it is called the painter is clipped to `rect`, its brush is the grid's
 // colour for the cell's state (button face for fixed cells, highlight for selected ones, window
 // colour otherwise), its pen the matching text colour and its font the grid's font.
@@ -61,11 +70,15 @@ class TStringGrid : public QAbstractScrollArea {
 
   QString Cells(int col, int row) const;
   void SetCells(int col, int row, const QString& text);
+  // Empty: no source (the cells without a text of their own are empty).
+  void SetCellSource(CellSource source);
+  // The source's text of a cell in view changed: it is painted again.
+  void InvalidateCell(int col, int row);
 
   int ColCount() const { return colCount_; }
   void SetColCount(int count);
   // At least 1 row; a count at or below FixedRows lowers FixedRows to count - 1.
-  int RowCount() const { return static_cast<int>(rows_.size()); }
+  int RowCount() const { return rowCount_; }
   void SetRowCount(int count);
   int FixedRows() const { return fixedRows_; }
   // REQUIRES: count < RowCount (raises otherwise).
@@ -145,7 +158,10 @@ class TStringGrid : public QAbstractScrollArea {
   void CancelEdit();
   void HideEditor();
 
-  std::vector<std::vector<QString>> rows_;  // one entry per row; a row's texts may be shorter
+  // The texts held, by row and column: no entry behind the last row or column that holds one.
+  std::vector<std::vector<QString>> rows_;
+  CellSource cellSource_;
+  int rowCount_ = 5;
   int colCount_ = 5;
   int fixedRows_ = 1;
   int fixedCols_ = 1;

@@ -69,6 +69,7 @@ Tfm_MainForm::Tfm_MainForm(QWidget* parent)
                                              QPainter& painter, const TGridDrawState& state) {
     strgGrid_AlarmRecListDrawCell(col, row, rect, painter, state);
   };
+  ShowAlarmRecordsSource();
   connect(btnGSM_SetSave, &QPushButton::clicked, this,
           Guarded([this] { btnGSM_SetSaveClick(); }));
 }

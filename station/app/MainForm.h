@@ -312,8 +312,9 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   void ReportLater(Reports& reports);
   void ShowPendingReports();
   void ShowChangedTiles();
-  void ShowAlarmRow(int row, const AlarmRow& cells, bool opened);
-  void ShowAlarmRecordsReset(const AlarmRow& header);
+  void ShowAlarmRecordsSource();
+  void ShowAlarmRow(int row, bool opened);
+  void ShowAlarmRecordsReset();
   bool AlarmSilenceRequested() const;
   void HideAlarmWindow();
   bool SmsAlarmOn() const;

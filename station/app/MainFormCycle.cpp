@@ -25,11 +25,12 @@ class Tfm_MainForm::CycleView final : public TickView {
     form_.Animate(series, label, value);
   }
   void ShowChangedTiles() override { form_.ShowChangedTiles(); }
-  void ShowAlarmRow(int row, const AlarmRow& cells, bool opened) override {
-    form_.ShowAlarmRow(row, cells, opened);
+  // The grid draws the rows from the records.
+  void ShowAlarmRow(int row, const AlarmRow& /*cells*/, bool opened) override {
+    form_.ShowAlarmRow(row, opened);
   }
-  void ShowAlarmRecordsReset(const AlarmRow& header) override {
-    form_.ShowAlarmRecordsReset(header);
+  void ShowAlarmRecordsReset(const AlarmRow& /*header*/) override {
+    form_.ShowAlarmRecordsReset();
   }
   bool AlarmSilenceRequested() override { return form_.AlarmSilenceRequested(); }
   void ShowAlarm(const AlarmActions& actions) override { form_.ShowAlarm(actions); }

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/FixedText.h"
 #include "platform/gui/StringGrid.h"
 #include "tests/app/CycleTestSupport.h"
 
@@ -42,6 +43,30 @@ TEST_F(AlarmRecordsTest, TheGridShowsEachRowAsItOpensAndCloses) {
   // The file mirrors the grid.
   EXPECT_EQ(FileLine(1), AlarmFileLine("Boiler", "T1", "LA", kFirstTick, "19-12-03 14:05:10"));
   EXPECT_EQ(FileLines(), 3);
+}
+
+TEST_F(AlarmRecordsTest, RowsKeepTheNamesTheyOpenedWithWhenTheTableIsEdited) {
+  TMeterRecord& meter = Boiler();
+  meter.LAFlags[0] = 1;
+  Tick();
+  // A name changed while the period runs: the open row keeps its names, a new row takes the new.
+  WriteFixedText(meter.Channels[0].Name, "Inlet");
+  meter.HAFlags[0] = 1;
+  Tick();
+  ASSERT_EQ(GridRows(), 3);
+  EXPECT_EQ(Cell(1, 1), "T1");
+  EXPECT_EQ(Cell(1, 2), "Inlet");
+  meter.LAFlags[0] = 0;
+  Tick();
+  EXPECT_EQ(FileLine(1), AlarmFileLine("Boiler", "T1", "LA", kFirstTick, "19-12-03 14:05:11"));
+  // The period's rows stay in the grid through configuration mode and its edits.
+  form->EnterConfigMode();
+  WriteFixedText(meter.Name, "Renamed");
+  EXPECT_EQ(Cell(0, 1), "Boiler");
+  EXPECT_EQ(Cell(4, 1), "19-12-03 14:05:11");
+  EXPECT_EQ(Cell(1, 2), "Inlet");
+  EXPECT_EQ(Cell(4, 2), "");
+  EXPECT_EQ(FileLine(2), AlarmFileLine("Boiler", "Inlet", "HA", "19-12-03 14:05:10"));
 }
 
 TEST_F(AlarmRecordsTest, CellsAreDrawnCentredInTheirRectangle) {

@@ -237,4 +237,17 @@ TEST_F(DamagedConfigTest, FieldsOutsideTheirRanges) {
   RunTheStation(file);
 }
 
+// A Config.dat that no load can read fails all five for one cause: one line says so and names
+// everything that was not loaded.
+TEST_F(DamagedConfigTest, AFolderInPlaceOfTheFileIsToldInOneLineNamingWhatWasNotLoaded) {
+  std::filesystem::create_directory("Config.dat");
+  StartStation();
+  QCoreApplication::processEvents();
+  EXPECT_TRUE(form->InRunMode());
+  EXPECT_EQ(errorBoxes.join('\n').toStdString(),
+            "Cannot open \"" + CurrentDir() +
+                "/Config.dat\": Is a directory; not loaded: the meter table, the trend back "
+                "colour, the password, the baud indexes and the trend axis range");
+}
+
 }  // namespace

@@ -246,7 +246,8 @@ TEST(SystemFileTest, FailuresNameTheFileAndCarryTheSystemsText) {
   EXPECT_EQ(files.OpenExisting(folder, FileAccess::ReadWrite).Status.Message,
             "Cannot open " + folder + ": Is a directory");
   std::string content;
-  EXPECT_EQ(ReadWholeFile(folder, content).Message, "Cannot read " + folder + ": Is a directory");
+  // Refused at the open, as anything that is not a regular file.
+  EXPECT_EQ(ReadWholeFile(folder, content).Message, "Cannot open " + folder + ": Is a directory");
 
   // The caller's words, the same kind and reason.
   const FileStatus told = throughFile.As("Cannot read the header of", "\"x\"");

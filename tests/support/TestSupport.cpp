@@ -1,8 +1,15 @@
 #include "tests/support/TestSupport.h"
 
+#include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <chrono>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
 #include <fstream>
 #include <iterator>
 #include <filesystem>
@@ -43,6 +50,46 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ec;
   std::filesystem::remove_all(path_, ec);
+}
+
+struct ScopedHangGuard::State {
+  std::mutex mutex;
+  std::condition_variable done;
+  bool finished = false;
+  std::thread watcher;
+};
+
+ScopedHangGuard::ScopedHangGuard(std::string what, int seconds) : state_(new State) {
+  state_->watcher = std::thread([state = state_, what = std::move(what), seconds] {
+    std::unique_lock<std::mutex> lock(state->mutex);
+    const auto finished = [&] { return state->finished; };
+    if (state->done.wait_for(lock, std::chrono::seconds(seconds), finished)) return;
+    std::fprintf(stderr, "FAILED: %s did not return within %d s\n", what.c_str(), seconds);
+    std::fflush(stderr);
+    std::_Exit(EXIT_FAILURE);
+  });
+}
+
+ScopedHangGuard::~ScopedHangGuard() {
+  {
+    const std::lock_guard<std::mutex> lock(state_->mutex);
+    state_->finished = true;
+  }
+  state_->done.notify_one();
+  state_->watcher.join();
+  delete state_;
+}
+
+void MakeNamedPipe(const std::string& path) {
+  if (::mkfifo(path.c_str(), 0600) != 0) throw std::runtime_error("mkfifo failed: " + path);
+}
+
+bool NamedPipeHasReader(const std::string& path) {
+  // A write end opened without waiting opens only when a reader is there.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno != ENXIO;
+  ::close(fd);
+  return true;
 }
 
 ScopedFastSleep::ScopedFastSleep(int divisor) {

@@ -51,6 +51,27 @@ class ScopedFakeClock {
   TDateTime Get() const;
 };
 
+// Ends the test process with a failure, naming `what`, when it still lives `seconds` after it
+// was made: a call that waits for good (an open() on a named pipe, for one) fails its test
+// instead of holding the run until the suite's time-out.
+class ScopedHangGuard {
+ public:
+  ScopedHangGuard(std::string what, int seconds = 20);
+  ~ScopedHangGuard();
+  ScopedHangGuard(const ScopedHangGuard&) = delete;
+  ScopedHangGuard& operator=(const ScopedHangGuard&) = delete;
+
+ private:
+  struct State;
+  State* state_;
+};
+
+// Makes a named pipe at `path` (nobody at either end).
+void MakeNamedPipe(const std::string& path);
+// True when some process has the named pipe at `path` open for reading (a reader that would
+// wait in open() or read() for a writer).
+bool NamedPipeHasReader(const std::string& path);
+
 // A whole file's bytes (empty when it cannot be read), and a file made of exactly these bytes.
 std::string ReadFileBytes(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);

@@ -146,7 +146,11 @@ FileStatus CreateConfigFileIfMissing(const std::string& path, bool* created,
                                      FileSystem& files) {
   if (created != nullptr) *created = false;
   const OpenedFile existing = files.OpenExisting(path, FileAccess::Read);
-  if (existing.Status.ok()) return FileStatus::Ok();
+  // A folder or a named pipe under the name is no file to create or to keep: the loads report
+  // it as a file they cannot read, and the sign-in stays shut.
+  if (existing.Status.ok() || existing.Status.Error == FileError::NotFile) {
+    return FileStatus::Ok();
+  }
   std::vector<char> image(static_cast<std::size_t>(kConfigFileSize), '\0');
   std::copy(kDefaultPassword.begin(), kDefaultPassword.end(), image.begin() + kPasswordOffset);
   // Exclusive creation, so a file that exists but could not be read is never truncated; a
@@ -176,7 +180,7 @@ FileStatus SaveMeterTable(const std::string& path, const MeterTable& table, File
 std::string LoadMeterTable(const std::string& path, MeterTable& table, FileSystem& files) {
   std::int32_t stored = 0;
   const ReadOutcome read = ReadAt(files, path, kMeterCountOffset, &stored, sizeof stored);
-  if (!read.Problem.empty()) return read.Problem;
+  if (!read.Problem.empty()) return NotLoadedProblem(read.Problem, "the meter table");
   if (read.Count < sizeof stored) return ShortFileProblem(path, "the meter table was");
 
   // A count outside the table cannot say how many meters there are: the blocks do. The file
@@ -230,7 +234,7 @@ FileStatus SaveChartBackColor(const std::string& path, std::int32_t color, FileS
 std::string LoadChartBackColor(const std::string& path, std::int32_t& color, FileSystem& files) {
   std::int32_t stored = 0;
   const ReadOutcome read = ReadAt(files, path, kChartBackColorOffset, &stored, sizeof stored);
-  if (!read.Problem.empty()) return read.Problem;
+  if (!read.Problem.empty()) return NotLoadedProblem(read.Problem, "the trend back colour");
   if (read.Count < sizeof stored) return ShortFileProblem(path, "the trend back colour was");
   color = stored;
   return {};
@@ -244,7 +248,7 @@ FileStatus SaveCurveRange(const std::string& path, float low, float high, FileSy
 std::string LoadCurveRange(const std::string& path, float& low, float& high, FileSystem& files) {
   std::array<float, 2> range{};
   const ReadOutcome read = ReadAt(files, path, kCurveRangeOffset, range.data(), kCurveRangeSize);
-  if (!read.Problem.empty()) return read.Problem;
+  if (!read.Problem.empty()) return NotLoadedProblem(read.Problem, "the trend axis range");
   if (read.Count < kCurveRangeSize) return ShortFileProblem(path, "the trend axis range was");
   low = range[0];
   high = range[1];
@@ -260,7 +264,7 @@ std::string LoadBaudTable(const std::string& path, PortBaudIndexTable& table,
                           FileSystem& files) {
   PortBaudIndexTable stored{};
   const ReadOutcome read = ReadAt(files, path, kBaudTableOffset, stored.data(), sizeof stored);
-  if (!read.Problem.empty()) return read.Problem;
+  if (!read.Problem.empty()) return NotLoadedProblem(read.Problem, "the baud indexes");
   TLoadReport report(Quoted(path), kComPortNames);
   const std::size_t whole = read.Count / sizeof(std::int32_t);
   if (whole < stored.size()) {
@@ -305,7 +309,7 @@ std::string LoadPassword(const std::string& path, std::string& password,
     reason = "the file ends before its password field";
   }
   if (unreadReason != nullptr) *unreadReason = reason;
-  if (!read.Problem.empty()) return read.Problem;
+  if (!read.Problem.empty()) return NotLoadedProblem(read.Problem, "the password");
   if (read.Count < field.size()) return ShortFileProblem(path, "the password was");
   password = Cp936ToUtf8(FixedBytes(field.data(), field.size()));
   return {};

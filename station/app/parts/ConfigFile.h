@@ -22,7 +22,9 @@
 // and the handler ends there. A load reads what the file validly holds into its target, leaves
 // the rest of the target as it was, and returns a problem text naming the file (empty when all
 // was read as stored); the caller reports non-empty texts, gathered into one error box at
-// start-up.
+// start-up. A load that cannot open or read the file at all says so in NotLoadedProblem's form
+// (LoadReport.h), "<cause>; not loaded: <its part>", so the loads' lines of one cause can be
+// told as one.
 //
 // Every function goes through `files`, the machine's file system unless a caller passes another
 // (a MemoryFileSystem runs the loads on bytes held in memory).
@@ -54,9 +56,10 @@ inline constexpr std::string_view kDefaultPassword = "583106";
 // Creates a missing Config.dat: 477,608 zero bytes with the default password at offset 4.
 // `*created` (when given) says whether it made the file; the caller then sets the meter count
 // in memory to 0 and ConfigPassword to kDefaultPassword. Touches nothing when the file can be
-// opened for reading. The file is created exclusively, so an existing file that cannot be read
-// is never truncated: that case, and a creation that fails (a partly written new file is
-// removed again), return a failure naming the file and the system error.
+// opened for reading, or when what stands under the name is no regular file (a folder, a named
+// pipe): the loads then report it. The file is created exclusively, so an existing file that
+// cannot be read is never truncated: that case, and a creation that fails (a partly written new
+// file is removed again), return a failure naming the file and the system error.
 [[nodiscard]] FileStatus CreateConfigFileIfMissing(const std::string& path,
                                                    bool* created = nullptr,
                                                    FileSystem& files = SystemFiles());

@@ -1,6 +1,7 @@
 #include "station/app/parts/LoadReport.h"
 
 #include <algorithm>
+#include <string_view>
 #include <utility>
 
 TLoadReport::TLoadReport(std::string subject, TItemNames names)
@@ -57,4 +58,56 @@ std::string TLoadReport::Text() const {
     }
   }
   return text;
+}
+
+namespace {
+
+constexpr std::string_view kNotLoaded = "; not loaded: ";
+
+std::string JoinedWhats(const std::vector<std::string>& whats) {
+  std::string text;
+  for (std::size_t i = 0; i < whats.size(); ++i) {
+    if (i > 0) text += i + 1 == whats.size() ? " and " : ", ";
+    text += whats[i];
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string NotLoadedProblem(const std::string& cause, const std::string& what) {
+  return cause + std::string(kNotLoaded) + what;
+}
+
+std::vector<std::string> GroupNotLoaded(const std::vector<std::string>& problems) {
+  struct Group {
+    std::string Cause;               // empty: a problem of its own, in Whats[0]
+    std::vector<std::string> Whats;
+  };
+  std::vector<Group> groups;
+  for (const std::string& problem : problems) {
+    // The last marker: a cause names a path, which may hold anything; a what is ours.
+    const std::size_t at = problem.rfind(kNotLoaded);
+    if (at == std::string::npos || at == 0) {
+      groups.push_back({{}, {problem}});
+      continue;
+    }
+    std::string cause = problem.substr(0, at);
+    std::string what = problem.substr(at + kNotLoaded.size());
+    const auto same = std::find_if(groups.begin(), groups.end(),
+                                   [&](const Group& group) { return group.Cause == cause; });
+    if (same == groups.end()) {
+      groups.push_back({std::move(cause), {std::move(what)}});
+    } else {
+      same->Whats.push_back(std::move(what));
+    }
+  }
+  std::vector<std::string> grouped;
+  grouped.reserve(groups.size());
+  for (const Group& group : groups) {
+    grouped.push_back(group.Cause.empty()
+                          ? group.Whats[0]
+                          : NotLoadedProblem(group.Cause, JoinedWhats(group.Whats)));
+  }
+  return grouped;
 }

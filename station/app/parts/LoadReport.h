@@ -50,3 +50,16 @@ class TLoadReport {
   TItemNames names_;
   std::vector<Entry> entries_;
 };
+
+// ---- Parts of a file not loaded at all ------------------------------------------------------
+// A file that cannot be opened or read fails every load of it for the same cause; one line per
+// cause names what was not loaded:
+//   "Cannot open \"<path>\": Is a directory; not loaded: the meter table, the password and the
+//    trend axis range"
+
+// The problem of a load that read nothing of its part: "<cause>; not loaded: <what>".
+std::string NotLoadedProblem(const std::string& cause, const std::string& what);
+// The problems in their order, those of NotLoadedProblem's form that share a cause merged into
+// the place of the first: "<cause>; not loaded: <what 1>, <what 2> and <what 3>". Every other
+// problem stays as it is.
+std::vector<std::string> GroupNotLoaded(const std::vector<std::string>& problems);

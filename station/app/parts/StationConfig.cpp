@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "station/app/parts/ConfigFile.h"
+#include "station/app/parts/LoadReport.h"
 
 TStationConfig::TStationConfig(std::function<std::string()> path, FileSystem& files)
     : path_(std::move(path)), files_(files) {}
@@ -47,7 +48,8 @@ void TStationConfig::LoadCurveRange() {
 }
 
 Reports TStationConfig::TakeLoadProblems() {
-  return std::exchange(loadProblems_, {});
+  // A file that cannot be read at all fails every load alike: one line says what was not loaded.
+  return GroupNotLoaded(std::exchange(loadProblems_, {}));
 }
 
 FileStatus TStationConfig::SaveMeterTable() const {

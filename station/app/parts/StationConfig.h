@@ -55,7 +55,9 @@ class TStationConfig {
   void LoadPassword();
   void LoadBaudTable();
   void LoadCurveRange();
-  // The problem texts of the loads since the last call, in load order; empties the list.
+  // The problem texts of the loads since the last call, in load order; empties the list. Loads
+  // that read nothing for one cause (a file that cannot be opened) share one line naming what
+  // was not loaded.
   Reports TakeLoadProblems();
 
   // ---- Saves ----

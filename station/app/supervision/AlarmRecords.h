@@ -7,11 +7,18 @@
 // Row 0 is the header row; alarm rows follow in the order they opened. Rows are only ever
 // appended during a period, so a long period with thousands of alarms costs one row and one
 // 150-byte line write per opening or closing, never a pass over the rows before.
+//
+// A period may gather hundreds of thousands of rows, and the grid shows them all: each is held
+// once, compactly (which channel's names, which kind, when it opened and closed: 24 bytes), and
+// its texts are made when it is drawn or written. The names are those the channel had when the
+// row opened, held once per channel and period, so the rows keep them after the table is
+// edited.
 
 #include <array>
 #include <cstdint>
 #include <deque>
 #include <string>
+#include <vector>
 
 #include "common/DateTime.h"
 #include "common/MeterRecord.h"
@@ -60,17 +67,46 @@ class AlarmRecords {
   // Writes row `row` as line `row` of the alarm list file (REQUIRES 0 <= row < RowCount()).
   void WriteAlarmRow(int row, Reports& reports);
 
-  int RowCount() const { return static_cast<int>(rows_.size()); }
-  // REQUIRES 0 <= row < RowCount().
-  const AlarmRow& Row(int row) const { return rows_[row]; }
+  int RowCount() const { return 1 + static_cast<int>(rows_.size()); }
+  // The row's five cells as the grid shows them (REQUIRES 0 <= row < RowCount()). Row 0 is empty
+  // until the first reset gives it the header texts.
+  AlarmRow Row(int row) const;
+  // One cell of Row(row); empty for a cell outside the rows.
+  std::string CellText(int col, int row) const;
   // The open row of meter m, kind and channel j; 0 when none is open.
   std::int32_t OpenRow(int m, int kind, int j) const { return alarmRowTable_[m][kind][j]; }
   const std::string& AlarmListPath() const { return writer_.Path(); }
 
  private:
-  // A deque: a period's rows grow into the tens of thousands, and a tick must never wait for
-  // all of them to be moved into a larger block.
-  std::deque<AlarmRow> rows_;
+  // One alarm row. Times are tick times; End is set when the row closes.
+  struct Record {
+    TDateTime Start;
+    TDateTime End;
+    std::uint32_t Names;  // entry of names_
+    std::uint8_t Kind;
+    bool Closed;
+  };
+  static_assert(sizeof(Record) <= 24, "an alarm row is held in 24 bytes");
+  // The names of a channel as rows show them (UTF-8).
+  struct ChannelNames {
+    std::string Meter;
+    std::string Channel;
+  };
+
+  // The entry of names_ for channel j of meter m as it is named now: the one its last row used,
+  // or a new one when there was none this period or the names changed.
+  std::uint32_t NamesOf(const TMeterRecord& meter, int m, int j);
+  // The cell's text, in `text` (for a column outside the row it is left empty).
+  void CellInto(const Record& record, int col, std::string& text) const;
+  const Record& RecordOf(int row) const { return rows_[static_cast<std::size_t>(row) - 1]; }
+
+  bool headerShown_ = false;  // row 0 holds the header texts (from the first reset on)
+  // Alarm rows 1, 2, ... A deque: a period's rows grow into the tens of thousands, and a tick
+  // must never wait for all of them to be moved into a larger block.
+  std::deque<Record> rows_;
+  std::vector<ChannelNames> names_;
+  // Entry of names_ + 1 of the last row of meter m, channel j this period; 0 when none.
+  std::uint32_t namesOf_[kMaxMeters][kMaxChannels] = {};
   AlarmListWriter writer_;
   // Grid row of the open alarm row of each meter, kind and channel; 0 when none is open (row 0
   // is the header).

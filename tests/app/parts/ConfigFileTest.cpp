@@ -448,7 +448,8 @@ TEST_F(ConfigFileTest, TheSameBytesLoadAlikeFromAFileSystemInMemory) {
   // Saves and a creation work on it as on disk; a load never writes.
   const std::string missing = "/memory/Config.dat";
   EXPECT_EQ(LoadMeterTable(missing, *inMemory, memory),
-            "Cannot open \"" + missing + "\": No such file or directory");
+            "Cannot open \"" + missing +
+                "\": No such file or directory; not loaded: the meter table");
   ASSERT_TRUE(CreateConfigFileIfMissing(missing, nullptr, memory).ok());
   ASSERT_TRUE(SavePassword(missing, "abc", memory).ok());
   EXPECT_EQ(memory.Bytes(missing)->substr(0, 12), std::string("\0\0\0\0abc\0\0\0\0\0", 12));

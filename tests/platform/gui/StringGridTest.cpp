@@ -232,6 +232,30 @@ TEST_F(StringGridTest, ThousandsOfRowsPaintOnlyTheRowsInView) {
   EXPECT_EQ(grid.Cells(0, 20000), "20000");
 }
 
+TEST_F(StringGridTest, ACellSourceFillsEveryCellWithoutATextOfItsOwn) {
+  int asked = 0;
+  grid.SetCellSource([&asked](int col, int row) {
+    ++asked;
+    return QString("%1/%2").arg(row).arg(col);
+  });
+  grid.SetRowCount(100001);
+  EXPECT_EQ(grid.Cells(2, 100000), "100000/2");
+  grid.SetCells(2, 7, "held");  // a text of its own stands in front of the source's
+  EXPECT_EQ(grid.Cells(2, 7), "held");
+  grid.SetCells(2, 7, QString());
+  EXPECT_EQ(grid.Cells(2, 7), "7/2");
+  EXPECT_EQ(grid.Cells(2, 100001), "");  // outside the grid: not asked
+  // Only the cells in view are asked for when painted.
+  grid.SetRow(100000);
+  asked = 0;
+  Render();
+  const int rowsInView = grid.viewport()->height() / (grid.DefaultRowHeight() + 1) + 2;
+  EXPECT_GT(asked, 0);
+  EXPECT_LE(asked, rowsInView * grid.ColCount());
+  grid.SetRowCount(3);
+  EXPECT_EQ(grid.Cells(2, 7), "");
+}
+
 TEST_F(StringGridTest, DrawHandlerGetsTheStateColoursOfEachCell) {
   Refill(2);
   grid.SetRowSelect(true);
