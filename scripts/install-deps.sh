@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# Installs everything the build, the demo and the tests need on Debian 12 (clang and its
-# runtime libraries for the fuzz targets).
+# Installs everything the build, the demo, the Debian package and the tests need on Debian 12
+# (clang and its runtime libraries for the fuzz targets).
 set -euo pipefail
 packages=(
   build-essential cmake g++ pkg-config
@@ -11,6 +11,9 @@ packages=(
   socat xvfb xauth x11-apps imagemagick
   # The windows' faces: Liberation Sans for Latin texts, WenQuanYi Micro Hei for Chinese ones.
   fonts-liberation2 fonts-wqy-microhei
+  # The Debian package: dpkg-shlibdeps finds its dependencies, desktop-file-validate checks its
+  # menu entries.
+  dpkg-dev desktop-file-utils
   # The fuzz targets: clang with libFuzzer.
   clang-14 libclang-rt-14-dev
 )
