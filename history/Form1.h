@@ -289,15 +289,27 @@ class TForm1 : public QWidget {
   // its curves).
   bool ReopenShownFile(HistoryFileReader& reader) const;
   // The search's reading of `window` (labelled from startMs) once the range, the file and the
-  // memory the window needs have passed their checks.
-  void ShowSearchWindow(const HistoryFileReader& reader, const TSearchWindow& window,
-                        std::int64_t startMs);
+  // memory the window needs have passed their checks (the check took `availableBytes` as the
+  // memory the window may use). Empty when the window is shown; otherwise the refusal of a
+  // window that could not be given its memory after all, in the words of the check, and the
+  // curves shown before are shown again.
+  std::string ShowSearchWindow(const HistoryFileReader& reader, const TSearchWindow& window,
+                               std::int64_t startMs, std::int64_t availableBytes);
   // The last steps of every reading handler, whatever its outcome: progress hidden, zoom undone.
   void FinishReading();
   // Replaces the curves with the page that starts at record `firstRecord` (untitled series in
   // the chart's colours) and moves the page state past it; true when the reading stopped at
   // the end of the file rather than at the page's limit.
   bool ShowPage(const HistoryFileReader& reader, std::int64_t firstRecord);
+
+  // The records that the curves show now, as PlotRecords read them last: what a search whose
+  // window cannot be given its memory reads again.
+  struct TShownRecords {
+    std::int64_t First = 0;
+    std::int64_t Count = 0;
+    std::int64_t FirstLabelMs = 0;
+  };
+  TShownRecords shownRecords_;
 };
 
 // The main window; set by its constructor, cleared by its destructor.

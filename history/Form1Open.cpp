@@ -229,6 +229,7 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
   std::vector<float> block(static_cast<std::size_t>(blockRecords * recordValues));
   std::int64_t done = 0;
   HistoryViewState.PointsShown = 0;
+  shownRecords_ = {first, 0, firstLabelMs};
   QElapsedTimer sinceRepaint;
   sinceRepaint.start();
   while (done < limit) {
@@ -248,6 +249,7 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
     }
     if (got < wanted) break;
   }
+  shownRecords_ = {first, done, firstLabelMs};
   return done;
 }
 

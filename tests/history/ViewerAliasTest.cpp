@@ -117,7 +117,9 @@ TEST_F(ViewerAliasTest, PastedAliasKeepsTheLeadingTwentyTwoBytes) {
   EXPECT_EQ(form->Chart2->Series(1)->Title(), QStringLiteral("Boiler 3 outlet temper"));
 
   form->MaskEditChName->clear();
-  QGuiApplication::clipboard()->setText(QString::fromUtf8("锅炉\xF0\x9F\x94\xA5出口温度 T1 锅炉出口"));
+  const QString fire = QString::fromUtf8("\xF0\x9F\x94\xA5");
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("锅炉") + fire +
+                                        QString::fromUtf8("出口温度 T1 锅炉出口"));
   QTest::keyClick(form->MaskEditChName, Qt::Key_V, Qt::ControlModifier);
   form->btModChNameClick();
   // 12 bytes of Chinese, " T1 " and three more Chinese characters make 22; the fire is left out.
