@@ -17,6 +17,7 @@
 // Reading a file blocks the window; while it reads, only paint events are processed (the gauge
 // advances), never user input.
 
+#include <QRect>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -95,6 +96,7 @@ void InitOlveskStatics();
 struct TChannelControls {
   QCheckBox* CheckBox = nullptr;      // caption: the header's channel name; checked = selected
   QLineEdit* ValueEdit = nullptr;     // the cross-hair read-out of the channel's value
+  QRect ValueEditDesign;              // its place in the row; it grows for a long value
   TColorPanel* ColorPanel = nullptr;  // the colour of the channel's curve
 };
 
@@ -103,6 +105,9 @@ class TForm1 : public QWidget {
  public:
   static constexpr int kDesignWidth = 1039;
   static constexpr int kDesignHeight = 751;
+  // Design width of the time-range label and of the time read-out over the chart.
+  static constexpr int kReadOutLineWidth = 560;
+  static constexpr int kReadOutLineHeight = 16;
 
   explicit TForm1(QWidget* parent = nullptr);
   ~TForm1() override;
