@@ -270,7 +270,9 @@ FileStatus HistoryFileReader::CheckHeader() const {
   if (h.IntervalSeconds < 0) {
     return bad("record interval " + std::to_string(h.IntervalSeconds) + " s is negative");
   }
-  if (!IsInDateRange(h.StartTime)) {
+  // The station's clock never gives a time before day 0 (1899-12-30), and such a day count
+  // runs its days back but its time of day forward, so record times would not rise with k.
+  if (!IsInDateRange(h.StartTime) || h.StartTime < 0) {
     return bad("the start time is not a date");
   }
   return FileStatus::Ok();

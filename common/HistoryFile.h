@@ -211,7 +211,8 @@ class HistoryFileReader {
   ~HistoryFileReader();
 
   // Reads and checks the header: the file is at least a header long, the channel count is within
-  // 0..5,760, the interval is not negative, the start time is a date. BadContent says which.
+  // 0..5,760, the interval is not negative, the start time is a date not before 1899-12-30 (day
+  // 0). BadContent says which.
   FileStatus Open(const std::string& path);
 
   // REQUIRES for the accessors below: Open succeeded.

@@ -189,9 +189,10 @@ void TForm1::BuildChartPanel() {
   Panel20->Docks().AddAligned(tb_histr_time, TAlign::Bottom, kTrackBarHeight);
   Panel20->Docks().AddAligned(Chart2, TAlign::Client);
 
-  lb_histr_time = Placed(NewLabel("lb_histr_time", "时间范围", Chart2), 60, 28, 560, 16);
-  Label_histr_oncross =
-      Placed(NewLabel("Label_histr_oncross", "当前时间", Chart2), 60, 46, 560, 16);
+  lb_histr_time = Placed(NewLabel("lb_histr_time", "时间范围", Chart2), 60, 28,
+                         kReadOutLineWidth, kReadOutLineHeight);
+  Label_histr_oncross = Placed(NewLabel("Label_histr_oncross", "当前时间", Chart2), 60, 46,
+                               kReadOutLineWidth, kReadOutLineHeight);
   MakeRed(lb_histr_time);
   MakeRed(Label_histr_oncross);
 

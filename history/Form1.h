@@ -17,6 +17,7 @@
 // Reading a file blocks the window; while it reads, only paint events are processed (the gauge
 // advances), never user input.
 
+#include <QRect>
 #include <QWidget>
 #include <array>
 #include <cstdint>
@@ -95,6 +96,7 @@ void InitOlveskStatics();
 struct TChannelControls {
   QCheckBox* CheckBox = nullptr;      // caption: the header's channel name; checked = selected
   QLineEdit* ValueEdit = nullptr;     // the cross-hair read-out of the channel's value
+  QRect ValueEditDesign;              // its place in the row; it grows for a long value
   TColorPanel* ColorPanel = nullptr;  // the colour of the channel's curve
 };
 
@@ -103,6 +105,9 @@ class TForm1 : public QWidget {
  public:
   static constexpr int kDesignWidth = 1039;
   static constexpr int kDesignHeight = 751;
+  // Design width of the time-range label and of the time read-out over the chart.
+  static constexpr int kReadOutLineWidth = 560;
+  static constexpr int kReadOutLineHeight = 16;
 
   explicit TForm1(QWidget* parent = nullptr);
   ~TForm1() override;
@@ -289,15 +294,27 @@ class TForm1 : public QWidget {
   // its curves).
   bool ReopenShownFile(HistoryFileReader& reader) const;
   // The search's reading of `window` (labelled from startMs) once the range, the file and the
-  // memory the window needs have passed their checks.
-  void ShowSearchWindow(const HistoryFileReader& reader, const TSearchWindow& window,
-                        std::int64_t startMs);
+  // memory the window needs have passed their checks (the check took `availableBytes` as the
+  // memory the window may use). Empty when the window is shown; otherwise the refusal of a
+  // window that could not be given its memory after all, in the words of the check, and the
+  // curves shown before are shown again.
+  std::string ShowSearchWindow(const HistoryFileReader& reader, const TSearchWindow& window,
+                               std::int64_t startMs, std::int64_t availableBytes);
   // The last steps of every reading handler, whatever its outcome: progress hidden, zoom undone.
   void FinishReading();
   // Replaces the curves with the page that starts at record `firstRecord` (untitled series in
   // the chart's colours) and moves the page state past it; true when the reading stopped at
   // the end of the file rather than at the page's limit.
   bool ShowPage(const HistoryFileReader& reader, std::int64_t firstRecord);
+
+  // The records that the curves show now, as PlotRecords read them last: what a search whose
+  // window cannot be given its memory reads again.
+  struct TShownRecords {
+    std::int64_t First = 0;
+    std::int64_t Count = 0;
+    std::int64_t FirstLabelMs = 0;
+  };
+  TShownRecords shownRecords_;
 };
 
 // The main window; set by its constructor, cleared by its destructor.

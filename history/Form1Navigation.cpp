@@ -15,6 +15,7 @@
 #include "common/StrConv.h"
 #include "common/ValueText.h"
 #include "history/Form1.h"
+#include "history/ReadOuts.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ChartPrint.h"
 #include "platform/gui/Cp936Edit.h"
@@ -169,19 +170,23 @@ void TForm1::Chart2MouseMove(Qt::KeyboardModifiers, int x, int y) {
   if (idx < 0 || idx >= first.Count()) return;
   const int point = static_cast<int>(idx);
 
-  Label_histr_oncross->setText(QStringLiteral("Current Time: ") + first.Label(point) +
-                               QStringLiteral("    Y Coordinate: ") +
-                               TChart::LeftAxisLabelText(yv) + QStringLiteral("      "));
+  ShowReadOutLine(*Label_histr_oncross,
+                  QStringLiteral("Current Time: ") + first.Label(point) +
+                      QStringLiteral("    Y Coordinate: ") + TChart::LeftAxisLabelText(yv) +
+                      QStringLiteral("      "),
+                  font(), QSize(kReadOutLineWidth, kReadOutLineHeight));
   const int rows = std::min(Chart2->SeriesCount(), static_cast<int>(ChannelControlList.size()));
+  // Every value box lies in the same scroll box, with the same design font.
+  const QFont valueFont =
+      rows > 0 ? ValueBoxFont(ChannelControlList[0].ValueEdit->parentWidget()->font()) : QFont();
   for (int i = 0; i < rows; ++i) {
     const TFastLineSeries& series = *Chart2->Series(i);
     if (point >= series.Count()) continue;
-    QLineEdit& edit = *ChannelControlList[i].ValueEdit;
+    const TChannelControls& row = ChannelControlList[i];
     const QString text = QString::fromStdString(ValueText(series.YValue(point)));
-    if (text == edit.text()) continue;  // a move along the same point changes no value
-    edit.setText(text);
-    // From the first character: the end of a long text ("2346E5" of "1.2346E5") misleads.
-    edit.setCursorPosition(0);
+    if (text == row.ValueEdit->text()) continue;  // a move along the same point changes no value
+    // Whole: the end of a text cut off ("1.2346E-1" of "1.2346E-10") reads as another number.
+    ShowValueText(*row.ValueEdit, text, valueFont, row.ValueEditDesign);
   }
 }
 

@@ -20,6 +20,7 @@
 #include "history/ColorPanel.h"
 #include "history/DatePickers.h"
 #include "history/Form1.h"
+#include "history/ReadOuts.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Containers.h"
@@ -43,7 +44,6 @@ constexpr int kRowHeight = 20;
 constexpr QRect kCheckBoxColumn(8, 0, 150, kRowHeight);
 constexpr QRect kValueEditColumn(165, 0, 60, kRowHeight);
 constexpr QRect kColorPanelColumn(230, 0, 20, kRowHeight);
-constexpr int kValueFontPointSize = 10;
 
 QRect InRow(const QRect& column, int row) {
   return column.translated(0, kRowTop + kRowPitch * row);
@@ -59,10 +59,7 @@ void RepaintWhileReading() { QCoreApplication::processEvents(QEventLoop::Exclude
 
 QLineEdit* NewValueEdit(QWidget* parent) {
   auto* edit = new QLineEdit(QStringLiteral("0.0"), parent);
-  QFont font = edit->font();
-  font.setPointSize(kValueFontPointSize);
-  font.setBold(true);
-  edit->setFont(font);
+  edit->setFont(ValueBoxFont(parent->font()));
   // Blue text by the palette: a style sheet per edit would cost a style of its own for each of
   // up to 128 rows.
   QPalette palette = edit->palette();
@@ -163,7 +160,8 @@ void TForm1::BuildChannelPanel(const THistoryFileHeader& header) {
     connect(row.CheckBox, &QCheckBox::toggled, this,
             Guarded([this] { CheckBox_all_histr_curveClick(); }));
     row.ValueEdit = NewValueEdit(rows);
-    row.ValueEdit->setGeometry(InRow(kValueEditColumn, i));
+    row.ValueEditDesign = InRow(kValueEditColumn, i);
+    row.ValueEdit->setGeometry(row.ValueEditDesign);
     row.ColorPanel = new TColorPanel(rows);
     row.ColorPanel->setGeometry(InRow(kColorPanelColumn, i));
     row.ColorPanel->SetColor(Chart2->Series(i)->Color());
@@ -229,6 +227,7 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
   std::vector<float> block(static_cast<std::size_t>(blockRecords * recordValues));
   std::int64_t done = 0;
   HistoryViewState.PointsShown = 0;
+  shownRecords_ = {first, 0, firstLabelMs};
   QElapsedTimer sinceRepaint;
   sinceRepaint.start();
   while (done < limit) {
@@ -248,6 +247,7 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
     }
     if (got < wanted) break;
   }
+  shownRecords_ = {first, done, firstLabelMs};
   return done;
 }
 

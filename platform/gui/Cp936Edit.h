@@ -3,14 +3,17 @@
 //
 // MaxBytes limits the text by its code page 936 length, which is what a fixed record field
 // holds: 8 bytes take 8 ASCII characters or 4 Chinese ones (QLineEdit::maxLength would count
-// UTF-16 units instead). Typing or pasting that would pass the limit is refused whole, and so is
-// any character the code page cannot hold, which would otherwise be stored as '?'. Texts set
-// from code are taken as given (as the platform's edit does); the record writer cuts them.
-// GUI thread only.
+// UTF-16 units instead). A typed character, or a word an input method commits, that would pass
+// the limit is refused whole, and so is any character the code page cannot hold, which would
+// otherwise be stored as '?'. A paste (Ctrl+V, Shift+Insert, the context menu, the middle
+// button) or a drop keeps the leading part of its text that fits, cut between two characters,
+// and leaves out the characters the code page cannot hold. Texts set from code are taken as
+// given (as the platform's edit does); the record writer cuts them. GUI thread only.
 
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
+#include <optional>
 
 class TCp936Edit : public QLineEdit {
   Q_OBJECT
@@ -25,8 +28,23 @@ class TCp936Edit : public QLineEdit {
   // True when `text` may stand in an edit limited to `maxBytes` (0 = no limit).
   static bool Acceptable(const QString& text, int maxBytes);
 
+  // True while the edit handles a paste or a drop (and the keys and clicks that may be one).
+  bool Pasting() const { return pasting_; }
+  // `changed` is the text shown now with one part inserted (or replaced): that text with only
+  // the leading characters of the inserted part that fit and that the code page holds; nullopt
+  // when none of them fits or the text around them does not fit by itself.
+  std::optional<QString> FitInsertion(const QString& changed) const;
+  // Pastes the clipboard's text, cut as above.
+  void Paste();
+
+ protected:
+  bool event(QEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
+
  private:
   int maxBytes_ = 0;
+  bool pasting_ = false;
+  QString shown_;  // the text before the change being judged
 };
 
 // An edit with its caption label above it. The label is a sibling in the same parent that

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDateEdit>
+#include <QFontInfo>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -9,6 +10,8 @@
 #include <QPrintPreviewDialog>
 #include <QPushButton>
 #include <QSlider>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QTest>
 #include <QTimeEdit>
 
@@ -152,31 +155,78 @@ TEST_F(NavigationTest, MovesRepaintNoCurveAndReadTheValuesUnderTheMouse) {
   EXPECT_TRUE(Picture() == clean);
 }
 
-TEST_F(NavigationTest, ReadOutsShowTheirTextFromTheFirstCharacter) {
-  // Record 0 reads -1.2346E-25 on channel 1 and -0.00012346 on channel 2: texts longer than their
-  // edits, whose ends alone would read as other numbers (346E-25, 0012346).
+// The room for text in a value box: its contents as its style lays them out, less the margins
+// the edit keeps at both ends of its text and the cursor's pixel.
+int TextRoom(const QLineEdit& edit) {
+  QStyleOptionFrame option;
+  option.initFrom(&edit);
+  option.rect = edit.rect();
+  option.lineWidth = edit.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &edit);
+  option.state |= QStyle::State_Sunken;
+  return edit.style()->subElementRect(QStyle::SE_LineEditContents, &option, &edit).width() - 5;
+}
+
+TEST_F(NavigationTest, ReadOutsShowTheirWholeTexts) {
+  // Record 0 holds texts longer than a value box holds in its design font, whose first part
+  // alone reads as another number ("1.2346E-1" of 1.2346E-10); channel 6 a short one.
   const std::string path = dir.File("long.vq");
-  WriteHistoryFile(path, 3, 2, 60);
+  WriteHistoryFile(path, 7, 2, 60);
+  const float values[] = {-1.2345E-5f, 1.2346E-10f, -1.2346E10f, -0.00012346f,
+                          -1.2346E-25f, -8.8888E-38f, 25};
   {
     std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
-    const float values[] = {1, -1.2346E-25f, -0.00012346f};
     file.seekp(kHistoryHeaderSize);
     file.write(reinterpret_cast<const char*>(values), sizeof values);
   }
   Open(path);
+  // A Y range whose labels are long, so that the time read-out needs more than its design width.
+  SetRange("-300000000000000000000000000000000000000", "300000000000000000000000000000000000000");
   form->show();
   const QRect plot = form->Chart2->PlotRect();
-  Move(plot.left(), plot.center().y());
+  Move(plot.left(), plot.bottom());
 
-  for (const auto& [channel, text] : {std::pair{1, "-1.2346E-25"}, std::pair{2, "-0.00012346"}}) {
+  const char* texts[] = {"-1.2345E-5", "1.2346E-10", "-1.2346E10", "-0.00012346",
+                         "-1.2346E-25", "-8.8888E-38", "25"};
+  for (int channel = 0; channel < 7; ++channel) {
     QLineEdit& edit = *form->ChannelControlList[channel].ValueEdit;
-    ASSERT_EQ(edit.text(), QString::fromLatin1(text));
-    ASSERT_GT(edit.fontMetrics().horizontalAdvance(edit.text()), edit.contentsRect().width())
-        << "the text must not fit its edit for this check";
-    const QImage shown = edit.grab().toImage();
-    edit.home(false);  // what the edit shows from its first character
-    EXPECT_TRUE(shown == edit.grab().toImage()) << text;
+    ASSERT_EQ(edit.text(), QString::fromLatin1(texts[channel]));
+    EXPECT_LE(QFontMetrics(edit.font()).horizontalAdvance(edit.text()), TextRoom(edit))
+        << texts[channel];
+    EXPECT_LE(edit.width(), 60) << texts[channel];
+    // Nothing is scrolled out of sight: the box shows the same from either end of its text.
+    edit.end(false);
+    const QImage fromEnd = edit.grab().toImage();
+    edit.home(false);
+    EXPECT_TRUE(fromEnd == edit.grab().toImage()) << texts[channel];
   }
+  // A text that fits keeps the design font.
+  EXPECT_EQ(form->ChannelControlList[6].ValueEdit->font().pointSize(), 10);
+  EXPECT_TRUE(form->ChannelControlList[6].ValueEdit->font().bold());
+
+  // The longest time read-out fits its design width; in a narrow window its font steps down
+  // so that it still ends within the chart, and in a very narrow one it takes two lines.
+  QLabel& line = *form->Label_histr_oncross;
+  for (const int windowWidth : {800, 650}) {
+    form->setWindowState(Qt::WindowNoState);
+    form->resize(windowWidth, 600);
+    QApplication::processEvents();
+    Move(form->Chart2->PlotRect().left(), form->Chart2->PlotRect().bottom());
+    QString shown = line.text();
+    while (shown.endsWith(QLatin1Char(' '))) shown.chop(1);
+    EXPECT_TRUE(
+        shown.startsWith(QStringLiteral("Current Time: 24-03-05 14:00:00    Y Coordinate: -")))
+        << shown.toStdString();
+    ASSERT_GT(QFontMetrics(form->font()).horizontalAdvance(shown), form->Chart2->width() - line.x())
+        << "the text must not fit at the design size for this check";
+    EXPECT_LE(line.geometry().right(), form->Chart2->width()) << windowWidth;
+    EXPECT_LT(QFontInfo(line.font()).pixelSize(), QFontInfo(form->font()).pixelSize());
+    const QRect needed = QFontMetrics(line.font()).boundingRect(
+        line.contentsRect(), Qt::TextWordWrap | Qt::AlignLeft, shown);
+    EXPECT_LE(needed.width(), line.contentsRect().width()) << windowWidth;
+    EXPECT_LE(needed.height(), line.contentsRect().height()) << windowWidth;
+  }
+  EXPECT_TRUE(line.wordWrap());
+  EXPECT_GT(line.height(), TForm1::kReadOutLineHeight);
 }
 
 TEST_F(NavigationTest, CrossHairShowsRedOverAnyBackColourAndDiesWithARepaint) {

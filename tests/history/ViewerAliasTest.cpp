@@ -1,6 +1,9 @@
 // The channel aliases: DevName.dat and the alias panel.
 
+#include <QClipboard>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QTest>
 
 #include "history/ChannelAliases.h"
 #include "platform/gui/Chart.h"
@@ -99,6 +102,28 @@ TEST_F(ViewerAliasTest, AliasEditHoldsTwentyTwoCodePageBytes) {
   WriteAndOpen("a.vq", 1, 1, 60);
   Modify(0, "锅炉出口温度锅炉出口温度");  // 12 Chinese characters: 24 bytes, cut to 11
   EXPECT_EQ(ChannelAliasTable.Alias(0), "锅炉出口温度锅炉出口温");
+}
+
+TEST_F(ViewerAliasTest, PastedAliasKeepsTheLeadingTwentyTwoBytes) {
+  WriteAndOpen("a.vq", 2, 1, 60);
+  form->N2Click();
+  SetComboItemIndex(*form->ComboBoxChName, 1);
+  form->ComboBoxChNameChange();
+  // 30 characters, then a mixed text with a character the code page cannot hold.
+  QGuiApplication::clipboard()->setText(QStringLiteral("Boiler 3 outlet temperature 2"));
+  QTest::keyClick(form->MaskEditChName, Qt::Key_V, Qt::ControlModifier);
+  form->btModChNameClick();
+  EXPECT_EQ(Entry(1), "Boiler 3 outlet temper" + std::string(1, '\0'));
+  EXPECT_EQ(form->Chart2->Series(1)->Title(), QStringLiteral("Boiler 3 outlet temper"));
+
+  form->MaskEditChName->clear();
+  const QString fire = QString::fromUtf8("\xF0\x9F\x94\xA5");
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("锅炉") + fire +
+                                        QString::fromUtf8("出口温度 T1 锅炉出口"));
+  QTest::keyClick(form->MaskEditChName, Qt::Key_V, Qt::ControlModifier);
+  form->btModChNameClick();
+  // 12 bytes of Chinese, " T1 " and three more Chinese characters make 22; the fire is left out.
+  EXPECT_EQ(ChannelAliasTable.Alias(1), "锅炉出口温度 T1 锅炉出");
 }
 
 TEST(ChannelAliasTableTest, ShortFileFillsTheFrontLongFileIsCut) {

@@ -4,6 +4,17 @@
 #include <QDateEdit>
 #include <QTimeEdit>
 
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
 #include "history/ColorPanel.h"
 #include "history/DatePickers.h"
 #include "platform/Memory.h"
@@ -140,6 +151,100 @@ TEST_F(ViewerSearchTest, WindowTooLongForTheMemoryIsRefusedWithTheLongestThatCan
   EXPECT_TRUE(messageBoxes.isEmpty()) << messageBoxes.join(" ").toStdString();
   ASSERT_EQ(form->Chart2->Series(3)->Count(), 61875);
   EXPECT_EQ(form->Chart2->Series(3)->YValue(61874), RecordValue(61874, 3));
+}
+
+// Set in the child process that runs a test again under a limit of its own.
+constexpr char kLimitedChild[] = "VIEWER_TEST_LIMITED_CHILD";
+
+// Runs the current test again in a child process of this test program, and expects it to pass
+// there.
+void ExpectPassesInLimitedChild() {
+  const ::testing::TestInfo& test = *::testing::UnitTest::GetInstance()->current_test_info();
+  std::string filter = std::string("--gtest_filter=") + test.test_suite_name() + "." + test.name();
+  std::string program = std::filesystem::read_symlink("/proc/self/exe").string();
+  std::vector<std::string> environment;
+  for (char** variable = environ; *variable != nullptr; ++variable) {
+    environment.emplace_back(*variable);
+  }
+  environment.push_back(std::string(kLimitedChild) + "=1");
+  std::vector<char*> argv = {program.data(), filter.data(), nullptr};
+  std::vector<char*> envp;
+  for (std::string& variable : environment) envp.push_back(variable.data());
+  envp.push_back(nullptr);
+  pid_t child = 0;
+  ASSERT_EQ(posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), envp.data()), 0);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "child status " << status;
+}
+
+// The size of this process's address space now.
+std::int64_t AddressSpaceBytes() {
+  std::ifstream status("/proc/self/status");
+  for (std::string key; status >> key;) {
+    std::int64_t kib = 0;
+    if (key == "VmSize:" && status >> kib) return kib * 1024;
+  }
+  return 0;
+}
+
+TEST_F(ViewerSearchTest, WindowBeyondTheAddressSpaceLimitIsRefusedAndTheCurvesShownStay) {
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+  GTEST_SKIP() << "the sanitizers reserve address space that no limit may cut";
+#endif
+  if (std::getenv(kLimitedChild) == nullptr) {
+    ExpectPassesInLimitedChild();
+    return;
+  }
+  // 10,000,000 records of 4 channels, 160 MB of values; the first page holds numbers, the
+  // rest is a hole of zeros.
+  constexpr int kChannels = 4;
+  constexpr std::int64_t kRecords = 10'000'000;
+  const std::string path = dir.File("big.vq");
+  const TDateTime start = TestTime(0, 0, 0);
+  WriteHistoryFile(path, kChannels, kPageRecordLimit, 1, start);
+  std::filesystem::resize_file(path, kHistoryHeaderSize + kRecords * kChannels * 4);
+  ChannelAliasTable.SetAlias(1, "Boiler");
+  Open(path);
+  ASSERT_EQ(HistoryViewState.PointsShown, kPageRecordLimit);
+  const auto expectFirstPage = [&] {
+    EXPECT_TRUE(errorBoxes.isEmpty()) << errorBoxes.join(" ").toStdString();
+    ASSERT_EQ(form->Chart2->SeriesCount(), kChannels);
+    ASSERT_EQ(form->Chart2->Series(1)->Count(), kPageRecordLimit);
+    EXPECT_EQ(form->Chart2->Series(1)->YValue(19999), RecordValue(19999, 1));
+    EXPECT_EQ(form->Chart2->Series(1)->Title(), QStringLiteral("Boiler"));
+    EXPECT_EQ(form->Chart2->Series(0)->Label(0), QStringLiteral("24-03-05 00:00:00"));
+    EXPECT_EQ(HistoryViewState.PointsShown, kPageRecordLimit);
+    EXPECT_EQ(form->BusyReading, 0);
+  };
+
+  // 64 MiB of address space left, whatever the system has.
+  constexpr std::int64_t kHeadroom = std::int64_t{64} << 20;
+  rlimit limit{};
+  ASSERT_EQ(getrlimit(RLIMIT_AS, &limit), 0);
+  limit.rlim_cur = static_cast<rlim_t>(AddressSpaceBytes() + kHeadroom);
+  ASSERT_EQ(setrlimit(RLIMIT_AS, &limit), 0);
+  EXPECT_GT(AvailableMemoryBytes(), 0);
+  EXPECT_LE(AvailableMemoryBytes(), kHeadroom);
+  const TDateTime end = MsToDateTime(DateTimeToMs(start) + (kRecords - 1) * 1000);
+  Search(start, end);
+  ASSERT_EQ(messageBoxes.size(), 1);
+  EXPECT_TRUE(messageBoxes[0].contains(QStringLiteral(
+      "This time window holds 10000000 records of 4 channels (160.0 MB), more than can be held "
+      "with the ")))
+      << messageBoxes[0].toStdString();
+  expectFirstPage();
+
+  // Told that there is plenty, the window passes the check, and its curves cannot be made.
+  const ScopedAvailableMemory plenty(std::int64_t{100} << 30);
+  Search(start, end);
+  ASSERT_EQ(messageBoxes.size(), 1);
+  EXPECT_TRUE(messageBoxes[0].endsWith(QStringLiteral(
+      "|This time window holds 10000000 records of 4 channels (160.0 MB), more than can be held "
+      "with the 160.0 MB of memory available. The longest window that can be shown is 7500000 "
+      "records (86 days 19 hours).")))
+      << messageBoxes[0].toStdString();
+  expectFirstPage();
 }
 
 TEST(WindowMemoryTest, NoCurveHoldsMoreThanAnIntOfPointsWhateverTheMemory) {

@@ -2,8 +2,13 @@
 
 #include <gtest/gtest.h>
 
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QContextMenuEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QtTest/QTest>
 
 #include "common/Cp936.h"
@@ -88,14 +93,49 @@ TEST_F(Cp936EditTest, CharactersTheCodePageCannotHoldAreRefused) {
   EXPECT_EQ(edit.text(), QString::fromUtf8("T1℃"));
 }
 
-TEST_F(Cp936EditTest, PasteThatWouldPassTheLimitIsRefusedWhole) {
+TEST_F(Cp936EditTest, PasteKeepsItsLeadingPartThatFitsWithoutForeignCharacters) {
+  const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
   TCp936Edit edit;
-  edit.SetMaxBytes(5);
+  edit.SetMaxBytes(8);
   Type(edit, "12");
-  edit.insert("3456");
-  EXPECT_EQ(edit.text(), "12");
-  edit.insert("345");
-  EXPECT_EQ(edit.text(), "12345");
+  QGuiApplication::clipboard()->setText("3456789");
+  QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(edit.text(), "12345678");
+  Type(edit, "9");  // full: typing still stops
+  EXPECT_EQ(edit.text(), "12345678");
+
+  // Cut between two characters: a Chinese character that would leave 1 byte over goes whole;
+  // characters the code page cannot hold are left out, wherever they stand.
+  edit.clear();
+  Type(edit, "ab");
+  edit.setCursorPosition(1);
+  QGuiApplication::clipboard()->setText(emoji + QString::fromUtf8("设备ก名称"));
+  QTest::keyClick(&edit, Qt::Key_Insert, Qt::ShiftModifier);
+  EXPECT_EQ(edit.text(), QString::fromUtf8("a设备名b"));
+  EXPECT_EQ(edit.cursorPosition(), 4);
+
+  // A paste over the whole text, from the context menu.
+  edit.selectAll();
+  QGuiApplication::clipboard()->setText(QString::fromUtf8("温度传感器一号"));
+  QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2),
+                              edit.mapToGlobal(QPoint(2, 2)));
+  QCoreApplication::sendEvent(&edit, &menuEvent);
+  auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+  ASSERT_NE(menu, nullptr);
+  QAction* paste = nullptr;
+  for (QAction* action : menu->actions()) {
+    if (action->text().startsWith(QStringLiteral("&Paste"))) paste = action;
+  }
+  ASSERT_NE(paste, nullptr);
+  paste->trigger();
+  menu->close();
+  EXPECT_EQ(edit.text(), QString::fromUtf8("温度传感"));
+
+  // Nothing of it fits: the text stays.
+  QGuiApplication::clipboard()->setText(emoji);
+  edit.setCursorPosition(0);
+  QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(edit.text(), QString::fromUtf8("温度传感"));
 }
 
 TEST_F(Cp936EditTest, TextsSetFromCodeAreTakenAsGiven) {
