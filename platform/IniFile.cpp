@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "common/Cp936.h"
-#include "common/Errors.h"
 #include "common/FixedText.h"
 #include "common/StrConv.h"
+#include "platform/Errors.h"
 #include "platform/File.h"
 #include "platform/TextTrim.h"
 

@@ -12,7 +12,7 @@
 #include <limits>
 #include <string>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/gui/Dialogs.h"
 
 namespace {

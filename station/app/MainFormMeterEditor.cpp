@@ -10,8 +10,8 @@
 #include <algorithm>
 #include <string>
 
-#include "common/Errors.h"
 #include "common/FixedText.h"
+#include "platform/Errors.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"

@@ -10,10 +10,10 @@
 #include <cmath>
 #include <optional>
 
-#include "common/Errors.h"
 #include "common/FixedText.h"
 #include "common/StrConv.h"
 #include "common/ValueText.h"
+#include "platform/Errors.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ChartPrint.h"
 #include "platform/gui/ComboBoxes.h"

@@ -11,7 +11,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <utility>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "station/app/parts/GsmSettings.h"
 
 struct SmsPage {
