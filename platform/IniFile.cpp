@@ -2,9 +2,9 @@
 
 #include <optional>
 
-#include "common/Cp936.h"
 #include "common/FixedText.h"
 #include "common/StrConv.h"
+#include "platform/Cp936.h"
 #include "platform/Errors.h"
 #include "platform/File.h"
 #include "platform/TextTrim.h"

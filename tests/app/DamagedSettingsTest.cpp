@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <random>
 
-#include "common/Cp936.h"
+#include "platform/Cp936.h"
 #include "platform/IniFile.h"
 #include "platform/gui/Dialogs.h"
 #include "station/app/parts/GsmSettings.h"

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "common/Cp936.h"
 #include "platform/Clock.h"
 #include "platform/ComPort.h"
+#include "platform/Cp936.h"
 #include "platform/IniFile.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
