@@ -9,9 +9,9 @@
 #include <QTimer>
 
 #include "common/AppPaths.h"
+#include "common/IniFile.h"
 #include "platform/Errors.h"
 #include "platform/File.h"
-#include "platform/IniFile.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"

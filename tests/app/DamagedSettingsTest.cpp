@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <random>
 
+#include "common/IniFile.h"
 #include "platform/Cp936.h"
-#include "platform/IniFile.h"
 #include "platform/gui/Dialogs.h"
 #include "station/app/parts/GsmSettings.h"
 #include "tests/app/StartupFixture.h"

@@ -1,4 +1,4 @@
-#include "platform/IniFile.h"
+#include "common/IniFile.h"
 
 #include <optional>
 
