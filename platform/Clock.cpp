@@ -8,7 +8,6 @@
 
 namespace {
 std::atomic<SleepHook> g_sleepHook{nullptr};
-std::atomic<ClockHook> g_clockHook{nullptr};
 }  // namespace
 
 void RealSleepMs(int milliseconds) {
@@ -25,15 +24,8 @@ void SleepMs(int milliseconds) {
 
 void SetSleepHook(SleepHook hook) { g_sleepHook.store(hook, std::memory_order_release); }
 
-TDateTime RealNow() {
+WallClockTime ReadWallClock() {
   timeval tv{};
   gettimeofday(&tv, nullptr);
-  return DateTimeFromTimeT(tv.tv_sec, static_cast<int>(tv.tv_usec / 1000));
+  return {tv.tv_sec, static_cast<int>(tv.tv_usec / 1000)};
 }
-
-TDateTime Now() {
-  if (ClockHook hook = g_clockHook.load(std::memory_order_acquire)) return hook();
-  return RealNow();
-}
-
-void SetClockHook(ClockHook hook) { g_clockHook.store(hook, std::memory_order_release); }

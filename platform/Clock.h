@@ -1,12 +1,12 @@
 #pragma once
-// Seams for the clock and for sleeping. The product uses the real clock and real sleeps; tests
-// install hooks so that nothing waits 2 s per Modbus attempt and ticks can be given any time.
-// Hooks are plain function pointers held in atomics: installing one is safe while threads run.
+// Seams for sleeping, and the system's wall clock. The product uses real sleeps; tests install a
+// hook so that nothing waits 2 s per Modbus attempt. Hooks are plain function pointers held in
+// atomics: installing one is safe while threads run. The date and time as a TDateTime, with the
+// clock seam that tests replace, is common/Now.h.
 
-#include "common/DateTime.h"
+#include <ctime>
 
 using SleepHook = void (*)(int milliseconds);
-using ClockHook = TDateTime (*)();
 
 // Sleeps through the installed hook (the real sleep when none is installed).
 void SleepMs(int milliseconds);
@@ -15,9 +15,12 @@ void RealSleepMs(int milliseconds);
 // nullptr restores the real sleep.
 void SetSleepHook(SleepHook hook);
 
-// The local date and time as a TDateTime, through the installed hook.
-TDateTime Now();
-// The real local date and time, whatever hook is installed.
-TDateTime RealNow();
-// nullptr restores the real clock.
-void SetClockHook(ClockHook hook);
+// A reading of the system's wall clock: seconds since the epoch and the whole milliseconds of
+// that second (0..999).
+struct WallClockTime {
+  std::time_t Seconds = 0;
+  int Milliseconds = 0;
+};
+
+// The system's wall clock now (no hook).
+WallClockTime ReadWallClock();
