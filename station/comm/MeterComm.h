@@ -1,9 +1,6 @@
 #pragma once
-// Modbus RTU master: CRC, request builders, the meter poll (over either transport of
-// ModbusTransport.h), and opening and closing COM ports.
-//
-// Request frame (8 bytes): address, function code (4, 3 or 6), register hi/lo, count or value
-// hi/lo, CRC lo/hi. A reply is judged by its length and CRC only (ReplyIntact).
+// Modbus RTU master: the requests' exchanges and the meter poll (over either transport of
+// ModbusTransport.h; the frames are those of ModbusFrame.h), and opening and closing COM ports.
 
 #include <cstdint>
 
@@ -11,18 +8,7 @@
 #include "platform/ComPort.h"
 #include "station/comm/ModbusTransport.h"
 
-inline constexpr std::uint8_t kFcReadHolding = 3;
-inline constexpr std::uint8_t kFcReadInput = 4;
-inline constexpr std::uint8_t kFcWriteSingle = 6;
 inline constexpr int kPollReplyBufferSize = 120;  // the meter poll's reply buffer
-inline constexpr int kWriteEchoLength = 8;
-
-// CRC-16/MODBUS; the high-order byte of the result is the first CRC byte on the wire.
-std::uint16_t CalcCrc16(const std::uint8_t* data, std::uint16_t length);
-// Expected length of a read reply for n registers: 5 + 2n, computed as an unsigned byte.
-int ReadReplyLength(std::uint16_t registerCount);
-// The one rule a reply must satisfy: exactly the expected length and a matching CRC.
-bool ReplyIntact(const std::uint8_t* reply, int receivedLength, int expectedLength);
 
 // Request builders: each forms its 6-byte request, appends the CRC and runs one transaction over
 // the link, expecting 5 + 2 x count bytes for a read and the 8-byte echo for a write. `reply` is
