@@ -1,4 +1,4 @@
-// Opening and closing the station's COM ports into handle slots.
+#include "station/comm/ComPortAccess.h"
 
 #include <exception>
 

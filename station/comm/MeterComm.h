@@ -1,11 +1,10 @@
 #pragma once
 // Modbus RTU master: the requests' exchanges and the meter poll (over either transport of
-// ModbusTransport.h; the frames are those of ModbusFrame.h), and opening and closing COM ports.
+// ModbusTransport.h; the frames are those of ModbusFrame.h), and the serial line settings.
 
 #include <cstdint>
 
 #include "common/MeterRecord.h"
-#include "platform/ComPort.h"
 #include "station/comm/ModbusTransport.h"
 
 inline constexpr int kPollReplyBufferSize = 120;  // the meter poll's reply buffer
@@ -32,10 +31,3 @@ void PollMeter(ModbusTransport& link, TMeterRecord& meter);
 // Serial line settings: 8 data bits, no parity, 2 stop bits; baud by index 0..7.
 inline constexpr int kBaudRateCount = 8;
 extern const std::int32_t BaudRateTable[kBaudRateCount];
-
-// Opens COM(portIndex + 1) into the slot with the baud of `baudIndex`. A slot that holds a handle
-// is closed first. True when the port is open and set up; on failure the slot holds -1.
-// A port or baud index outside the tables fails the open.
-bool OpenComPort(ComHandle& slot, int portIndex, int baudIndex);
-// Closes the slot's port and leaves -1; a slot of 0 is left alone.
-void CloseComPort(ComHandle& slot);

@@ -7,6 +7,7 @@
 #include "common/StrConv.h"
 #include "platform/ComPort.h"
 #include "platform/Cp936.h"
+#include "station/comm/ComPortAccess.h"
 #include "station/comm/MeterComm.h"
 
 namespace {

@@ -10,6 +10,7 @@
 
 #include "platform/Clock.h"
 #include "platform/Cp936.h"
+#include "station/comm/ComPortAccess.h"
 #include "station/comm/MeterComm.h"
 #include "tests/app/supervision/CycleFixture.h"
 
