@@ -2,7 +2,7 @@
 // Seams for the clock and for sleeping. The product uses the real clock and real sleeps; tests
 // install hooks so that nothing waits 2 s per Modbus attempt and ticks can be given any time.
 // Hooks are plain function pointers held in atomics (HookSeam of platform/ScopedHook.h):
-// installing one is safe while threads run. Each Set returns the hook it replaces.
+// installing one is safe while threads run. Each Set*Hook returns the hook it replaces.
 
 #include "common/DateTime.h"
 
