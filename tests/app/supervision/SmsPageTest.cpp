@@ -4,7 +4,6 @@
 
 #include <cstdio>
 
-#include "common/Cp936.h"
 #include "common/Errors.h"
 #include "tests/app/supervision/CycleTestData.h"
 #include "tests/support/TestSupport.h"
@@ -86,7 +85,7 @@ TEST_F(SmsPageTest, ReadsEveryKeyWithItsDefaultsAndWhatItsSaveWrote) {
   EXPECT_EQ(odd.DelayText, "abc");
   EXPECT_EQ(odd.AlarmText, "PUMP");
   EXPECT_EQ(odd.Numbers[9], "13900000010");
-  EXPECT_EQ(odd.Names[9], Cp936ToUtf8("\xCD\xF5"));
+  EXPECT_EQ(odd.Names[9], "王");  // code page 936 in the file
 }
 
 }  // namespace
