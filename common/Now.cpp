@@ -1,11 +1,10 @@
 #include "common/Now.h"
 
-#include <atomic>
-
 #include "platform/Clock.h"
+#include "platform/ScopedHook.h"
 
 namespace {
-std::atomic<ClockHook> g_clockHook{nullptr};
+HookSeam<ClockHook> g_clockHook;
 }  // namespace
 
 TDateTime RealNow() {
@@ -14,8 +13,8 @@ TDateTime RealNow() {
 }
 
 TDateTime Now() {
-  if (ClockHook hook = g_clockHook.load(std::memory_order_acquire)) return hook();
+  if (ClockHook hook = g_clockHook.Get()) return hook();
   return RealNow();
 }
 
-void SetClockHook(ClockHook hook) { g_clockHook.store(hook, std::memory_order_release); }
+ClockHook SetClockHook(ClockHook hook) { return g_clockHook.Set(hook); }

@@ -24,6 +24,7 @@
 #include <utility>
 
 #include "common/DateTime.h"
+#include "platform/ScopedHook.h"
 
 class QDateEdit;
 class QLabel;
@@ -58,17 +59,7 @@ class TSaveDialog {
 using SaveDialogHook = std::function<std::optional<QString>(const TSaveDialog& dialog)>;
 SaveDialogHook SetSaveDialogHook(SaveDialogHook hook);
 
-class ScopedSaveDialogHook {
- public:
-  explicit ScopedSaveDialogHook(SaveDialogHook hook)
-      : previous_(SetSaveDialogHook(std::move(hook))) {}
-  ~ScopedSaveDialogHook() { SetSaveDialogHook(std::move(previous_)); }
-  ScopedSaveDialogHook(const ScopedSaveDialogHook&) = delete;
-  ScopedSaveDialogHook& operator=(const ScopedSaveDialogHook&) = delete;
-
- private:
-  SaveDialogHook previous_;
-};
+using ScopedSaveDialogHook = ScopedHook<SaveDialogHook, &SetSaveDialogHook>;
 
 class TForm2 : public QDialog {
   Q_OBJECT

@@ -2,12 +2,13 @@
 
 #include <sys/time.h>
 
-#include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "platform/ScopedHook.h"
+
 namespace {
-std::atomic<SleepHook> g_sleepHook{nullptr};
+HookSeam<SleepHook> g_sleepHook;
 }  // namespace
 
 void RealSleepMs(int milliseconds) {
@@ -15,14 +16,14 @@ void RealSleepMs(int milliseconds) {
 }
 
 void SleepMs(int milliseconds) {
-  if (SleepHook hook = g_sleepHook.load(std::memory_order_acquire)) {
+  if (SleepHook hook = g_sleepHook.Get()) {
     hook(milliseconds);
     return;
   }
   RealSleepMs(milliseconds);
 }
 
-void SetSleepHook(SleepHook hook) { g_sleepHook.store(hook, std::memory_order_release); }
+SleepHook SetSleepHook(SleepHook hook) { return g_sleepHook.Set(hook); }
 
 WallClockTime ReadWallClock() {
   timeval tv{};

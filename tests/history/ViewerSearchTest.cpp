@@ -18,6 +18,7 @@
 #include "history/ColorPanel.h"
 #include "history/DatePickers.h"
 #include "platform/Memory.h"
+#include "platform/ScopedHook.h"
 #include "platform/gui/Chart.h"
 #include "tests/history/ViewerFixture.h"
 
@@ -115,16 +116,13 @@ TEST_F(ViewerSearchTest, LongWindowIsReadWhole) {
 // While it lives, the system has `bytes` of memory available as the viewer sees it.
 class ScopedAvailableMemory {
  public:
-  explicit ScopedAvailableMemory(std::int64_t bytes) {
+  explicit ScopedAvailableMemory(std::int64_t bytes) : hook_([] { return bytes_; }) {
     bytes_ = bytes;
-    SetAvailableMemoryHook([] { return bytes_; });
   }
-  ~ScopedAvailableMemory() { SetAvailableMemoryHook(nullptr); }
-  ScopedAvailableMemory(const ScopedAvailableMemory&) = delete;
-  ScopedAvailableMemory& operator=(const ScopedAvailableMemory&) = delete;
 
  private:
   static inline std::int64_t bytes_ = 0;
+  ScopedHook<AvailableMemoryHook, &SetAvailableMemoryHook> hook_;
 };
 
 TEST_F(ViewerSearchTest, WindowTooLongForTheMemoryIsRefusedWithTheLongestThatCanBeShown) {
