@@ -4,7 +4,7 @@
 #include <forward_list>
 #include <mutex>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/File.h"
 
 namespace {

@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 
 namespace {
 

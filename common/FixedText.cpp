@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "common/Cp936.h"
+#include "platform/Cp936.h"
 
 namespace {
 

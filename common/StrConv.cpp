@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 
 namespace {
 

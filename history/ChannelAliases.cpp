@@ -4,8 +4,8 @@
 #include <cstring>
 
 #include "common/AppPaths.h"
-#include "common/Cp936.h"
 #include "common/FixedText.h"
+#include "platform/Cp936.h"
 
 namespace {
 

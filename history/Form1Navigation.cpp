@@ -11,11 +11,11 @@
 #include <cfloat>
 #include <cmath>
 
-#include "common/Errors.h"
 #include "common/StrConv.h"
 #include "common/ValueText.h"
 #include "history/Form1.h"
 #include "history/ReadOuts.h"
+#include "platform/Errors.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ChartPrint.h"
 #include "platform/gui/Cp936Edit.h"

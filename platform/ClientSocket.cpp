@@ -12,7 +12,7 @@
 #include <chrono>
 #include <optional>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/SystemError.h"
 #include "platform/TextTrim.h"
 

@@ -9,7 +9,6 @@
 
 namespace {
 HookSeam<SleepHook> g_sleepHook;
-HookSeam<ClockHook> g_clockHook;
 }  // namespace
 
 void RealSleepMs(int milliseconds) {
@@ -26,15 +25,8 @@ void SleepMs(int milliseconds) {
 
 SleepHook SetSleepHook(SleepHook hook) { return g_sleepHook.Set(hook); }
 
-TDateTime RealNow() {
+WallClockTime ReadWallClock() {
   timeval tv{};
   gettimeofday(&tv, nullptr);
-  return DateTimeFromTimeT(tv.tv_sec, static_cast<int>(tv.tv_usec / 1000));
+  return {tv.tv_sec, static_cast<int>(tv.tv_usec / 1000)};
 }
-
-TDateTime Now() {
-  if (ClockHook hook = g_clockHook.Get()) return hook();
-  return RealNow();
-}
-
-ClockHook SetClockHook(ClockHook hook) { return g_clockHook.Set(hook); }

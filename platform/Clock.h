@@ -1,13 +1,13 @@
 #pragma once
-// Seams for the clock and for sleeping. The product uses the real clock and real sleeps; tests
-// install hooks so that nothing waits 2 s per Modbus attempt and ticks can be given any time.
-// Hooks are plain function pointers held in atomics (HookSeam of platform/ScopedHook.h):
-// installing one is safe while threads run. Each Set*Hook returns the hook it replaces.
+// Seams for sleeping, and the system's wall clock. The product uses real sleeps; tests install a
+// hook so that nothing waits 2 s per Modbus attempt. Hooks are plain function pointers held in
+// atomics (HookSeam of platform/ScopedHook.h): installing one is safe while threads run.
+// SetSleepHook returns the hook it replaces. The date and time as a TDateTime, with the clock
+// seam that tests replace, is common/Now.h.
 
-#include "common/DateTime.h"
+#include <ctime>
 
 using SleepHook = void (*)(int milliseconds);
-using ClockHook = TDateTime (*)();
 
 // Sleeps through the installed hook (the real sleep when none is installed).
 void SleepMs(int milliseconds);
@@ -16,9 +16,12 @@ void RealSleepMs(int milliseconds);
 // nullptr restores the real sleep.
 SleepHook SetSleepHook(SleepHook hook);
 
-// The local date and time as a TDateTime, through the installed hook.
-TDateTime Now();
-// The real local date and time, whatever hook is installed.
-TDateTime RealNow();
-// nullptr restores the real clock.
-ClockHook SetClockHook(ClockHook hook);
+// A reading of the system's wall clock: seconds since the epoch and the whole milliseconds of
+// that second (0..999).
+struct WallClockTime {
+  std::time_t Seconds = 0;
+  int Milliseconds = 0;
+};
+
+// The system's wall clock now (no hook).
+WallClockTime ReadWallClock();

@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/SystemError.h"
 
 namespace {

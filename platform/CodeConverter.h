@@ -1,6 +1,6 @@
 #pragma once
 // Conversion between character encodings through the system's converter (iconv), for the code
-// page 936 texts at file, ini and device boundaries (common/Cp936.h holds the rules).
+// page 936 texts at file, ini and device boundaries (platform/Cp936.h holds the rules).
 
 #include <cstddef>
 #include <optional>

@@ -2,7 +2,7 @@
 // The one status type of the file layer (platform/File.h) and of everything built on it: the
 // kind of failure, a message that names the file, and the system's own words for a failure of
 // the system. Statuses are values; a caller whose event handler ends at a failure turns the
-// status into the error box's exception itself (RaiseOnFailure, common/Errors.h).
+// status into the error box's exception itself (RaiseOnFailure, platform/Errors.h).
 
 #include <string>
 #include <string_view>

@@ -13,8 +13,6 @@
 #include <chrono>
 #include <memory>
 
-#include "common/AppPaths.h"
-#include "common/MeterRecord.h"
 #include "platform/Clock.h"
 #include "platform/ComPort.h"
 #include "platform/SerialPortSpeed.h"
@@ -28,8 +26,6 @@ namespace {
 using SteadyClock = std::chrono::steady_clock;
 using Milliseconds = std::chrono::milliseconds;
 
-constexpr int kFirstComNumber = 1;
-constexpr int kLastComNumber = kComPortCount;
 // While a written frame is still leaving the driver, look again this often.
 constexpr int kOutputDrainPollMs = 1;
 
@@ -209,9 +205,12 @@ int ReadTimeoutPerByteMs(std::int32_t baud) {
   return std::max(kReadTimeoutPerByteMs, characterMs);
 }
 
-std::string ComDevicePath(int comNumber) {
+std::string ComDevicePath(const std::string& appDir, int comNumber) {
   if (comNumber < kFirstComNumber || comNumber > kLastComNumber) return {};
-  const std::string link = AppPath("\\dev\\com" + std::to_string(comNumber));
+  // Exactly one '/' between the directory and "dev"; without a directory the name stays relative.
+  std::string link = appDir;
+  if (!link.empty() && link.back() != '/') link.push_back('/');
+  link += "dev/com" + std::to_string(comNumber);
   struct stat info{};
   // lstat: a link whose target is gone still names the port (whose open then fails).
   if (::lstat(link.c_str(), &info) == 0) return link;

@@ -27,10 +27,14 @@ inline constexpr int kBitsPerCharacter = 11;
 // meter would never answer; every faster rate keeps the 3 ms.
 int ReadTimeoutPerByteMs(std::int32_t baud);
 
-// The device of the station's COM comNumber (1..40): AppDir/dev/com<N> when that path exists
+// The station's COM port numbers: COM1 to COM40.
+inline constexpr int kFirstComNumber = 1;
+inline constexpr int kLastComNumber = 40;
+
+// The device of the station's COM comNumber (1..40): <appDir>/dev/com<N> when that path exists
 // (a link made by the operator or a test, e.g. to /dev/ttyUSB0 or a pty), else /dev/ttyS<N-1>.
-// An empty text for a number outside 1..40.
-std::string ComDevicePath(int comNumber);
+// appDir is the application directory. An empty text for a number outside 1..40.
+std::string ComDevicePath(const std::string& appDir, int comNumber);
 
 enum class SerialErrorKind {
   None,

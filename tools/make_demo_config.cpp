@@ -11,10 +11,10 @@
 #include <optional>
 #include <string>
 
-#include "common/Errors.h"
 #include "common/FixedText.h"
 #include "common/MeterRecord.h"
 #include "common/StrConv.h"
+#include "platform/Errors.h"
 #include "station/app/parts/ConfigFile.h"
 
 namespace {

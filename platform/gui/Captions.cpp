@@ -7,7 +7,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/gui/Containers.h"
 
 QString ControlText(const QWidget& control) {

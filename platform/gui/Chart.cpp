@@ -12,7 +12,7 @@
 #include <limits>
 #include <string>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/gui/Dialogs.h"
 
 namespace {
@@ -262,7 +262,8 @@ TFastLineSeries* TChart::AddSeries(int capacity) {
       }
     }
   }
-  series_.push_back(std::make_unique<TFastLineSeries>(*this, capacity));
+  TSeriesOwner& owner = *this;
+  series_.push_back(std::make_unique<TFastLineSeries>(owner, capacity));
   series_.back()->SetColor(color);
   if (capacity <= 0) labelsUnbounded_ = true;
   labelWindow_ = std::max(labelWindow_, static_cast<std::size_t>(std::max(capacity, 0)));

@@ -87,7 +87,7 @@ struct TChartAxis {
 
 enum class TAxisLabelStyle { Auto, Mark };
 
-class TChart : public QWidget {
+class TChart : public QWidget, private TSeriesOwner {
   Q_OBJECT
  public:
   static constexpr int kFrameWidth = 2;
@@ -161,7 +161,7 @@ class TChart : public QWidget {
   // that a series can still hold: the last (largest capacity) positions while every series has
   // a capacity, all positions otherwise.
   // The label of X: the one given with a point, else the label source's, else empty.
-  QString XLabel(std::int64_t x) const;
+  QString XLabel(std::int64_t x) const final;
   // Labels worked out when they are shown rather than given with every point: XLabel asks
   // `source` for an X that was given no label. For labels that follow from X (a history page's
   // record times), of which only the few on the axis or under the mouse are ever read.
@@ -219,7 +219,7 @@ class TChart : public QWidget {
   const QMargins& PrintMargins() const { return printMargins_; }
   void SetPrintMargins(const QMargins& percent) { printMargins_ = percent; }
   // Called by the series after a change: the picture is redrawn at the next repaint.
-  void DataChanged();
+  void DataChanged() final;
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -291,8 +291,7 @@ class TChart : public QWidget {
   void DrawCrossHair(QPainter& painter, const QRect& region) const;
   // Marks the widget's row and column through `at` for repainting.
   void UpdateLinesThrough(const QPoint& at);
-  friend class TFastLineSeries;
-  void SetXLabel(std::int64_t x, const QString& label);
+  void SetXLabel(std::int64_t x, const QString& label) final;
   void UpdateLabelWindow();
 
   QString title_;

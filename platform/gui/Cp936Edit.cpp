@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "common/Cp936.h"
+#include "platform/Cp936.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <QDialog>
 #include <QMessageBox>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 
 namespace {
 

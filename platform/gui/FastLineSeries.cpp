@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "platform/gui/Chart.h"
-
 namespace {
 
 // Room of an unbounded series' first ring; it doubles whenever it is full.
@@ -12,7 +10,7 @@ constexpr int kFirstRoom = 256;
 
 }  // namespace
 
-TFastLineSeries::TFastLineSeries(TChart& owner, int capacity)
+TFastLineSeries::TFastLineSeries(TSeriesOwner& owner, int capacity)
     : owner_(owner), capacity_(std::max(capacity, 0)) {
   if (capacity_ > 0) y_.resize(static_cast<std::size_t>(capacity_));
 }

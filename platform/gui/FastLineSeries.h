@@ -28,12 +28,24 @@
 
 #include "platform/gui/Colors.h"
 
-class TChart;
+// What a series needs of the chart it belongs to: the labels the chart keeps per X position for
+// all its series, and a redraw of the picture after any change of a series. TChart is one.
+class TSeriesOwner {
+ public:
+  // The label of X (empty when none).
+  virtual QString XLabel(std::int64_t x) const = 0;
+  virtual void SetXLabel(std::int64_t x, const QString& label) = 0;
+  // Called by the series after a change: the picture is redrawn at the next repaint.
+  virtual void DataChanged() = 0;
+
+ protected:
+  ~TSeriesOwner() = default;
+};
 
 class TFastLineSeries {
  public:
   // Made by TChart::AddSeries. capacity 0: no limit.
-  TFastLineSeries(TChart& owner, int capacity);
+  TFastLineSeries(TSeriesOwner& owner, int capacity);
   TFastLineSeries(const TFastLineSeries&) = delete;
   TFastLineSeries& operator=(const TFastLineSeries&) = delete;
 
@@ -99,7 +111,7 @@ class TFastLineSeries {
   }
   void Grow();
 
-  TChart& owner_;
+  TSeriesOwner& owner_;
   int capacity_;
   std::vector<float> y_;  // the ring; its size is the room, not the count
   int head_ = 0;          // slot of the oldest point

@@ -8,7 +8,7 @@
 
 #include <jpeglib.h>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/File.h"
 
 namespace {

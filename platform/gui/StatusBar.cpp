@@ -4,7 +4,7 @@
 #include <QStyle>
 #include <QStyleOptionFrame>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 
 namespace {
 

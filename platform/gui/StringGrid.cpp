@@ -7,7 +7,7 @@
 
 #include <algorithm>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/gui/Colors.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"

@@ -7,9 +7,9 @@
 #include <algorithm>
 #include <array>
 
-#include "common/Errors.h"
 #include "common/FixedText.h"
 #include "common/ValueText.h"
+#include "platform/Errors.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/StringGrid.h"

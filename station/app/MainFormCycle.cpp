@@ -16,7 +16,7 @@
 #include <QString>
 #include <QTimer>
 
-#include "platform/Clock.h"
+#include "common/Now.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"

@@ -6,8 +6,8 @@
 #include <QPushButton>
 
 #include "common/AppPaths.h"
-#include "common/Cp936.h"
 #include "common/FixedText.h"
+#include "platform/Cp936.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/ProcessStart.h"

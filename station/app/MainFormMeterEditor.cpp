@@ -13,8 +13,8 @@
 #include <string>
 #include <utility>
 
-#include "common/Errors.h"
 #include "common/FixedText.h"
+#include "platform/Errors.h"
 #include "platform/gui/Captions.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"

@@ -5,7 +5,7 @@
 #include <QPushButton>
 #include <QTimer>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"

@@ -7,7 +7,7 @@
 #include <QTimer>
 
 #include "common/AppPaths.h"
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/File.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"

@@ -6,8 +6,8 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include "common/Errors.h"
 #include "common/FixedText.h"
+#include "platform/Errors.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ChartPrint.h"
 #include "platform/gui/ComboBoxes.h"

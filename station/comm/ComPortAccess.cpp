@@ -1,10 +1,15 @@
-// Opening and closing the station's COM ports into handle slots.
+#include "station/comm/ComPortAccess.h"
 
 #include <exception>
 
+#include "common/AppPaths.h"
+#include "common/MeterRecord.h"
 #include "platform/ComPort.h"
 #include "platform/SerialPort.h"
 #include "station/comm/MeterComm.h"
+
+static_assert(kComPortCount == kLastComNumber - kFirstComNumber + 1,
+              "every COM port of the table has a device");
 
 namespace {
 
@@ -26,7 +31,7 @@ bool OpenComPort(ComHandle& slot, int portIndex, int baudIndex) {
     return false;
   }
   try {
-    slot = OpenSerialPort(ComDevicePath(portIndex + 1), BaudRateTable[baudIndex]);
+    slot = OpenSerialPort(ComDevicePath(AppDir(), portIndex + 1), BaudRateTable[baudIndex]);
   } catch (const std::exception&) {
     // An open that raises (out of memory) leaves the slot as never opened.
     slot = kComNeverOpened;

@@ -1,28 +1,13 @@
 #pragma once
-// Modbus RTU master: CRC, request builders, the meter poll (over either transport of
-// ModbusTransport.h), and opening and closing COM ports.
-//
-// Request frame (8 bytes): address, function code (4, 3 or 6), register hi/lo, count or value
-// hi/lo, CRC lo/hi. A reply is judged by its length and CRC only (ReplyIntact).
+// Modbus RTU master: the requests' exchanges and the meter poll (over either transport of
+// ModbusTransport.h; the frames are those of ModbusFrame.h), and the serial line settings.
 
 #include <cstdint>
 
 #include "common/MeterRecord.h"
-#include "platform/ComPort.h"
 #include "station/comm/ModbusTransport.h"
 
-inline constexpr std::uint8_t kFcReadHolding = 3;
-inline constexpr std::uint8_t kFcReadInput = 4;
-inline constexpr std::uint8_t kFcWriteSingle = 6;
 inline constexpr int kPollReplyBufferSize = 120;  // the meter poll's reply buffer
-inline constexpr int kWriteEchoLength = 8;
-
-// CRC-16/MODBUS; the high-order byte of the result is the first CRC byte on the wire.
-std::uint16_t CalcCrc16(const std::uint8_t* data, std::uint16_t length);
-// Expected length of a read reply for n registers: 5 + 2n, computed as an unsigned byte.
-int ReadReplyLength(std::uint16_t registerCount);
-// The one rule a reply must satisfy: exactly the expected length and a matching CRC.
-bool ReplyIntact(const std::uint8_t* reply, int receivedLength, int expectedLength);
 
 // Request builders: each forms its 6-byte request, appends the CRC and runs one transaction over
 // the link, expecting 5 + 2 x count bytes for a read and the 8-byte echo for a write. `reply` is
@@ -46,10 +31,3 @@ void PollMeter(ModbusTransport& link, TMeterRecord& meter);
 // Serial line settings: 8 data bits, no parity, 2 stop bits; baud by index 0..7.
 inline constexpr int kBaudRateCount = 8;
 extern const std::int32_t BaudRateTable[kBaudRateCount];
-
-// Opens COM(portIndex + 1) into the slot with the baud of `baudIndex`. A slot that holds a handle
-// is closed first. True when the port is open and set up; on failure the slot holds -1.
-// A port or baud index outside the tables fails the open.
-bool OpenComPort(ComHandle& slot, int portIndex, int baudIndex);
-// Closes the slot's port and leaves -1; a slot of 0 is left alone.
-void CloseComPort(ComHandle& slot);

@@ -3,7 +3,7 @@
 #include "platform/Clock.h"
 #include "platform/ComPort.h"
 #include "platform/TcpStream.h"
-#include "station/comm/MeterComm.h"
+#include "station/comm/ModbusFrame.h"
 
 std::atomic<std::int32_t> PollDelay{kStartPollDelayMs};
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Sound.h"
 #include "station/app/AlarmForm.h"

@@ -2,7 +2,7 @@
 
 #include <QTimer>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "tests/app/CycleTestSupport.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <filesystem>
 #include <random>
 
-#include "common/Cp936.h"
-#include "platform/IniFile.h"
+#include "common/IniFile.h"
+#include "platform/Cp936.h"
 #include "platform/gui/Dialogs.h"
 #include "station/app/supervision/SmsPage.h"
 #include "tests/app/StartupFixture.h"

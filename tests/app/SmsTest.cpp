@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "common/Cp936.h"
+#include "common/IniFile.h"
 #include "platform/Clock.h"
 #include "platform/ComPort.h"
-#include "platform/IniFile.h"
+#include "platform/Cp936.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/StringGrid.h"

@@ -13,7 +13,7 @@
 #include <filesystem>
 
 #include "common/AppPaths.h"
-#include "common/Cp936.h"
+#include "platform/Cp936.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Containers.h"

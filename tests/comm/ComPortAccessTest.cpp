@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "common/AppPaths.h"
+#include "station/comm/ComPortAccess.h"
 #include "tests/comm/CommTestSupport.h"
 #include "tests/support/TestSupport.h"
 

@@ -8,6 +8,7 @@
 
 #include "common/MeterRecord.h"
 #include "station/comm/MeterComm.h"
+#include "station/comm/ModbusFrame.h"
 #include "station/comm/SetValueRequest.h"
 #include "tools/sim/ScriptedSlave.h"
 

@@ -15,6 +15,7 @@
 #include "platform/SerialPort.h"
 #include "station/comm/IPCommSrvTh.h"
 #include "station/comm/MeterComm.h"
+#include "station/comm/ModbusFrame.h"
 #include "tools/sim/ScriptedSlave.h"
 
 // A scripted slave on a pty and the station's port opened on its device at 9600 baud.

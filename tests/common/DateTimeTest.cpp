@@ -6,7 +6,7 @@
 #include <limits>
 #include <string>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cfloat>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/Cp936.h"
 #include "common/FixedText.h"
+#include "platform/Cp936.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {

@@ -14,6 +14,7 @@
 #include "platform/ComPort.h"
 #include "platform/TcpStream.h"
 #include "station/comm/MeterComm.h"
+#include "station/comm/ModbusFrame.h"
 #include "station/comm/ModbusTransport.h"
 
 #define FUZZ_CHECK(condition)                                                              \

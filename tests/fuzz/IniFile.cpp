@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/IniFile.h"
+#include "common/IniFile.h"
 #include "platform/MemoryFileSystem.h"
 #include "tests/fuzz/FuzzSupport.h"
 

@@ -15,9 +15,9 @@
 #include <limits>
 #include <random>
 
-#include "common/Cp936.h"
 #include "history/DatePickers.h"
 #include "history/ExportForm.h"
+#include "platform/Cp936.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"

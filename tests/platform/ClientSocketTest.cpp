@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "common/Errors.h"
 #include "platform/Clock.h"
+#include "platform/Errors.h"
 #include "tests/platform/ClientSocketPeers.h"
 
 namespace {

@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include "common/AppPaths.h"
 #include "platform/Clock.h"
 #include "platform/ComPort.h"
 #include "tests/support/TestSupport.h"
@@ -220,18 +219,12 @@ TEST_F(SerialPortTest, PurgeRxDropsAReplyThatIsAlreadyWaiting) {
 
 class ComDevicePathTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    saved_ = AppDir();
-    SetAppDir(dir_.Path());
-  }
-  void TearDown() override { SetAppDir(saved_); }
-  TempDir dir_;
-  std::string saved_;
+  TempDir dir_;  // the application directory
 };
 
 TEST_F(ComDevicePathTest, WithoutALinkComNIsTheNthSystemSerialPort) {
-  EXPECT_EQ(ComDevicePath(1), "/dev/ttyS0");
-  EXPECT_EQ(ComDevicePath(40), "/dev/ttyS39");
+  EXPECT_EQ(ComDevicePath(dir_.Path(), 1), "/dev/ttyS0");
+  EXPECT_EQ(ComDevicePath(dir_.Path(), 40), "/dev/ttyS39");
 }
 
 TEST_F(ComDevicePathTest, ALinkInTheAppDirTakesPrecedenceEvenWhenItsTargetIsGone) {
@@ -239,23 +232,23 @@ TEST_F(ComDevicePathTest, ALinkInTheAppDirTakesPrecedenceEvenWhenItsTargetIsGone
   slave.StartPty();
   const std::string link = slave.LinkAsCom(dir_.Path(), 3);
   EXPECT_EQ(link, dir_.File("dev/com3"));
-  EXPECT_EQ(ComDevicePath(3), link);
-  EXPECT_EQ(ComDevicePath(4), "/dev/ttyS3");
+  EXPECT_EQ(ComDevicePath(dir_.Path(), 3), link);
+  EXPECT_EQ(ComDevicePath(dir_.Path(), 4), "/dev/ttyS3");
 
-  const ComHandle h = OpenSerialPort(ComDevicePath(3), 9600);
+  const ComHandle h = OpenSerialPort(ComDevicePath(dir_.Path(), 3), 9600);
   EXPECT_NE(h, kComInvalid);
   CloseComHandle(h);
 
   ASSERT_EQ(::symlink(dir_.File("gone").c_str(), dir_.File("dev/com5").c_str()), 0);
-  EXPECT_EQ(ComDevicePath(5), dir_.File("dev/com5"));
-  EXPECT_EQ(OpenSerialPort(ComDevicePath(5), 9600), kComInvalid);
+  EXPECT_EQ(ComDevicePath(dir_.Path(), 5), dir_.File("dev/com5"));
+  EXPECT_EQ(OpenSerialPort(ComDevicePath(dir_.Path(), 5), 9600), kComInvalid);
 }
 
 TEST_F(ComDevicePathTest, NumbersOutsideOneToFortyMapToNothing) {
-  EXPECT_EQ(ComDevicePath(0), "");
-  EXPECT_EQ(ComDevicePath(41), "");
-  EXPECT_EQ(ComDevicePath(-1), "");
-  EXPECT_EQ(OpenSerialPort(ComDevicePath(0), 9600), kComInvalid);
+  EXPECT_EQ(ComDevicePath(dir_.Path(), 0), "");
+  EXPECT_EQ(ComDevicePath(dir_.Path(), 41), "");
+  EXPECT_EQ(ComDevicePath(dir_.Path(), -1), "");
+  EXPECT_EQ(OpenSerialPort(ComDevicePath(dir_.Path(), 0), 9600), kComInvalid);
 }
 
 }  // namespace

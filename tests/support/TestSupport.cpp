@@ -16,6 +16,7 @@
 #include <stdexcept>
 #include <thread>
 
+#include "common/Now.h"
 #include "platform/Clock.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/DateTime.h"
+#include "common/Now.h"
 #include "platform/Clock.h"
 #include "platform/ScopedHook.h"
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <vector>
 
-#include "common/Cp936.h"
 #include "common/FixedText.h"
+#include "platform/Cp936.h"
 #include "station/app/parts/LoadReport.h"
 #include "station/comm/MeterComm.h"
 

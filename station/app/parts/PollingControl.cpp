@@ -2,6 +2,7 @@
 
 #include "platform/Clock.h"
 #include "platform/ComPort.h"
+#include "station/comm/ComPortAccess.h"
 #include "station/comm/MeterComm.h"
 
 namespace {

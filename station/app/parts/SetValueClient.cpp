@@ -4,10 +4,10 @@
 #include <cmath>
 #include <iterator>
 
-#include "common/Errors.h"
 #include "common/StrConv.h"
 #include "common/ValueText.h"
 #include "platform/Clock.h"
+#include "platform/Errors.h"
 
 namespace {
 

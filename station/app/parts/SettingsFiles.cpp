@@ -1,7 +1,7 @@
 #include "station/app/parts/SettingsFiles.h"
 
 #include "common/AppPaths.h"
-#include "platform/IniFile.h"
+#include "common/IniFile.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
-#include "common/Cp936.h"
 #include "common/FixedText.h"
+#include "platform/Cp936.h"
 
 AlarmLine BuildAlarmLine(const AlarmRowTexts& cells) {
   AlarmLine line{};  // all NUL

@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "common/AppPaths.h"
-#include "common/Cp936.h"
 #include "common/FixedText.h"
 #include "common/ValueText.h"
+#include "platform/Cp936.h"
 #include "station/app/supervision/RecordingFiles.h"
 
 namespace {

@@ -5,7 +5,7 @@
 
 #include "common/AppPaths.h"
 #include "common/FixedText.h"
-#include "platform/Clock.h"
+#include "common/Now.h"
 #include "station/app/supervision/AlarmListFile.h"
 
 namespace {

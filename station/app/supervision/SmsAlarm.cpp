@@ -4,9 +4,10 @@
 #include <limits>
 #include <memory>
 
-#include "common/Cp936.h"
 #include "common/StrConv.h"
 #include "platform/ComPort.h"
+#include "platform/Cp936.h"
+#include "station/comm/ComPortAccess.h"
 #include "station/comm/MeterComm.h"
 
 namespace {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "common/Cp936.h"
 #include "common/FixedText.h"
+#include "platform/Cp936.h"
 
 namespace {
 

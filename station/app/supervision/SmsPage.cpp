@@ -1,7 +1,7 @@
 #include "station/app/supervision/SmsPage.h"
 
+#include "common/IniFile.h"
 #include "common/StrConv.h"
-#include "platform/IniFile.h"
 
 std::int32_t AlarmDelaySeconds(const std::string& text) {
   try {

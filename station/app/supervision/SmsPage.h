@@ -16,7 +16,7 @@
 #include <string>
 #include <utility>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 
 inline constexpr const char* kGsmIniName = "\\Res\\GSM_Alarm.ini";
 

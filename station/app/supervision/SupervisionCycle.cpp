@@ -5,7 +5,7 @@
 #include <utility>
 
 #include "common/AppPaths.h"
-#include "common/Errors.h"
+#include "platform/Errors.h"
 
 namespace {
 

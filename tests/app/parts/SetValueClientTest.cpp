@@ -5,8 +5,8 @@
 
 #include <gtest/gtest.h>
 
-#include "common/Errors.h"
 #include "platform/Clock.h"
+#include "platform/Errors.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/AppPaths.h"
-#include "platform/Clock.h"
+#include "common/Now.h"
 #include "station/app/supervision/SupervisionCycle.h"
 #include "tests/app/supervision/CycleTestData.h"
 #include "tests/support/TestSupport.h"

@@ -11,12 +11,12 @@
 #include <utility>
 #include <vector>
 
-#include "common/Cp936.h"
 #include "common/DateTime.h"
 #include "common/FixedText.h"
 #include "common/HistoryFile.h"
 #include "common/MeterRecord.h"
 #include "platform/Clock.h"
+#include "platform/Cp936.h"
 #include "tests/app/MeterTableHelpers.h"
 #include "tests/support/TestSupport.h"
 #include "tools/sim/ScriptedSlave.h"

@@ -8,8 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "common/Cp936.h"
 #include "platform/Clock.h"
+#include "platform/Cp936.h"
+#include "station/comm/ComPortAccess.h"
 #include "station/comm/MeterComm.h"
 #include "tests/app/supervision/CycleFixture.h"
 

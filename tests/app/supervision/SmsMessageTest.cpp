@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "common/Cp936.h"
 #include "common/FixedText.h"
+#include "platform/Cp936.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "tests/app/supervision/CycleTestData.h"
 #include "tests/support/TestSupport.h"
 

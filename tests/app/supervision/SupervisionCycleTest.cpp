@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <stdexcept>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "tests/app/supervision/CycleFixture.h"
 
 namespace {

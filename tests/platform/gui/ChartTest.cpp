@@ -11,7 +11,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "platform/gui/ChartPrint.h"
 #include "tests/platform/gui/GuiTestApp.h"
 

@@ -11,7 +11,7 @@
 #include <QMenu>
 #include <QtTest/QTest>
 
-#include "common/Cp936.h"
+#include "platform/Cp936.h"
 #include "tests/platform/gui/GuiTestApp.h"
 
 namespace {

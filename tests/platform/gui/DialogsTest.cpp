@@ -7,7 +7,7 @@
 #include <QPushButton>
 #include <QtTest/QTest>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "tests/platform/gui/GuiTestApp.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <functional>
 #include <iterator>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "tests/platform/gui/GuiTestApp.h"
 #include "tests/support/TestSupport.h"
 

@@ -1,4 +1,4 @@
-#include "common/Errors.h"
+#include "platform/Errors.h"
 
 std::string ExceptionMessage(std::exception_ptr error) {
   try {

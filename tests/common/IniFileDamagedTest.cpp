@@ -7,7 +7,7 @@
 #include <algorithm>
 #include <random>
 
-#include "platform/IniFile.h"
+#include "common/IniFile.h"
 #include "tests/support/TestSupport.h"
 
 namespace {

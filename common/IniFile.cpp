@@ -1,11 +1,11 @@
-#include "platform/IniFile.h"
+#include "common/IniFile.h"
 
 #include <optional>
 
-#include "common/Cp936.h"
-#include "common/Errors.h"
 #include "common/FixedText.h"
 #include "common/StrConv.h"
+#include "platform/Cp936.h"
+#include "platform/Errors.h"
 #include "platform/File.h"
 #include "platform/TextTrim.h"
 

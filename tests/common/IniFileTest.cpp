@@ -1,4 +1,4 @@
-#include "platform/IniFile.h"
+#include "common/IniFile.h"
 
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -11,7 +11,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "common/Errors.h"
+#include "platform/Errors.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
