@@ -93,18 +93,12 @@ TDateTime THistoryView::FirstPageEnd() const {
 }
 
 THistoryView::TPageTurn THistoryView::ReadFirstPage(THistoryCurveSink& sink) {
-  // The curves are drawn once, when everything has been read, not at each step of the gauge.
-  const THeldPicture held(sink);
-  const TRecordTimeline timeline = TRecordTimeline::Of(reader_);
-  const std::int64_t pageRecords = std::min<std::int64_t>(timeline.RecordCount, kPageRecordLimit);
   sink.BeginReading();
-  sink.ReplaceCurves(THistoryCurveSink::TCurves::Opened, ShownChannelCount(reader_), pageRecords);
-  const std::int64_t read = ReadRecords(sink, 0, pageRecords, timeline.StartMs);
-  MovePageState(0, read, timeline);
+  const bool endReached = ReadPage(sink, THistoryCurveSink::TCurves::Opened, 0);
   sink.EndReading();
   TPageTurn turn;
   turn.Read = true;
-  turn.NextEnabled = read == kPageRecordLimit;
+  turn.NextEnabled = !endReached;
   return turn;
 }
 
@@ -115,8 +109,8 @@ THistoryView::TPageTurn THistoryView::NextPage(THistoryCurveSink& sink) {
   if (!ReopenShown(turn.Refusal)) return turn;
   ++state_.CurrentPage;
   sink.BeginReading();
-  const bool endReached =
-      ReadPage(sink, RecordAtOffset(state_.NextPagePos, reader_.ChannelCount()));
+  const bool endReached = ReadPage(sink, THistoryCurveSink::TCurves::Paged,
+                                  RecordAtOffset(state_.NextPagePos, reader_.ChannelCount()));
   turn.Read = true;
   turn.BackEnabled = true;
   turn.NextEnabled = !endReached;
@@ -131,7 +125,8 @@ THistoryView::TPageTurn THistoryView::PreviousPage(THistoryCurveSink& sink) {
   --state_.CurrentPage;
   sink.BeginReading();
   const std::int64_t pageStart = RecordAtOffset(state_.PageStartPos, reader_.ChannelCount());
-  ReadPage(sink, std::max<std::int64_t>(0, pageStart - kPageRecordLimit));
+  ReadPage(sink, THistoryCurveSink::TCurves::Paged,
+           std::max<std::int64_t>(0, pageStart - kPageRecordLimit));
   turn.Read = true;
   turn.NextEnabled = true;
   turn.BackEnabled = state_.PageStartPos > kHistoryHeaderSize;
@@ -139,14 +134,15 @@ THistoryView::TPageTurn THistoryView::PreviousPage(THistoryCurveSink& sink) {
   return turn;
 }
 
-bool THistoryView::ReadPage(THistoryCurveSink& sink, std::int64_t firstRecord) {
-  // The curves are drawn once, when the page has been read.
+bool THistoryView::ReadPage(THistoryCurveSink& sink, THistoryCurveSink::TCurves kind,
+                            std::int64_t firstRecord) {
+  // The curves are drawn once, when the page has been read, not at each step of the gauge.
   const THeldPicture held(sink);
   const TRecordTimeline timeline = TRecordTimeline::Of(reader_);
   const std::int64_t first = std::min(firstRecord, timeline.RecordCount);
   const std::int64_t pageRecords =
       std::min<std::int64_t>(timeline.RecordCount - first, kPageRecordLimit);
-  sink.ReplaceCurves(THistoryCurveSink::TCurves::Paged, ShownChannelCount(reader_), pageRecords);
+  sink.ReplaceCurves(kind, ShownChannelCount(reader_), pageRecords);
   const std::int64_t read = ReadRecords(sink, first, pageRecords, timeline.RecordTimeMs(first));
   MovePageState(first, read, timeline);
   return read < kPageRecordLimit;

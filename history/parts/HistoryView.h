@@ -41,9 +41,9 @@ struct THistoryViewState {
 };
 
 // Where a reading puts the records: the window's curves (one per channel shown, curve i =
-// channel i) and its progress gauge. A reading runs from BeginReading to EndReading; within it
-// the picture is held (BeginUpdate .. EndUpdate) while the curves are replaced (ReplaceCurves)
-// and filled (BeginRecords, then AddRecords and RecordsRead per block of records). An error
+// channel i) and its progress gauge. A reading runs from BeginReading to EndReading; the
+// picture is held (BeginUpdate .. EndUpdate) while the curves are replaced (ReplaceCurves) and
+// filled (BeginRecords, then AddRecords and RecordsRead per block of records). An error
 // raised by the sink (std::bad_alloc when the curves' memory cannot be had) ends the reading
 // there, without EndReading, and reaches the caller; only a searched window's std::bad_alloc is
 // handled by the view (see THistoryView::Search). EndUpdate is called in every case.
@@ -197,10 +197,11 @@ class THistoryView {
   // Opens HistoryFilePath again for a page or a search: true when it can still be shown and
   // shows as many channels as the one shown (the side panel's rows match its curves).
   bool ReopenShown(std::string& refusal);
-  // Replaces the curves with the page that starts at record `firstRecord` and moves the page
-  // state past it; true when the reading stopped at the end of the file rather than at the
-  // page's limit.
-  bool ReadPage(THistoryCurveSink& sink, std::int64_t firstRecord);
+  // Replaces the curves with new ones of `kind` holding the page that starts at record
+  // `firstRecord`, and moves the page state past it; true when the reading stopped at the end
+  // of the file rather than at the page's limit.
+  bool ReadPage(THistoryCurveSink& sink, THistoryCurveSink::TCurves kind,
+                std::int64_t firstRecord);
   // The reading of a searched window once it has passed its checks (`availableBytes`: the
   // memory the check took as the window's). Empty when it is shown; otherwise the refusal.
   std::string ReadSearchWindow(THistoryCurveSink& sink, const TSearchWindow& window,
