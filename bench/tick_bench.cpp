@@ -237,6 +237,7 @@ int main(int argc, char** argv) {
   form->timer_PerSecond->stop();  // the bench calls the ticks
   // As the program's entry does: the alarm window, then the ticks may begin.
   auto alarmWindow = std::make_unique<TFormAlarm>();
+  form->SetAlarmWindow(*alarmWindow);
   form->StartupFinished();
   form->pgContr_MainForm->SetActivePage(form->tabSheet_GenervalView);
   FillTrend(*form);

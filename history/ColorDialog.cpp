@@ -4,20 +4,20 @@
 
 namespace {
 
-ColorDialogHook& Hook() {
-  static ColorDialogHook hook;
-  return hook;
+HookSeam<ColorDialogHook>& Hook() {
+  static HookSeam<ColorDialogHook> seam;
+  return seam;
 }
 
 }  // namespace
 
 std::optional<TColor> ExecuteColorDialog(QWidget* parent, TColor initial) {
-  if (Hook()) return Hook()(initial);
+  if (const ColorDialogHook& hook = Hook().Get()) return hook(initial);
   const QColor chosen = QColorDialog::getColor(ToQColor(initial), parent);
   if (!chosen.isValid()) return std::nullopt;
   return ToTColor(chosen);
 }
 
 ColorDialogHook SetColorDialogHook(ColorDialogHook hook) {
-  return std::exchange(Hook(), std::move(hook));
+  return Hook().Set(std::move(hook));
 }

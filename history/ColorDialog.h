@@ -5,8 +5,8 @@
 
 #include <functional>
 #include <optional>
-#include <utility>
 
+#include "platform/ScopedHook.h"
 #include "platform/gui/Colors.h"
 
 class QWidget;
@@ -19,14 +19,4 @@ std::optional<TColor> ExecuteColorDialog(QWidget* parent, TColor initial);
 using ColorDialogHook = std::function<std::optional<TColor>(TColor initial)>;
 ColorDialogHook SetColorDialogHook(ColorDialogHook hook);
 
-class ScopedColorDialogHook {
- public:
-  explicit ScopedColorDialogHook(ColorDialogHook hook)
-      : previous_(SetColorDialogHook(std::move(hook))) {}
-  ~ScopedColorDialogHook() { SetColorDialogHook(std::move(previous_)); }
-  ScopedColorDialogHook(const ScopedColorDialogHook&) = delete;
-  ScopedColorDialogHook& operator=(const ScopedColorDialogHook&) = delete;
-
- private:
-  ColorDialogHook previous_;
-};
+using ScopedColorDialogHook = ScopedHook<ColorDialogHook, &SetColorDialogHook>;

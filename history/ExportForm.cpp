@@ -32,9 +32,9 @@ const char kExportDone[] = "Data Export is finished!";
 // Moves of the export gauge over its whole range (far more than its pixels or percent steps).
 constexpr int kGaugeSteps = 1000;
 
-SaveDialogHook& Hook() {
-  static SaveDialogHook hook;
-  return hook;
+HookSeam<SaveDialogHook>& Hook() {
+  static HookSeam<SaveDialogHook> seam;
+  return seam;
 }
 
 template <class Control>
@@ -54,8 +54,8 @@ QString DisplayTime(TDateTime value) {
 
 bool TSaveDialog::Execute(QWidget* parent) {
   std::optional<QString> chosen;
-  if (Hook()) {
-    chosen = Hook()(*this);
+  if (const SaveDialogHook& hook = Hook().Get()) {
+    chosen = hook(*this);
   } else {
     QFileDialog dialog(parent);
     dialog.setAcceptMode(QFileDialog::AcceptSave);
@@ -72,7 +72,7 @@ bool TSaveDialog::Execute(QWidget* parent) {
 }
 
 SaveDialogHook SetSaveDialogHook(SaveDialogHook hook) {
-  return std::exchange(Hook(), std::move(hook));
+  return Hook().Set(std::move(hook));
 }
 
 // ---- The dialog ---------------------------------------------------------------------------------

@@ -24,14 +24,15 @@
 #include <utility>
 
 #include "common/DateTime.h"
+#include "platform/ScopedHook.h"
 
 class QDateEdit;
-class THistoryView;
 class QLabel;
 class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTimeEdit;
+class THistoryView;
 
 // The save dialog of a window design: a "Description|*.ext" filter and a default extension that
 // a typed name without one receives. An existing file is replaced without asking. Execute goes
@@ -59,17 +60,7 @@ class TSaveDialog {
 using SaveDialogHook = std::function<std::optional<QString>(const TSaveDialog& dialog)>;
 SaveDialogHook SetSaveDialogHook(SaveDialogHook hook);
 
-class ScopedSaveDialogHook {
- public:
-  explicit ScopedSaveDialogHook(SaveDialogHook hook)
-      : previous_(SetSaveDialogHook(std::move(hook))) {}
-  ~ScopedSaveDialogHook() { SetSaveDialogHook(std::move(previous_)); }
-  ScopedSaveDialogHook(const ScopedSaveDialogHook&) = delete;
-  ScopedSaveDialogHook& operator=(const ScopedSaveDialogHook&) = delete;
-
- private:
-  SaveDialogHook previous_;
-};
+using ScopedSaveDialogHook = ScopedHook<SaveDialogHook, &SetSaveDialogHook>;
 
 class TForm2 : public QDialog {
   Q_OBJECT

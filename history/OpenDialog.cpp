@@ -5,17 +5,17 @@
 
 namespace {
 
-OpenDialogHook& Hook() {
-  static OpenDialogHook hook;
-  return hook;
+HookSeam<OpenDialogHook>& Hook() {
+  static HookSeam<OpenDialogHook> seam;
+  return seam;
 }
 
 }  // namespace
 
 bool TOpenDialog::Execute(QWidget* parent) {
   std::optional<QString> picked;
-  if (Hook()) {
-    picked = Hook()(filter_);
+  if (const OpenDialogHook& hook = Hook().Get()) {
+    picked = hook(filter_);
   } else {
     const QString path =
         QFileDialog::getOpenFileName(parent, QString(), QString(), QtFileFilter(filter_));
@@ -37,5 +37,5 @@ QString QtFileFilter(const QString& designFilter) {
 }
 
 OpenDialogHook SetOpenDialogHook(OpenDialogHook hook) {
-  return std::exchange(Hook(), std::move(hook));
+  return Hook().Set(std::move(hook));
 }

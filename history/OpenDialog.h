@@ -8,6 +8,8 @@
 #include <optional>
 #include <utility>
 
+#include "platform/ScopedHook.h"
+
 class QWidget;
 
 class TOpenDialog {
@@ -35,14 +37,4 @@ QString QtFileFilter(const QString& designFilter);
 using OpenDialogHook = std::function<std::optional<QString>(const QString& filter)>;
 OpenDialogHook SetOpenDialogHook(OpenDialogHook hook);
 
-class ScopedOpenDialogHook {
- public:
-  explicit ScopedOpenDialogHook(OpenDialogHook hook)
-      : previous_(SetOpenDialogHook(std::move(hook))) {}
-  ~ScopedOpenDialogHook() { SetOpenDialogHook(std::move(previous_)); }
-  ScopedOpenDialogHook(const ScopedOpenDialogHook&) = delete;
-  ScopedOpenDialogHook& operator=(const ScopedOpenDialogHook&) = delete;
-
- private:
-  OpenDialogHook previous_;
-};
+using ScopedOpenDialogHook = ScopedHook<OpenDialogHook, &SetOpenDialogHook>;

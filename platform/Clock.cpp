@@ -2,13 +2,14 @@
 
 #include <sys/time.h>
 
-#include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "platform/ScopedHook.h"
+
 namespace {
-std::atomic<SleepHook> g_sleepHook{nullptr};
-std::atomic<ClockHook> g_clockHook{nullptr};
+HookSeam<SleepHook> g_sleepHook;
+HookSeam<ClockHook> g_clockHook;
 }  // namespace
 
 void RealSleepMs(int milliseconds) {
@@ -16,14 +17,14 @@ void RealSleepMs(int milliseconds) {
 }
 
 void SleepMs(int milliseconds) {
-  if (SleepHook hook = g_sleepHook.load(std::memory_order_acquire)) {
+  if (SleepHook hook = g_sleepHook.Get()) {
     hook(milliseconds);
     return;
   }
   RealSleepMs(milliseconds);
 }
 
-void SetSleepHook(SleepHook hook) { g_sleepHook.store(hook, std::memory_order_release); }
+SleepHook SetSleepHook(SleepHook hook) { return g_sleepHook.Set(hook); }
 
 TDateTime RealNow() {
   timeval tv{};
@@ -32,8 +33,8 @@ TDateTime RealNow() {
 }
 
 TDateTime Now() {
-  if (ClockHook hook = g_clockHook.load(std::memory_order_acquire)) return hook();
+  if (ClockHook hook = g_clockHook.Get()) return hook();
   return RealNow();
 }
 
-void SetClockHook(ClockHook hook) { g_clockHook.store(hook, std::memory_order_release); }
+ClockHook SetClockHook(ClockHook hook) { return g_clockHook.Set(hook); }

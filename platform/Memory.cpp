@@ -4,16 +4,17 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <fstream>
 #include <limits>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "platform/ScopedHook.h"
+
 namespace {
 
-std::atomic<AvailableMemoryHook> g_memoryHook{nullptr};
+HookSeam<AvailableMemoryHook> g_memoryHook;
 
 constexpr std::int64_t kNoLimit = -1;
 // A v1 group without a limit shows the largest page-aligned int64 (or near it); anything from
@@ -183,7 +184,7 @@ std::int64_t ProcessLimitHeadroomBytes() {
 }
 
 std::int64_t AvailableMemoryBytes() {
-  if (AvailableMemoryHook hook = g_memoryHook.load(std::memory_order_acquire)) return hook();
+  if (AvailableMemoryHook hook = g_memoryHook.Get()) return hook();
   const std::int64_t system = SystemAvailableBytes();
   const std::int64_t limits = ProcessLimitHeadroomBytes();
   if (limits == kNoLimit) return system;
@@ -191,6 +192,6 @@ std::int64_t AvailableMemoryBytes() {
   return std::max<std::int64_t>(least, 1);  // 0 would mean that nothing is known
 }
 
-void SetAvailableMemoryHook(AvailableMemoryHook hook) {
-  g_memoryHook.store(hook, std::memory_order_release);
+AvailableMemoryHook SetAvailableMemoryHook(AvailableMemoryHook hook) {
+  return g_memoryHook.Set(hook);
 }

@@ -2,7 +2,7 @@
 // How much memory the program can still take: what the history viewer checks before it reads a
 // long time window, rather than failing half-way through (or being ended by the system) when
 // the values do not fit. A seam like the clock: tests install a figure of their own. The hook is
-// a plain function pointer held in an atomic.
+// a plain function pointer held in an atomic (HookSeam of platform/ScopedHook.h).
 
 #include <cstdint>
 #include <string>
@@ -15,8 +15,8 @@ using AvailableMemoryHook = std::int64_t (*)();
 // the installed hook's figure when there is one. 0 when nothing can be learned; at least 1 when
 // a limit is reached.
 std::int64_t AvailableMemoryBytes();
-// nullptr restores the system's figure.
-void SetAvailableMemoryHook(AvailableMemoryHook hook);
+// nullptr restores the system's figure. Returns the hook it replaces.
+AvailableMemoryHook SetAvailableMemoryHook(AvailableMemoryHook hook);
 
 // What the limits set on the process leave it, in bytes, the least of: its address-space and
 // data-segment limits (setrlimit RLIMIT_AS, RLIMIT_DATA) less its present size and data, and

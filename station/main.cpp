@@ -1,7 +1,8 @@
 // Tavrin, the monitoring station: initialise the application, create the main window (the first
 // window, so the application's main window) and run its start-up sequence, create the hidden
-// alarm window, let the supervision ticks begin, show the main window and run the event loop
-// until the main window closes.
+// alarm window and hand it to the main window, let the supervision ticks begin, show the main
+// window and run the event loop until the main window closes. The two windows are the program's
+// only ones; they live here, for the whole run.
 
 #include <memory>
 
@@ -23,7 +24,8 @@ int main(int argc, char** argv) {
     // Ends maximised in run mode, or where a failing step stopped it (the window opens anyway).
     mainForm->FormCreate();
     alarmForm = std::make_unique<TFormAlarm>();
-    // The tick's first user, the alarm window, exists now.
+    // The tick's first user, the alarm window, exists now: the main window drives it.
+    mainForm->SetAlarmWindow(*alarmForm);
     mainForm->StartupFinished();
     mainForm->show();
     TGuardedApplication::exec();

@@ -8,19 +8,19 @@
 
 namespace {
 
-ErrorBoxHook& ErrorHook() {
-  static ErrorBoxHook hook;
-  return hook;
+HookSeam<ErrorBoxHook>& ErrorHook() {
+  static HookSeam<ErrorBoxHook> seam;
+  return seam;
 }
 
-MessageBoxHook& MessageHook() {
-  static MessageBoxHook hook;
-  return hook;
+HookSeam<MessageBoxHook>& MessageHook() {
+  static HookSeam<MessageBoxHook> seam;
+  return seam;
 }
 
-ModalHook& DialogHook() {
-  static ModalHook hook;
-  return hook;
+HookSeam<ModalHook>& DialogHook() {
+  static HookSeam<ModalHook> seam;
+  return seam;
 }
 
 QString BoxOwnerCaption() { return QCoreApplication::applicationName(); }
@@ -55,30 +55,28 @@ int RealMessageBox(const QString& text, const QString& caption, TMsgButtons butt
 }  // namespace
 
 void ShowErrorBox(const QString& text) {
-  if (ErrorHook()) {
-    ErrorHook()(text);
+  if (const ErrorBoxHook& hook = ErrorHook().Get()) {
+    hook(text);
     return;
   }
   QMessageBox::critical(QApplication::activeWindow(), BoxOwnerCaption(), text);
 }
 
 int ShowMessageBox(const QString& text, const QString& caption, TMsgButtons buttons) {
-  if (MessageHook()) return MessageHook()(text, caption, buttons);
+  if (const MessageBoxHook& hook = MessageHook().Get()) return hook(text, caption, buttons);
   return RealMessageBox(text, caption, buttons);
 }
 
 int RunModal(QDialog& dialog) {
-  if (DialogHook()) return DialogHook()(dialog);
+  if (const ModalHook& hook = DialogHook().Get()) return hook(dialog);
   return dialog.exec();
 }
 
-ErrorBoxHook SetErrorBoxHook(ErrorBoxHook hook) { return std::exchange(ErrorHook(), std::move(hook)); }
+ErrorBoxHook SetErrorBoxHook(ErrorBoxHook hook) { return ErrorHook().Set(std::move(hook)); }
 
-MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) {
-  return std::exchange(MessageHook(), std::move(hook));
-}
+MessageBoxHook SetMessageBoxHook(MessageBoxHook hook) { return MessageHook().Set(std::move(hook)); }
 
-ModalHook SetModalHook(ModalHook hook) { return std::exchange(DialogHook(), std::move(hook)); }
+ModalHook SetModalHook(ModalHook hook) { return DialogHook().Set(std::move(hook)); }
 
 QString ExceptionText(std::exception_ptr error) {
   return QString::fromStdString(ExceptionMessage(error));

@@ -13,6 +13,8 @@
 #include <type_traits>
 #include <utility>
 
+#include "platform/ScopedHook.h"
+
 class QDialog;
 
 // Results of message boxes and modal dialogs (the numbers of the platform's box results, which
@@ -40,39 +42,9 @@ MessageBoxHook SetMessageBoxHook(MessageBoxHook hook);
 ModalHook SetModalHook(ModalHook hook);
 
 // While one of these lives, its hook replaces the box; the previous hook comes back after.
-class ScopedErrorBoxHook {
- public:
-  explicit ScopedErrorBoxHook(ErrorBoxHook hook) : previous_(SetErrorBoxHook(std::move(hook))) {}
-  ~ScopedErrorBoxHook() { SetErrorBoxHook(std::move(previous_)); }
-  ScopedErrorBoxHook(const ScopedErrorBoxHook&) = delete;
-  ScopedErrorBoxHook& operator=(const ScopedErrorBoxHook&) = delete;
-
- private:
-  ErrorBoxHook previous_;
-};
-
-class ScopedMessageBoxHook {
- public:
-  explicit ScopedMessageBoxHook(MessageBoxHook hook)
-      : previous_(SetMessageBoxHook(std::move(hook))) {}
-  ~ScopedMessageBoxHook() { SetMessageBoxHook(std::move(previous_)); }
-  ScopedMessageBoxHook(const ScopedMessageBoxHook&) = delete;
-  ScopedMessageBoxHook& operator=(const ScopedMessageBoxHook&) = delete;
-
- private:
-  MessageBoxHook previous_;
-};
-
-class ScopedModalHook {
- public:
-  explicit ScopedModalHook(ModalHook hook) : previous_(SetModalHook(std::move(hook))) {}
-  ~ScopedModalHook() { SetModalHook(std::move(previous_)); }
-  ScopedModalHook(const ScopedModalHook&) = delete;
-  ScopedModalHook& operator=(const ScopedModalHook&) = delete;
-
- private:
-  ModalHook previous_;
-};
+using ScopedErrorBoxHook = ScopedHook<ErrorBoxHook, &SetErrorBoxHook>;
+using ScopedMessageBoxHook = ScopedHook<MessageBoxHook, &SetMessageBoxHook>;
+using ScopedModalHook = ScopedHook<ModalHook, &SetModalHook>;
 
 // The text an error box shows for a caught exception: what() as UTF-8 for a std::exception,
 // the empty text for any other thrown object.

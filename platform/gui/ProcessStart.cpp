@@ -7,19 +7,19 @@
 
 namespace {
 
-ProcessStartHook& Hook() {
-  static ProcessStartHook hook;
-  return hook;
+HookSeam<ProcessStartHook>& Hook() {
+  static HookSeam<ProcessStartHook> seam;
+  return seam;
 }
 
 }  // namespace
 
 bool StartProgramDetached(const std::string& path) {
-  if (Hook()) return Hook()(path);
+  if (const ProcessStartHook& hook = Hook().Get()) return hook(path);
   // Detached: the new process is not our child, so it is never left as a zombie.
   return QProcess::startDetached(QString::fromStdString(path), {});
 }
 
 ProcessStartHook SetProcessStartHook(ProcessStartHook hook) {
-  return std::exchange(Hook(), std::move(hook));
+  return Hook().Set(std::move(hook));
 }

@@ -7,7 +7,8 @@
 
 #include <functional>
 #include <string>
-#include <utility>
+
+#include "platform/ScopedHook.h"
 
 // The hook: gets the program's path and returns whether it started.
 using ProcessStartHook = std::function<bool(const std::string& path)>;
@@ -18,14 +19,4 @@ bool StartProgramDetached(const std::string& path);
 // Installs a hook and returns the one it replaces; an empty function restores the real start.
 ProcessStartHook SetProcessStartHook(ProcessStartHook hook);
 
-class ScopedProcessStartHook {
- public:
-  explicit ScopedProcessStartHook(ProcessStartHook hook)
-      : previous_(SetProcessStartHook(std::move(hook))) {}
-  ~ScopedProcessStartHook() { SetProcessStartHook(std::move(previous_)); }
-  ScopedProcessStartHook(const ScopedProcessStartHook&) = delete;
-  ScopedProcessStartHook& operator=(const ScopedProcessStartHook&) = delete;
-
- private:
-  ProcessStartHook previous_;
-};
+using ScopedProcessStartHook = ScopedHook<ProcessStartHook, &SetProcessStartHook>;

@@ -10,9 +10,9 @@
 
 namespace {
 
-PlaySoundHook& InstalledHook() {
-  static PlaySoundHook hook;
-  return hook;
+HookSeam<PlaySoundHook>& InstalledHook() {
+  static HookSeam<PlaySoundHook> seam;
+  return seam;
 }
 
 }  // namespace
@@ -22,7 +22,7 @@ TSoundPlayer::TSoundPlayer(QObject* parent) : QObject(parent) {}
 TSoundPlayer::~TSoundPlayer() = default;
 
 void TSoundPlayer::PlayFile(const std::string& path) {
-  if (const PlaySoundHook& hook = InstalledHook()) {
+  if (const PlaySoundHook& hook = InstalledHook().Get()) {
     hook(path);
     return;
   }
@@ -58,5 +58,5 @@ void TSoundPlayer::BeepOnError() {
 }
 
 PlaySoundHook SetPlaySoundHook(PlaySoundHook hook) {
-  return std::exchange(InstalledHook(), std::move(hook));
+  return InstalledHook().Set(std::move(hook));
 }

@@ -18,6 +18,8 @@
 #include <functional>
 #include <string>
 
+#include "platform/ScopedHook.h"
+
 class QSoundEffect;
 
 using PlaySoundHook = std::function<void(const std::string& path)>;
@@ -45,13 +47,4 @@ class TSoundPlayer : public QObject {
 // Installs a hook and returns the one it replaces; an empty function restores the backend.
 PlaySoundHook SetPlaySoundHook(PlaySoundHook hook);
 
-class ScopedPlaySoundHook {
- public:
-  explicit ScopedPlaySoundHook(PlaySoundHook hook) : previous_(SetPlaySoundHook(std::move(hook))) {}
-  ~ScopedPlaySoundHook() { SetPlaySoundHook(std::move(previous_)); }
-  ScopedPlaySoundHook(const ScopedPlaySoundHook&) = delete;
-  ScopedPlaySoundHook& operator=(const ScopedPlaySoundHook&) = delete;
-
- private:
-  PlaySoundHook previous_;
-};
+using ScopedPlaySoundHook = ScopedHook<PlaySoundHook, &SetPlaySoundHook>;

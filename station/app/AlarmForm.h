@@ -45,5 +45,7 @@ class TFormAlarm : public QWidget {
   TColor color_ = clBtnFace;
 };
 
-// The alarm window; set by its constructor, cleared by its destructor.
+// The system's name for its alarm window: set by the constructor of the one window the program
+// entry creates, cleared by its destructor. The main window does not reach the window through it:
+// the program entry hands it over (Tfm_MainForm::SetAlarmWindow).
 extern TFormAlarm* FormAlarm;

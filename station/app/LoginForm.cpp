@@ -6,6 +6,7 @@
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
 #include "station/app/DialogControls.h"
+#include "station/app/parts/ConfigAccess.h"
 
 Tfm_LoginForm::Tfm_LoginForm(QWidget* parent) : QDialog(parent) {
   SetUpDialogFrame(*this, "fm_LoginForm", "登录", kClientWidth, kClientHeight);
@@ -23,7 +24,9 @@ Tfm_LoginForm::Tfm_LoginForm(QWidget* parent) : QDialog(parent) {
 
 void Tfm_LoginForm::bt_OkClick() {
   // A password that could not be read matches nothing, not even the empty entry.
-  if (ReadProblem.empty() && ed_InputPassword->text().toStdString() == ExpectedPassword) return;
+  if (SignInAccepted(ed_InputPassword->text().toStdString(), ExpectedPassword, ReadProblem)) {
+    return;
+  }
   ed_InputPassword->clear();
   lab_PasswordTip->setText(QStringLiteral("Error"));
   setResult(mrNone);

@@ -12,11 +12,15 @@
 // seven tab sheets (the Overview sheet active), and the status bar with five panels.
 //
 // The controls are TMainFormControls's members (MainFormControls.h); the rules behind the
-// handlers live in plain parts the window holds: the stored configuration (TStationConfig), the
-// polling control (TPollingControl), the set-value client (TSetValueClient) and the supervision
-// cycle (SupervisionCycle) with the alarm, SMS and recording state it drives. The window and all
-// of its controls belong to the GUI thread.
+// handlers live in plain parts the window holds: the stored configuration (TStationConfig, with
+// what the operator may reach of it and the mode, TConfigAccess), the polling control
+// (TPollingControl), the set-value client (TSetValueClient) and the supervision cycle
+// (SupervisionCycle) with the alarm, SMS and recording state it drives; and in the plain rules
+// the handlers call: the editors' (MeterEdits, BatchAdd), the settings files' (SettingsFiles,
+// SmsPage) and the trend range's (StationConfig.h). The window and all of its controls belong
+// to the GUI thread.
 
+#include <QPointer>
 #include <QWidget>
 
 #include <cstdint>
@@ -38,6 +42,7 @@
 class QButtonGroup;
 class QPainter;
 class QRect;
+class TFormAlarm;
 class TSoundPlayer;
 struct TGridDrawState;
 
@@ -85,6 +90,10 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   // until the sequence has run to its end (ConfigAccess).
   void FormCreate();
   void InitConfigFiles();
+  // The alarm window the alarm step drives: the program entry creates it after the main window
+  // and hands it over. It is not the main window's own: should it go first, the alarm step goes
+  // on without it (the sound alone).
+  void SetAlarmWindow(TFormAlarm& window);
   // Called by the program entry once the alarm window exists: from then on timer ticks run.
   void StartupFinished();
   bool IsStartupFinished() const { return startupFinished_; }
@@ -120,7 +129,7 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   void btn_LoginClick();
   void btn_SignOutClick();
   void btn_ModifyPasswordClick();
-  bool InRunMode() const { return runMode_; }
+  bool InRunMode() const { return config_.Access().InRunMode(); }
 
   // ---- Real-time trend chart (MainFormTrend.cpp) ----
   // One series of kTrendPoints points and one check box per channel, in channel order; both are
@@ -175,11 +184,12 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
 
  public:
 
-  // ---- Meter editor (MainFormMeterEditor.cpp) ----
+  // ---- Meter editor and batch add (MainFormMeterEditor.cpp) ----
   // The meter grid shows meter i in row i + 1 and one empty row after the last meter; column 3
   // holds the set-value panel's text. Add, Delete and Modify change the table in memory only
-  // (their buttons work in configuration mode, when no polling thread runs); Save writes the
-  // meter table and the baud indexes to Config.dat. Input errors show a box captioned "错误".
+  // (their buttons work in configuration mode, when no polling thread runs), by the editor's
+  // rules (MeterEdits); Save writes the meter table and the baud indexes to Config.dat. Input
+  // errors show a box captioned "错误".
   void FillMeterList();
   // The row selection: edit fields, channel grid (row 1 selected) and set-value target from the
   // selected meter; nothing on the empty row.
@@ -187,13 +197,11 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   void strgGrid_MeterListDrawCell(int col, int row, const QRect& rect, QPainter& painter,
                                   const TGridDrawState& state);
   void strgGrid_MeterListDblClick();
-  // Takes the edit fields into meter record `index` in field order; the first number that does
-  // not convert is reported and ends the read, the fields taken before it keep their new values.
-  void ReadMeterEdits(int index);
   void btn_MeterAddClick();
   void btn_MeterDelClick();
   void btn_MeterModifyClick();
   void btn_MeterSaveClick();
+  void btn_MeterBatchAddClick();
   // Meter index of the meter grid's selected row; -1 when it is not a meter row.
   int SelectedMeter() const;
 
@@ -202,20 +210,15 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   // grid's empty row is selected. A limit that is not a number raises EConvertError (the
   // handler's error box shows it) after the fields before it have been taken; one beyond
   // float32's range is shown as an input error with the same text and ends the handler alike.
+  // Add and Modify take the edits by the editor's rules (MeterEdits).
   void FillChannelList(int m);
   void strgGrid_MeterChannelListClick();
   void strgGrid_MeterChannelListDrawCell(int col, int row, const QRect& rect, QPainter& painter,
                                          const TGridDrawState& state);
-  // False when a limit beyond float32's range was refused (and shown); raises for a limit that
-  // is not a number.
-  bool ReadChannelEdits(int m, int c);
   void btn_ChannelAddClick();
   void btn_ChannelDelClick();
   void btn_ChannelModifyClick();
   void btn_ChannelSaveClick();
-
-  // ---- Batch add (MainFormBatchAdd.cpp) ----
-  void btn_MeterBatchAddClick();
 
   // ---- Set-value panel (MainFormSetValue.cpp) ----
   // Read or write register 31 of the selected meter through the serial polling thread of its
@@ -242,7 +245,7 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   TSetValueClient setValue_;
 
  public:
-  // ---- Supervision cycle (MainFormCycle.cpp) ----
+  // ---- Supervision cycle and what it shows (MainFormCycle.cpp) ----
   // The timer's handler: one tick of the cycle over the meter table at the clock's time, shown
   // in the window's controls; the problems of the tick show in one error box after it. Ticks
   // wait for the end of start-up.
@@ -261,7 +264,7 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   // it were written.
   void btnGSM_SetSaveClick();
 
-  // ---- Recording periods and the alarm grid (MainFormCycle.cpp, MainFormAlarmRecords.cpp) ----
+  // ---- Recording periods and the alarm grid (MainFormCycle.cpp) ----
   // A new recording period: alarm grid reset, history data file and alarm list file.
   void OpenRecordingFiles();
   // The end of the period (configuration mode, closing): a last try to write the history
@@ -274,7 +277,7 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   void strgGrid_AlarmRecListDrawCell(int col, int row, const QRect& rect, QPainter& painter,
                                      const TGridDrawState& state);
 
-  // ---- Overview tiles (MainFormTiles.cpp) ----
+  // ---- Overview tiles (MainFormCycle.cpp) ----
   // The tiles afresh from the table, shown by one canvas in scrBox_GeneralView.
   void BuildOverviewTiles();
 
@@ -286,7 +289,6 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   bool startupFinished_ = false;
   std::string alarmSoundPath_;
   std::int32_t flowChartPointCount_ = 0;
-  bool runMode_ = false;
   // The configuration controls that the modes lock and unlock, in the order both switches set
   // them; plGSM_Alarm follows them separately.
   void SetConfigurationButtonsEnabled(bool enabled);
@@ -294,17 +296,23 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   // locks the configuration buttons (opening leaves them to the mode).
   void SetWritePathsEnabled(bool enabled);
 
-  // ---- Start-up and polling control (MainFormConfig.cpp, MainFormPolling.cpp) ----
+  // ---- Start-up (MainFormStartup.cpp, MainFormSms.cpp) ----
   // Loads the stored configuration and shows it: the trend's colour and range; the problems
   // of the loads together in one error box, shown after the handler (for start-up: once the
   // station runs), so that it never holds back polling and recording.
   void LoadStoredConfiguration();
+  // Res\GSM_Alarm.ini into the SMS page's controls, then the alarm delay from its edit, then the
+  // phone list. A Delay that is not a whole number raises EConvertError after the GSM section is
+  // in its controls, before the phone list is shown.
+  void ReadSmsSettings();
 
   // ---- Supervision cycle and what it shows (MainFormCycle.cpp and the files of each step) ----
   class CycleView;  // the window as the cycle's TickView, made for each call of the cycle
   SupervisionCycle cycle_;
   // Plays the alarm sound; a child of the window, made on the first play.
   TSoundPlayer* alarmSound_ = nullptr;
+  // The alarm window handed over by the program entry; null before, and once it is gone.
+  QPointer<TFormAlarm> alarmWindow_;
   Reports pendingReports_;  // shown after the handler, in one error box
   // Queues problem texts for the error box, which shows once the running handler has returned
   // (never a modal box inside a tick).
@@ -337,5 +345,6 @@ class Tfm_MainForm : public QWidget, public TMainFormControls {
   void BuildStatusBar();
 };
 
-// The main window; set by its constructor, cleared by its destructor.
+// The system's name for its main window: set by the constructor of the one window the program
+// entry creates, cleared by its destructor. Nothing of the station reaches the window through it.
 extern Tfm_MainForm* fm_MainForm;

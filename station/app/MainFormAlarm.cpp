@@ -1,5 +1,5 @@
 // The alarm window and sound on the main window: what the alarm step decided (AlarmSequence),
-// done to the alarm window (FormAlarm) and the alarm sound.
+// done to the alarm window the program entry handed over and to the alarm sound.
 
 #include <QPushButton>
 
@@ -26,9 +26,11 @@ void Blink(TFormAlarm& window) {
 
 }  // namespace
 
+void Tfm_MainForm::SetAlarmWindow(TFormAlarm& window) { alarmWindow_ = &window; }
+
 void Tfm_MainForm::ShowAlarm(const AlarmActions& actions) {
   // The alarm window exists from the end of start-up on; without it only the sound goes on.
-  TFormAlarm* window = FormAlarm;
+  TFormAlarm* window = alarmWindow_;
   if (actions.Blink && window != nullptr) {
     SetAlarmTexts(*window);
     Blink(*window);
@@ -45,9 +47,9 @@ void Tfm_MainForm::ShowAlarm(const AlarmActions& actions) {
 }
 
 bool Tfm_MainForm::AlarmSilenceRequested() const {
-  return FormAlarm != nullptr && FormAlarm->ModalResult == mrOk;
+  return alarmWindow_ != nullptr && alarmWindow_->ModalResult == mrOk;
 }
 
 void Tfm_MainForm::HideAlarmWindow() {
-  if (FormAlarm != nullptr) FormAlarm->close();
+  if (alarmWindow_ != nullptr) alarmWindow_->close();
 }

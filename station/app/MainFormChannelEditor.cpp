@@ -52,6 +52,15 @@ TChannelEditTexts ChannelEditTextsOf(const Tfm_MainForm& f) {
   return texts;
 }
 
+// Whether every channel field was taken. A limit that is not a number ends the handler with the
+// runtime's conversion error (raised here), one beyond float32 with an input error (false).
+bool AllTaken(const TChannelEdits& edits) {
+  if (edits.Error.empty()) return true;
+  if (!edits.OutOfRange) throw EConvertError(edits.Error);
+  ShowInputError(edits.Error.c_str());
+  return false;
+}
+
 }  // namespace
 
 int Tfm_MainForm::SelectedChannel() const {
@@ -120,19 +129,6 @@ void Tfm_MainForm::strgGrid_MeterChannelListDrawCell(int col, int row, const QRe
                    strgGrid_MeterChannelList->Cells(col, row));
 }
 
-bool Tfm_MainForm::ReadChannelEdits(int m, int c) {
-  const TChannelEdits edits = ConvertChannelEdits(ChannelEditTextsOf(*this));
-  // Each field is stored as soon as it converts; a limit that is not a number then ends the
-  // handler with the runtime's conversion error, one beyond float32 with an input error.
-  for (const TChannelFieldValue& field : edits.Fields) {
-    ApplyChannelField(field, Table().Meters[m].Channels[c]);
-  }
-  if (edits.Error.empty()) return true;
-  if (!edits.OutOfRange) throw EConvertError(edits.Error);
-  ShowInputError(edits.Error.c_str());
-  return false;
-}
-
 void Tfm_MainForm::ClearChannelEdits() {
   for (TCp936Edit* edit : {ed_ChannelName, ed_ChannelUnit, ed_ChannelLLA, ed_ChannelLA,
                            ed_ChannelHA, ed_ChannelHHA}) {
@@ -144,16 +140,15 @@ void Tfm_MainForm::btn_ChannelAddClick() {
   const int m = SelectedMeter();
   if (m < 0) return;
   TMeterRecord& meter = Table().Meters[m];
-  if (const char* refusal = ChannelAddRefusal(meter)) {
-    ShowInputError(refusal);
+  const TChannelAdd add = AddChannel(meter, ChannelEditTextsOf(*this));
+  if (add.Refusal != nullptr) {
+    ShowInputError(add.Refusal);
     return;
   }
-  const int count = ChannelsInUse(meter);
   // A limit that is not taken ends the handler here: no channel is added.
-  if (!ReadChannelEdits(m, count)) return;
-  meter.ChannelCount = static_cast<std::uint8_t>(count + 1);
+  if (!AllTaken(add.Edits)) return;
   FillChannelList(m);
-  strgGrid_MeterChannelList->SetRow(count + 1);
+  strgGrid_MeterChannelList->SetRow(ChannelsInUse(meter));
   strgGrid_MeterChannelListClick();
 }
 
@@ -183,7 +178,10 @@ void Tfm_MainForm::btn_ChannelModifyClick() {
   const int row = strgGrid_MeterChannelList->Row();
   const int c = SelectedChannel();
   // A limit that is not taken leaves the partial change and the grid as they are.
-  if (c >= 0 && !ReadChannelEdits(m, c)) return;
+  if (c >= 0 &&
+      !AllTaken(TakeChannelEdits(Table().Meters[m].Channels[c], ChannelEditTextsOf(*this)))) {
+    return;
+  }
   FillChannelList(m);
   // The grid may have shown another meter's longer list (a meter row that changed under an
   // unchanged selection): the selection stays within the rows the refill left.

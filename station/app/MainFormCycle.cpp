@@ -3,15 +3,26 @@
 // clock, the trend points, the tiles, the alarm rows, the alarm window and sound, the SMS
 // counter. The tick's problems, and those of opening and closing a recording period, show in
 // one error box after the handler.
+//
+// The overview tiles: one painted canvas inside scrBox_GeneralView shows the cycle's tiles,
+// which the tick refreshes channel by channel. The alarm grid shows the alarm records of the
+// recording period (AlarmRecords), one grid row per record row, as the tick opens and closes
+// them. The grid holds no texts of its own: it draws each cell from the records (its cell
+// source), which hold every row once.
 
 #include <QLabel>
+#include <QPainter>
+#include <QResizeEvent>
 #include <QString>
 #include <QTimer>
 
 #include "platform/Clock.h"
+#include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
+#include "platform/gui/StringGrid.h"
 #include "station/app/MainForm.h"
+#include "station/app/OverviewCanvas.h"
 
 // The window as the cycle sees it: each call goes to the control that shows it.
 class Tfm_MainForm::CycleView final : public TickView {
@@ -82,4 +93,79 @@ void Tfm_MainForm::ShowPendingReports() {
   const std::string text = JoinReports(pendingReports_);
   pendingReports_.clear();
   ShowErrorBox(QString::fromStdString(text));
+}
+
+// ---- Overview tiles ----
+
+void Tfm_MainForm::BuildOverviewTiles() {
+  cycle_.BuildOverviewTiles(Table());
+  if (overviewCanvas != nullptr) {
+    overviewCanvas->TilesRebuilt();
+    return;
+  }
+  // Inside the scroll box's own content widget, which the box keeps sized to its children,
+  // rather than in place of it: the box goes on using that widget.
+  overviewCanvas = new OverviewCanvas(cycle_.Tiles(), scrBox_GeneralView->Content());
+  overviewCanvas->setObjectName(QStringLiteral("overviewCanvas"));
+  overviewCanvas->show();
+  overviewCanvas->FollowScrollBox(scrBox_GeneralView);
+}
+
+void Tfm_MainForm::ShowChangedTiles() {
+  if (overviewCanvas != nullptr) overviewCanvas->ShowChangedTiles();
+}
+
+// FormResize.
+void Tfm_MainForm::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  // Every resize builds the tiles afresh from the table (in configuration mode as it is being
+  // edited): they show lime with empty texts until the next tick refreshes them. Cheap, as the
+  // tiles are plain data; the canvas takes the scroll box's new width by itself.
+  BuildOverviewTiles();
+  BuildWsdFrames();
+}
+
+// ---- Alarm grid ----
+
+void Tfm_MainForm::ShowAlarmRecordsSource() {
+  strgGrid_AlarmRecList->SetCellSource([this](int col, int row) {
+    return QString::fromStdString(cycle_.Records().CellText(col, row));
+  });
+}
+
+void Tfm_MainForm::ShowAlarmRow(int row, bool opened) {
+  if (!opened) {
+    strgGrid_AlarmRecList->InvalidateCell(kEndTimeCol, row);
+    return;
+  }
+  // Every cell of the new row is the record's; no text of the grid's own stands in for one.
+  if (row < strgGrid_AlarmRecList->RowCount()) {
+    for (int col = 0; col < kAlarmColumnCount; ++col) {
+      strgGrid_AlarmRecList->SetCells(col, row, QString());
+    }
+  }
+  strgGrid_AlarmRecList->SetRowCount(row + 1);
+}
+
+void Tfm_MainForm::ShowAlarmRecordsReset() {
+  // The alarm grid shows the records' header row alone.
+  for (int col = 0; col < kAlarmColumnCount; ++col) {
+    strgGrid_AlarmRecList->SetCells(col, 0, QString());
+  }
+  strgGrid_AlarmRecList->SetRowCount(1);
+}
+
+void Tfm_MainForm::WriteAlarmRow(int row) {
+  // The grid shows the records' rows as they are: the record is what goes into the file.
+  if (row < 0 || row >= cycle_.Records().RowCount()) return;
+  Reports reports;
+  cycle_.Records().WriteAlarmRow(row, reports);
+  ReportLater(reports);
+}
+
+void Tfm_MainForm::strgGrid_AlarmRecListDrawCell(int col, int row, const QRect& rect,
+                                                 QPainter& painter, const TGridDrawState&) {
+  painter.fillRect(rect, painter.brush());
+  painter.drawText(rect, Qt::AlignCenter | Qt::TextSingleLine,
+                   strgGrid_AlarmRecList->Cells(col, row));
 }

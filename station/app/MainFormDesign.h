@@ -38,8 +38,10 @@ inline constexpr int kSmsMemoHeight = 80;
 inline constexpr int kSmsNumberEditWidth = 80;
 inline constexpr int kFlowChartSize = 1024;
 
-// Meter grid: 4 columns, rows 20 high, one fixed row, 2 rows at design.
+// Meter grid: 4 columns, rows 20 high, one fixed row, 2 rows at design. Column 3 has no header:
+// it holds the set-value panel's texts.
 inline constexpr int kMeterGridWidths[] = {93, 167, 89, 64};
+inline constexpr int kMeterGridSetValueColumn = 3;
 // Channel grid: 9 columns, rows 20 high, one fixed row, 2 rows at design.
 inline constexpr int kChannelGridWidths[] = {96, 125, 64, 64, 64, 64, 64, 64, 64};
 inline constexpr int kEditorGridRowHeight = 20;

@@ -1,5 +1,6 @@
 // The meter editor: the meter grid, its row selection, the meter edit fields and the Add,
-// Delete, Modify and Save buttons; and the wiring of all the editors' controls.
+// Delete, Modify and Save buttons; the batch add, which appends meters behind them; and the
+// wiring of all the editors' controls.
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -8,16 +9,22 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "common/Errors.h"
 #include "common/FixedText.h"
+#include "platform/gui/Captions.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/StringGrid.h"
 #include "station/app/DialogControls.h"
 #include "station/app/MainForm.h"
+#include "station/app/MainFormDesign.h"
+#include "station/app/MeterBatchAddForm.h"
+#include "station/app/parts/BatchAdd.h"
 #include "station/app/parts/MeterEdits.h"
 
 namespace {
@@ -27,7 +34,8 @@ constexpr int kPortColumn = 0;
 constexpr int kNameColumn = 1;
 constexpr int kAddressColumn = 2;
 constexpr int kHeaderColumns = 3;
-constexpr int kSetValueColumn = 3;  // the set-value panel's texts, never written by a refill
+// The set-value panel's texts, never written by a refill.
+using main_window_design::kMeterGridSetValueColumn;
 const char* const kMeterGridHeaders[kHeaderColumns] = {"Serial", "Slave Name", "Addrress"};
 // The item of cbo_CommMod that names every meter whose comm mode is not serial.
 constexpr int kEthernetItem = 1;
@@ -45,6 +53,23 @@ TMeterEditTexts MeterEditTextsOf(const Tfm_MainForm& f) {
   texts.IpAddress = f.ed_MeterIPAddr->text().toStdString();
   texts.Name = f.ed_MeterName->text().toStdString();
   return texts;
+}
+
+void SetBatchAddTexts(Tfm_MeterBatchAddForm& d) {
+  d.setWindowTitle(QStringLiteral("Configuration in Bulk"));
+  const std::pair<QWidget*, const char*> texts[] = {
+      {d.lab_MeterAddCount, "Slaves Numbers"},   {d.lab_MeterName, "Slave Name"},
+      {d.lab_MeterStartAddr, "Start Address"},   {d.lab_MeterPreRecordTime, "Rec-Interval"},
+      {d.lab_MeterCommStyle, "Comm. Code"},      {d.lab_CommStartReg, "Start Register"},
+      {d.lab_MeterChCount, "Channel Numbers"},   {d.lab_ChName, "Channel Name"},
+      {d.lab_CommMod, "Comm. Mode"},             {d.lab_MeterCommSerial, "Serial No. "},
+      {d.lab_MeterIPAddr, "Slave IP Address"},   {d.lab_Port, "Port"},
+      {d.lab_ChannelLLA, "LLA Value"},           {d.lab_ChannelLA, "LA Value"},
+      {d.lab_ChannelHA, "HA Value"},             {d.lab_ChannelHHA, "HHA Value"},
+      {d.lab_ChannelPoin, "Decimal"},            {d.lab_ChannelUnit, "Unit"},
+      {d.bt_Ok, "OK"},                           {d.bt_Cancel, "Cancel"},
+  };
+  for (const auto& [control, text] : texts) SetControlText(*control, QString::fromUtf8(text));
 }
 
 }  // namespace
@@ -93,7 +118,7 @@ void Tfm_MainForm::FillMeterList() {
   // Shrinking the grid drops its rows' texts: the set values shown in column 3 go back into the
   // rows that the refill gives back, so each row keeps the last value read or written there.
   QStringList setValues;
-  for (int row = 0; row < grid.RowCount(); ++row) setValues << grid.Cells(kSetValueColumn, row);
+  for (int row = 0; row < grid.RowCount(); ++row) setValues << grid.Cells(kMeterGridSetValueColumn, row);
   grid.SetRowCount(2);
   for (int m = 0; m < MetersInUse(Table()); ++m) {
     const TMeterRecord& meter = Table().Meters[m];
@@ -107,7 +132,7 @@ void Tfm_MainForm::FillMeterList() {
   }
   for (int col = 0; col < kHeaderColumns; ++col) grid.SetCells(col, grid.RowCount() - 1, {});
   const int keptRows = std::min(grid.RowCount(), static_cast<int>(setValues.size()));
-  for (int row = 2; row < keptRows; ++row) grid.SetCells(kSetValueColumn, row, setValues[row]);
+  for (int row = 2; row < keptRows; ++row) grid.SetCells(kMeterGridSetValueColumn, row, setValues[row]);
 }
 
 void Tfm_MainForm::strgGrid_MeterListClick() {
@@ -125,9 +150,7 @@ void Tfm_MainForm::strgGrid_MeterListClick() {
   ed_CommStartReg->setText(QString::number(meter.StartRegister));
   SetComboItemIndex(*cbo_CommMod, meter.CommMode);
   SetComboItemIndex(*cboBox_MeterCommSerial, meter.ComIndex);
-  // A COM index beyond COM40 (a damaged Config.dat) has no baud entry: no rate is shown.
-  SetComboItemIndex(*cboBox_MeterCommBaundrate,
-                    meter.ComIndex < kComPortCount ? Table().PortBaudIndex[meter.ComIndex] : -1);
+  SetComboItemIndex(*cboBox_MeterCommBaundrate, PortBaudOf(Table().PortBaudIndex, meter.ComIndex));
   FillChannelList(m);
   strgGrid_MeterChannelList->SetRow(1);
   strgGrid_MeterChannelListClick();
@@ -142,25 +165,8 @@ void Tfm_MainForm::strgGrid_MeterListDrawCell(int col, int row, const QRect& rec
 
 void Tfm_MainForm::strgGrid_MeterListDblClick() {}
 
-void Tfm_MainForm::ReadMeterEdits(int index) {
-  const TMeterEdits edits = ConvertMeterEdits(MeterEditTextsOf(*this));
-  // The fields in front of the first bad number are taken before it is reported.
-  for (const TMeterFieldValue& field : edits.Fields) {
-    ApplyMeterField(field, Table().Meters[index], Table().PortBaudIndex);
-  }
-  if (edits.Error != nullptr) ShowInputError(edits.Error);
-}
-
 void Tfm_MainForm::btn_MeterAddClick() {
-  if (const char* refusal = MeterAddRefusal(Table())) {
-    ShowInputError(refusal);
-    return;
-  }
-  const int count = MetersInUse(Table());
-  // The meter is added whatever the read reported.
-  ReadMeterEdits(count);
-  StartNewMeter(Table().Meters[count]);
-  Table().MeterCount = count + 1;
+  if (!AddMeter(Table(), MeterEditTextsOf(*this), ShowInputError)) return;
   FillMeterList();
   strgGrid_MeterList->SetRow(Table().MeterCount);
   strgGrid_MeterListClick();
@@ -196,12 +202,7 @@ void Tfm_MainForm::ClearMeterEdits() {
 void Tfm_MainForm::btn_MeterModifyClick() {
   const int row = strgGrid_MeterList->Row();
   const int m = SelectedMeter();
-  if (m >= 0) {
-    ReadMeterEdits(m);
-    // The baud rate belongs to the meter's port as it stands after the read.
-    TakePortBaud(Table().PortBaudIndex, Table().Meters[m].ComIndex,
-                 ComboItemIndex(*cboBox_MeterCommBaundrate));
-  }
+  if (m >= 0) ModifyMeter(Table(), m, MeterEditTextsOf(*this), ShowInputError);
   FillMeterList();
   strgGrid_MeterList->SetRow(row);
 }
@@ -209,4 +210,18 @@ void Tfm_MainForm::btn_MeterModifyClick() {
 void Tfm_MainForm::btn_MeterSaveClick() {
   RaiseOnFailure(config_.SaveMeterTable());
   RaiseOnFailure(config_.SaveBaudTable());
+}
+
+void Tfm_MainForm::btn_MeterBatchAddClick() {
+  Tfm_MeterBatchAddForm dialog;
+  dialog.ExistingMeterCount = MetersInUse(Table());
+  SetBatchAddTexts(dialog);
+  if (RunModal(dialog) != mrOk) return;
+  const std::optional<TBatchAddInput>& input = dialog.AcceptedInput();
+  if (!input) return;
+  AppendBatchMeters(Table(), *input);
+  FillMeterList();
+  if (Table().MeterCount == 0) return;
+  strgGrid_MeterList->SetRow(Table().MeterCount);
+  strgGrid_MeterListClick();
 }

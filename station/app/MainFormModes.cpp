@@ -41,13 +41,13 @@ void Tfm_MainForm::EnterRunMode() {
   timer_PerSecond->start();
   plGSM_Alarm->setEnabled(false);
   Cycle().Sms().RestartPhoneRows();
-  runMode_ = true;
+  config_.Access().RunModeEntered();
 }
 
 void Tfm_MainForm::EnterConfigMode() {
   // From here on nothing is measured into the display, recorded, alarmed or sent.
   timer_PerSecond->stop();
-  runMode_ = false;
+  config_.Access().ConfigModeEntered();
   CloseRecordingPeriod();
   SetConfigurationButtonsEnabled(true);
   plGSM_Alarm->setEnabled(true);

@@ -9,36 +9,31 @@
 #include <optional>
 #include <string>
 
-#include "common/StrConv.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Containers.h"
 #include "platform/gui/Cp936Edit.h"
 #include "platform/gui/StringGrid.h"
 #include "station/app/MainForm.h"
+#include "station/app/MainFormDesign.h"
 #include "station/app/parts/SetValueClient.h"
 
 namespace {
 
-constexpr int kSetValueColumn = 3;  // the meter grid's column of set values
+using main_window_design::kMeterGridSetValueColumn;
 
-constexpr char kReadDone[] = "数据读取成功!";
-constexpr char kReadFailed[] = "数据读取失败!";
-constexpr char kWriteDone[] = "数据写入成功!";
-constexpr char kWriteFailed[] = "数据写入失败!";
-constexpr char kLabelSuffix[] = "--给定值";
+QString StatusText(SetValueCommand command, bool done) {
+  return QString::fromUtf8(TSetValueClient::StatusText(command, done));
+}
 
 }  // namespace
 
 void Tfm_MainForm::SelectSetValueTarget(int m) {
-  SetValueTarget target;
-  // The port shown for the meter, whatever its comm mode.
-  target.port = ComboItemIndex(*cboBox_MeterCommSerial);
-  target.slaveAddress = static_cast<std::uint8_t>(StrToInt(ed_MeterAddr->text().toStdString()));
-  target.decimals = Table().Meters[m].Channels[0].Decimals;
-  target.meterIndex = m;
-  setValue_.Select(target);
-  edSV->setText(strgGrid_MeterList->Cells(kSetValueColumn, m + 1));
-  edSV->SetLabelCaption(ed_MeterName->text() + QString::fromUtf8(kLabelSuffix));
+  setValue_.Select(TSetValueClient::TargetOf(m, Table().Meters[m],
+                                             ComboItemIndex(*cboBox_MeterCommSerial),
+                                             ed_MeterAddr->text().toStdString()));
+  edSV->setText(strgGrid_MeterList->Cells(kMeterGridSetValueColumn, m + 1));
+  edSV->SetLabelCaption(
+      QString::fromStdString(TSetValueClient::LabelText(ed_MeterName->text().toStdString())));
 }
 
 std::optional<SetValueAnswer> Tfm_MainForm::RunSetValueRequest(SetValueCommand command,
@@ -56,17 +51,17 @@ void Tfm_MainForm::SetMeterGridSetValueText(const QString& text) {
   // The grid may have been refilled since the meter was selected: only a meter row takes it.
   const int row = setValue_.Selected().meterIndex + 1;
   if (row < 1 || row > strgGrid_MeterList->RowCount() - 2) return;
-  strgGrid_MeterList->SetCells(kSetValueColumn, row, text);
+  strgGrid_MeterList->SetCells(kMeterGridSetValueColumn, row, text);
 }
 
 void Tfm_MainForm::btReadSVClick() {
   edSV->setText(QString());
   const std::optional<SetValueAnswer> answer = RunSetValueRequest(kSetValueRead, 0);
   if (!answer || !answer->done) {
-    lbSvOpSta->setText(QString::fromUtf8(kReadFailed));
+    lbSvOpSta->setText(StatusText(kSetValueRead, false));
     return;
   }
-  lbSvOpSta->setText(QString::fromUtf8(kReadDone));
+  lbSvOpSta->setText(StatusText(kSetValueRead, true));
   edSV->setText(QString::fromStdString(
       TSetValueClient::ValueText(answer->value, setValue_.Selected().decimals)));
   SetMeterGridSetValueText(edSV->text());
@@ -78,11 +73,11 @@ void Tfm_MainForm::btSetSvClick() {
       TSetValueClient::ValueOf(edSV->text().toStdString(), setValue_.Selected().decimals);
   const std::optional<SetValueAnswer> answer = RunSetValueRequest(kSetValueWrite, value);
   if (!answer || !answer->done) {
-    lbSvOpSta->setText(QString::fromUtf8(kWriteFailed));
+    lbSvOpSta->setText(StatusText(kSetValueWrite, false));
     return;
   }
   SetMeterGridSetValueText(edSV->text());
-  lbSvOpSta->setText(QString::fromUtf8(kWriteDone));
+  lbSvOpSta->setText(StatusText(kSetValueWrite, true));
 }
 
 void Tfm_MainForm::btExitSvOpClick() {

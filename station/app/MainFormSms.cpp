@@ -1,5 +1,5 @@
-// The SMS page on the main window: its controls as the SMS step and the Save button use them
-// (SmsPage), and the counter label the step shows.
+// The SMS page on the main window: its controls to and from SmsPage (start-up's read of
+// Res\GSM_Alarm.ini, the SMS step and the Save button), and whether the SMS step runs.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -12,9 +12,34 @@
 #include "platform/gui/StringGrid.h"
 #include "station/app/MainForm.h"
 
+namespace {
+
+QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
+
+}  // namespace
+
+void Tfm_MainForm::ReadSmsSettings() {
+  const SmsPage page = LoadSmsPage(AppPath(kGsmIniName));
+  GSMcbAlarmEn->setChecked(page.AlarmEnabled);
+  // A port number outside the list leaves no item selected rather than another port.
+  SetComboItemIndex(*GSMcbbCOM, page.ComIndex);
+  GSMcbPWR_AlarmEn->setChecked(page.PowerOffAlarm);
+  GSMedAlarmPWR_CH->setText(Text(page.PowerChannelText));
+  GSMedAlarmDelayT->setText(Text(page.DelayText));
+  GSMedAlarmReload->setText(Text(page.ReloadText));
+  GSMmeAlarmText->setPlainText(Text(page.AlarmText));
+  cycle_.Alarm().DropSilence();
+  // The delay as its edit holds it.
+  cycle_.LoadAlarmDelay(GSMedAlarmDelayT->text().toStdString());
+  for (int row = 1; row <= kPhoneRows; ++row) {
+    GSM_SG_PhoneNum->SetCells(kPhoneNameCol, row, Text(page.Names[row - 1]));
+    GSM_SG_PhoneNum->SetCells(kPhoneNumberCol, row, Text(page.Numbers[row - 1]));
+  }
+}
+
 bool Tfm_MainForm::SmsAlarmOn() const {
-  // Only in run mode (the page's panel is locked then) and when switched on.
-  return !plGSM_Alarm->isEnabled() && GSMcbAlarmEn->isChecked();
+  // Only in run mode and when switched on.
+  return InRunMode() && GSMcbAlarmEn->isChecked();
 }
 
 SmsPage Tfm_MainForm::ReadSmsPage() const {

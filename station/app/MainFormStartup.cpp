@@ -1,9 +1,7 @@
-// The station's start-up sequence and settings files under Res, and its shutdown.
+// The station's start-up sequence: the settings files under Res, the stored configuration from
+// Config.dat and what the window shows of it; and its shutdown.
 
 #include <QCloseEvent>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QLabel>
 #include <QTimer>
@@ -11,26 +9,15 @@
 #include "common/AppPaths.h"
 #include "common/Errors.h"
 #include "platform/File.h"
-#include "platform/IniFile.h"
+#include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Containers.h"
-#include "platform/gui/Cp936Edit.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Picture.h"
-#include "platform/gui/StringGrid.h"
-#include "station/app/parts/GsmSettings.h"
 #include "station/app/MainForm.h"
+#include "station/app/parts/SettingsFiles.h"
 
 namespace {
-
-// Res\MFPara.ini
-constexpr const char* kDefaultCaption = "Velm";
-
-// Res\FlowChart1.ini
-constexpr const char* kPictureSection = "PICTURE";
-constexpr const char* kDefaultFlowChartName = "FlowChart1.jpg";
-
-QString Text(const std::string& utf8) { return QString::fromStdString(utf8); }
 
 void CreateSettingsFolder() {
   // An existing folder stays as it is; a folder that cannot be made shows later as missing
@@ -38,54 +25,14 @@ void CreateSettingsFolder() {
   (void)SystemFiles().MakeFolder(AppPath("\\Res"));
 }
 
-void ReadWindowCaption(Tfm_MainForm& form) {
-  const TIniFile ini(AppPath("\\Res\\MFPara.ini"));
-  form.setWindowTitle(Text(ini.ReadString("MFPARA", "MFNAME", kDefaultCaption)));
-}
-
-void ReadPhoneList(const TIniFile& ini, TStringGrid& grid) {
-  for (int row = 1; row <= kPhoneRows; ++row) {
-    grid.SetCells(kPhoneNameCol, row,
-                  Text(ini.ReadString(kPhoneListSection, PhoneNameKey(row), "")));
-    grid.SetCells(kPhoneNumberCol, row,
-                  Text(ini.ReadString(kPhoneListSection, PhoneNumberKey(row), "")));
-  }
-}
-
-// The SMS page's settings. A Delay that is not a whole number raises EConvertError after the
-// settings are in their controls, before the phone list is read.
-void ReadSmsSettings(Tfm_MainForm& form) {
-  const TIniFile ini(AppPath(kGsmIniName));
-  form.GSMcbAlarmEn->setChecked(ini.ReadBool(kGsmSection, kGsmEnableKey, kGsmDefaultEnable));
-  // A port number outside the list leaves no item selected rather than another port.
-  SetComboItemIndex(*form.GSMcbbCOM, ini.ReadInteger(kGsmSection, kGsmComKey, kGsmDefaultCom));
-  form.GSMcbPWR_AlarmEn->setChecked(
-      ini.ReadBool(kGsmSection, kGsmPowerAlarmKey, kGsmDefaultPowerAlarm));
-  form.GSMedAlarmPWR_CH->setText(
-      Text(ini.ReadString(kGsmSection, kGsmPowerChannelKey, kGsmDefaultPowerChannel)));
-  form.GSMedAlarmDelayT->setText(
-      Text(ini.ReadString(kGsmSection, kGsmDelayKey, kGsmDefaultDelay)));
-  form.GSMedAlarmReload->setText(
-      Text(ini.ReadString(kGsmSection, kGsmReloadKey, kGsmDefaultReload)));
-  form.GSMmeAlarmText->setPlainText(
-      Text(GsmAlarmText(ini.ReadString(kGsmSection, kGsmTextKey, kGsmDefaultText))));
-  form.Cycle().Alarm().DropSilence();
-  form.Cycle().LoadAlarmDelay(form.GSMedAlarmDelayT->text().toStdString());
-  ReadPhoneList(ini, *form.GSM_SG_PhoneNum);
-}
-
 // Sets the point count (PointNum) first, even when the picture then fails to load; the picture
 // loads only when the count is positive.
 void LoadFlowChart(Tfm_MainForm& form, std::int32_t& pointCount) {
-  const TIniFile ini(AppPath("\\Res\\FlowChart1.ini"));
-  pointCount = ini.ReadInteger(kPictureSection, "PointNum", 0);
-  if (pointCount <= 0) return;
-  const std::string name = ini.ReadString(kPictureSection, "FileName", kDefaultFlowChartName);
-  const std::string path = AppPath("\\Res\\" + name);
-  // The name comes from a file anyone may edit: one that is absolute or climbs out of Res would
-  // read a picture from anywhere, so it is refused as a missing file.
-  if (!IsPlainRelativeName(name)) throw EFOpenError("Cannot open file " + path);
-  form.ImFlowChart1->SetPicture(LoadPictureFile(path));
+  const TFlowChartSettings settings = ReadFlowChartSettings();
+  pointCount = settings.PointCount;
+  if (settings.PicturePath.empty()) return;
+  if (!settings.Refusal.empty()) throw EFOpenError(settings.Refusal);
+  form.ImFlowChart1->SetPicture(LoadPictureFile(settings.PicturePath));
 }
 
 }  // namespace
@@ -130,11 +77,28 @@ void Tfm_MainForm::SetWritePathsEnabled(bool enabled) {
 
 void Tfm_MainForm::InitConfigFiles() {
   CreateSettingsFolder();
-  ReadWindowCaption(*this);
+  setWindowTitle(QString::fromStdString(ReadWindowCaption()));
   RaiseOnFailure(config_.CreateFileIfMissing());
   config_.ClearOnlineStates();
-  ReadSmsSettings(*this);
+  ReadSmsSettings();
   LoadFlowChart(*this, flowChartPointCount_);
+}
+
+void Tfm_MainForm::LoadStoredConfiguration() {
+  config_.LoadMeterTable();
+  config_.LoadChartBackColor();
+  chart_RealTimeCurves->SetBackColor(config_.ChartBackColor());
+  colorBox_CurvesBackColor->SetSelected(config_.ChartBackColor());
+  config_.LoadPassword();
+  config_.LoadBaudTable();
+  config_.LoadCurveRange();
+  chart_RealTimeCurves->SetLeftAxisMinMax(config_.CurveRangeLow(), config_.CurveRangeHigh());
+  ShowCurveRange();
+  // A damaged file is reported in one box; what was valid is loaded. The box is shown once
+  // start-up is over (nothing runs the event loop before), so that it never holds back polling
+  // and recording: a station restarted unattended must not stay blind until someone answers.
+  Reports problems = config_.TakeLoadProblems();
+  ReportLater(problems);
 }
 
 void Tfm_MainForm::StartupFinished() { startupFinished_ = true; }

@@ -6,14 +6,8 @@
 #include <QCheckBox>
 #include <QPushButton>
 
-#include <cfloat>
-#include <cmath>
-#include <optional>
-
 #include "common/Errors.h"
 #include "common/FixedText.h"
-#include "common/StrConv.h"
-#include "common/ValueText.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ChartPrint.h"
 #include "platform/gui/ComboBoxes.h"
@@ -34,33 +28,16 @@ constexpr int kBoxWidth = 200;
 // Zoom buttons: 115 moves both ends inward by 15 % of the span, 85 outward.
 constexpr double kZoomInPercent = 115;
 constexpr double kZoomOutPercent = 85;
-// Exponent digits of the range edits' general format.
-constexpr int kRangeExponentDigits = 3;
 // Label of the points a rebuilt series starts with: one blank.
 const QString kBlankLabel = QStringLiteral(" ");
 
 constexpr const char* kRangeErrorCaption = "Error";
-constexpr const char* kDataErrorText = "Data Error!";
-constexpr const char* kRangeOrderText =
-    "Please set the trend' high range value higher than the trend' low range value!";
 
 QString CurveTitle(const TMeterRecord& meter, int c) {
   return QString::fromStdString(ReadFixedText(meter.Name) + ReadFixedText(meter.Channels[c].Name));
 }
 
-// A range edit's number, truncated toward zero to a whole number; none when the text is not a
-// number or the whole number does not fit a float32 (the form the range is stored in).
-std::optional<float> RangeValue(const QString& text) {
-  const std::optional<long double> value = TryStrToFloat(text.toStdString());
-  if (!value) return std::nullopt;
-  const long double whole = std::trunc(*value);
-  if (std::fabs(whole) > FLT_MAX) return std::nullopt;
-  return static_cast<float>(whole);
-}
-
-QString RangeText(float value) {
-  return QString::fromStdString(ValueText(value, kRangeExponentDigits));
-}
+QString RangeText(float value) { return QString::fromStdString(CurveRangeText(value)); }
 
 }  // namespace
 
@@ -186,17 +163,14 @@ void Tfm_MainForm::btn_CurvesZoomInClick() { chart_RealTimeCurves->ZoomPercent(k
 void Tfm_MainForm::btn_CurvesResumeClick() { chart_RealTimeCurves->UndoZoom(); }
 
 void Tfm_MainForm::btn_SetCurvesRangeClick() {
-  const std::optional<float> low = RangeValue(ed_CurvesMix->text());
-  const std::optional<float> high = RangeValue(ed_CurvesMax->text());
-  if (!low || !high) {
-    ShowMessageBox(QString::fromLatin1(kDataErrorText), QString::fromLatin1(kRangeErrorCaption));
+  const TCurveRangeEntry range =
+      CheckCurveRange(ed_CurvesMix->text().toStdString(), ed_CurvesMax->text().toStdString());
+  if (range.Check == TCurveRangeCheck::Accepted) {
+    chart_RealTimeCurves->SetLeftAxisMinMax(range.Low, range.High);
+    RaiseOnFailure(config_.SetCurveRange(range.Low, range.High));
     return;
   }
-  if (*low < *high) {
-    chart_RealTimeCurves->SetLeftAxisMinMax(*low, *high);
-    RaiseOnFailure(config_.SetCurveRange(*low, *high));
-    return;
-  }
-  ShowCurveRange();
-  ShowMessageBox(QString::fromLatin1(kRangeOrderText), QString::fromLatin1(kRangeErrorCaption));
+  if (range.Check == TCurveRangeCheck::NotAscending) ShowCurveRange();
+  ShowMessageBox(QString::fromLatin1(CurveRangeRefusal(range.Check)),
+                 QString::fromLatin1(kRangeErrorCaption));
 }

@@ -22,7 +22,9 @@ class AlarmStepTest : public CycleTest {
       : soundHook_([this](const std::string& path) {
           soundPath = path;
           plays.push_back(alarmTick_);
-        }) {}
+        }) {
+    form->SetAlarmWindow(window);
+  }
 
   // One meter, the delay text, a quiet first tick that loads it.
   void Start(const char* delay) {

@@ -36,11 +36,12 @@ class CycleTest : public GuiTest {
     return AddTestMeter(Table(), name, channels, interval);
   }
 
-  // What run mode does before its first tick: tiles, a recording period, and the end of
-  // start-up (ticks are held back until then).
+  // What run mode does before its first tick: tiles, a recording period, the mode, and the end
+  // of start-up (ticks are held back until then).
   void StartRun() {
     form->BuildOverviewTiles();
     form->OpenRecordingFiles();
+    form->Configuration().Access().RunModeEntered();
     form->StartupFinished();
   }
 

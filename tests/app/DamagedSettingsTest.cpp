@@ -13,7 +13,7 @@
 #include "common/Cp936.h"
 #include "platform/IniFile.h"
 #include "platform/gui/Dialogs.h"
-#include "station/app/parts/GsmSettings.h"
+#include "station/app/supervision/SmsPage.h"
 #include "tests/app/StartupFixture.h"
 #include "tools/sim/ScriptedSlave.h"
 

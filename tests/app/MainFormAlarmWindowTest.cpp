@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "platform/gui/Colors.h"
+#include "platform/gui/Sound.h"
 #include "station/app/MainForm.h"
 #include "tests/platform/gui/GuiTestApp.h"
 
@@ -43,6 +44,19 @@ TEST_F(AlarmWindowTest, ClosingTheMainWindowEndsTheLoopWhileTheAlarmWindowShows)
   QObject::connect(&safety, &QTimer::timeout, [] { QCoreApplication::exit(1); });
   safety.start(5000);
   EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
+TEST_F(AlarmWindowTest, TheMainWindowDrivesTheAlarmWindowHandedToIt) {
+  Tfm_MainForm main;
+  TFormAlarm alarm;
+  const AlarmActions sounding = AlarmSequence().AlarmTick(false);  // no delay: window and sound
+  const ScopedPlaySoundHook quiet([](const std::string&) {});
+  main.ShowAlarm(sounding);
+  EXPECT_FALSE(alarm.isVisible()) << "a window that was not handed over is not the main window's";
+  main.SetAlarmWindow(alarm);
+  main.ShowAlarm(sounding);
+  EXPECT_TRUE(alarm.isVisible());
+  EXPECT_EQ(alarm.windowTitle(), "Over Limit Alarm");
 }
 
 }  // namespace

@@ -11,7 +11,7 @@
 
 #include "platform/gui/Cp936Edit.h"
 #include "station/app/AlarmForm.h"
-#include "station/app/parts/GsmSettings.h"
+#include "station/app/supervision/SmsPage.h"
 #include "tests/app/CycleTestSupport.h"
 #include "tests/app/StartupFixture.h"
 
@@ -80,6 +80,8 @@ TEST_F(NamedPipeStartupTest, PipesInPlaceOfTheLogoAndTheFlowChartAreFilesThatCan
 // The real sound player: nothing stands in for the audio system here.
 class NamedPipeRunTest : public CycleTest {
  protected:
+  NamedPipeRunTest() { form->SetAlarmWindow(window); }
+
   TFormAlarm window;
 };
 

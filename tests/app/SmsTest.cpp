@@ -96,10 +96,10 @@ TEST_F(SmsTest, TheCounterShowsInItsLabelOnlyInRunModeAndWhenSwitchedOn) {
   EXPECT_EQ(Caption(), "延时计时：  1");  // the label keeps its last text
   EXPECT_EQ(form->Cycle().Sms().SmsCounter(), 0);
 
-  form->plGSM_Alarm->setEnabled(true);  // configuration mode
+  form->Configuration().Access().ConfigModeEntered();
   Tick();
   EXPECT_EQ(form->Cycle().Sms().SmsCounter(), 0);
-  form->plGSM_Alarm->setEnabled(false);
+  form->Configuration().Access().RunModeEntered();
   form->GSMcbAlarmEn->setChecked(false);
   Tick();
   EXPECT_EQ(form->Cycle().Sms().SmsCounter(), 0);

@@ -26,6 +26,7 @@ TEST_F(StationTextFitTest, EveryWindowAndDialogShowsItsTextsWhole) {
   LinkEveryComPortToNothing();
   Tfm_MainForm& main = StartStation();
   TFormAlarm alarm;
+  main.SetAlarmWindow(alarm);
   main.StartupFinished();
   // The design size: the smallest the window is shown at (it opens maximised).
   main.setWindowState(Qt::WindowNoState);

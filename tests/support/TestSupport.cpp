@@ -34,9 +34,24 @@ void FastSleep(int ms) {
   RealSleepMs(real);
 }
 
+// The counts start afresh before the fast sleep is installed.
+SleepHook StartFastSleep(int divisor) {
+  g_divisor.store(divisor < 1 ? 1 : divisor);
+  g_requestedMs.store(0);
+  g_calls.store(0);
+  g_lastMs.store(0);
+  return &FastSleep;
+}
+
 std::atomic<long long> g_fakeNowMs{0};
 
 TDateTime FakeNow() { return MsToDateTime(g_fakeNowMs.load(std::memory_order_relaxed)); }
+
+// The fake time is set before the fake clock is installed.
+ClockHook StartFakeClock(TDateTime start) {
+  g_fakeNowMs.store(DateTimeToMs(start));
+  return &FakeNow;
+}
 
 }  // namespace
 
@@ -92,26 +107,13 @@ bool NamedPipeHasReader(const std::string& path) {
   return true;
 }
 
-ScopedFastSleep::ScopedFastSleep(int divisor) {
-  g_divisor.store(divisor < 1 ? 1 : divisor);
-  g_requestedMs.store(0);
-  g_calls.store(0);
-  g_lastMs.store(0);
-  SetSleepHook(&FastSleep);
-}
-
-ScopedFastSleep::~ScopedFastSleep() { SetSleepHook(nullptr); }
+ScopedFastSleep::ScopedFastSleep(int divisor) : hook_(StartFastSleep(divisor)) {}
 
 long long ScopedFastSleep::RequestedMs() { return g_requestedMs.load(); }
 long long ScopedFastSleep::Calls() { return g_calls.load(); }
 int ScopedFastSleep::LastRequestedMs() { return g_lastMs.load(); }
 
-ScopedFakeClock::ScopedFakeClock(TDateTime start) {
-  Set(start);
-  SetClockHook(&FakeNow);
-}
-
-ScopedFakeClock::~ScopedFakeClock() { SetClockHook(nullptr); }
+ScopedFakeClock::ScopedFakeClock(TDateTime start) : hook_(StartFakeClock(start)) {}
 
 void ScopedFakeClock::Set(TDateTime now) { g_fakeNowMs.store(DateTimeToMs(now)); }
 

@@ -7,6 +7,8 @@
 #include <string>
 
 #include "common/DateTime.h"
+#include "platform/Clock.h"
+#include "platform/ScopedHook.h"
 
 // A fresh directory under /tmp, removed with its contents when the object goes.
 class TempDir {
@@ -29,26 +31,26 @@ class TempDir {
 class ScopedFastSleep {
  public:
   explicit ScopedFastSleep(int divisor = 100);
-  ~ScopedFastSleep();
-  ScopedFastSleep(const ScopedFastSleep&) = delete;
-  ScopedFastSleep& operator=(const ScopedFastSleep&) = delete;
   // Sum and number of the pauses requested through SleepMs since construction.
   static long long RequestedMs();
   static long long Calls();
   // The last pause requested.
   static int LastRequestedMs();
+
+ private:
+  ScopedHook<SleepHook, &SetSleepHook> hook_;
 };
 
 // While it lives, Now() returns the time set here.
 class ScopedFakeClock {
  public:
   explicit ScopedFakeClock(TDateTime start);
-  ~ScopedFakeClock();
-  ScopedFakeClock(const ScopedFakeClock&) = delete;
-  ScopedFakeClock& operator=(const ScopedFakeClock&) = delete;
   void Set(TDateTime now);
   void AdvanceSeconds(double seconds);
   TDateTime Get() const;
+
+ private:
+  ScopedHook<ClockHook, &SetClockHook> hook_;
 };
 
 // Ends the test process with a failure, naming `what`, when it still lives `seconds` after it

@@ -9,6 +9,10 @@
 // a save from there would write that state over the operator's configuration. The station is
 // restarted once the cause is mended.
 //
+// Modes: the station is in run mode (polling, supervising, the configuration locked) or in
+// configuration mode (entered through the sign-in; nothing polled, measured or sent). Before
+// start-up has entered run mode it is in neither.
+//
 // Sign-in: when Config.dat's password field could not be read, the password in memory is not the
 // operator's: no entry signs in (not even an empty one), and the sign-in dialog says why.
 
@@ -22,6 +26,12 @@ class TConfigAccess {
   // The write paths may open (each in its mode).
   bool WritesOpen() const { return startupCompleted_; }
 
+  // The mode switches mark the mode they have entered: run mode at the end of its entry,
+  // configuration mode at the start of its own.
+  void RunModeEntered() { runMode_ = true; }
+  void ConfigModeEntered() { runMode_ = false; }
+  bool InRunMode() const { return runMode_; }
+
   // The result of loading the stored password: empty when it was read, else why it was not.
   void PasswordLoaded(std::string unreadReason) { unreadReason_ = std::move(unreadReason); }
   // "Config.dat cannot be read: <reason>" when the stored password could not be read; empty
@@ -30,10 +40,18 @@ class TConfigAccess {
 
  private:
   bool startupCompleted_ = false;
+  bool runMode_ = false;
   std::string unreadReason_;
 };
 
 inline std::string TConfigAccess::SignInRefusal() const {
   if (unreadReason_.empty()) return {};
   return "Config.dat cannot be read: " + unreadReason_;
+}
+
+// Whether the sign-in dialog's entry opens configuration mode: only the stored password itself
+// (the same bytes, the same length), and nothing while `refusal` (SignInRefusal's text) is set.
+inline bool SignInAccepted(const std::string& entry, const std::string& password,
+                           const std::string& refusal) {
+  return refusal.empty() && entry == password;
 }

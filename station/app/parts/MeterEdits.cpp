@@ -111,6 +111,44 @@ void TakePortBaud(PortBaudIndexTable& bauds, int comIndex, int baudIndex) {
   bauds[comIndex] = baudIndex;
 }
 
+int PortBaudOf(const PortBaudIndexTable& bauds, int comIndex) {
+  return comIndex >= 0 && comIndex < kComPortCount ? bauds[comIndex] : -1;
+}
+
+namespace {
+
+// The fields in front of the first bad number are taken before it is reported.
+void TakeMeterEdits(MeterTable& table, int m, const TMeterEditTexts& texts,
+                    const InputErrorReport& report) {
+  const TMeterEdits edits = ConvertMeterEdits(texts);
+  for (const TMeterFieldValue& field : edits.Fields) {
+    ApplyMeterField(field, table.Meters[m], table.PortBaudIndex);
+  }
+  if (edits.Error != nullptr) report(edits.Error);
+}
+
+}  // namespace
+
+bool AddMeter(MeterTable& table, const TMeterEditTexts& texts, const InputErrorReport& report) {
+  if (const char* refusal = MeterAddRefusal(table)) {
+    report(refusal);
+    return false;
+  }
+  const int count = MetersInUse(table);
+  // The meter is added whatever the read reported.
+  TakeMeterEdits(table, count, texts, report);
+  StartNewMeter(table.Meters[count]);
+  table.MeterCount = count + 1;
+  return true;
+}
+
+void ModifyMeter(MeterTable& table, int m, const TMeterEditTexts& texts,
+                 const InputErrorReport& report) {
+  TakeMeterEdits(table, m, texts, report);
+  // The baud rate belongs to the meter's port as it stands after the read.
+  TakePortBaud(table.PortBaudIndex, table.Meters[m].ComIndex, texts.BaudIndex);
+}
+
 TChannelEdits ConvertChannelEdits(const TChannelEditTexts& texts) {
   TChannelEdits edits;
   edits.Fields.push_back({TChannelField::Name, 0, 0.0f, texts.Name});
@@ -165,6 +203,23 @@ void ApplyChannelField(const TChannelFieldValue& value, TChannelRecord& channel)
       channel.Colour = value.Number;
       break;
   }
+}
+
+TChannelEdits TakeChannelEdits(TChannelRecord& channel, const TChannelEditTexts& texts) {
+  TChannelEdits edits = ConvertChannelEdits(texts);
+  // Each field is stored as soon as it converts.
+  for (const TChannelFieldValue& field : edits.Fields) ApplyChannelField(field, channel);
+  return edits;
+}
+
+TChannelAdd AddChannel(TMeterRecord& meter, const TChannelEditTexts& texts) {
+  TChannelAdd add;
+  add.Refusal = ChannelAddRefusal(meter);
+  if (add.Refusal != nullptr) return add;
+  const int count = ChannelsInUse(meter);
+  add.Edits = TakeChannelEdits(meter.Channels[count], texts);
+  if (add.Edits.Error.empty()) meter.ChannelCount = static_cast<std::uint8_t>(count + 1);
+  return add;
 }
 
 const char* ChannelAddRefusal(const TMeterRecord& meter) {

@@ -4,14 +4,16 @@
 //
 // A conversion takes the fields in the editor's order and stops at the first number that does
 // not convert: the fields in front of it are in Fields, in order, and the error says what went
-// wrong; the failed field and all after it are missing. The window applies Fields one by one
-// (Apply*Field) and then reports the error, so the fields taken before a bad number keep their
-// new values, as operators know it. No range check is made on any number: each is stored in the
-// width of its field (an address of 300 is stored as 44).
+// wrong; the failed field and all after it are missing. The editors' operations (AddMeter,
+// ModifyMeter, AddChannel, TakeChannelEdits) apply Fields one by one (Apply*Field) and then
+// report the error, so the fields taken before a bad number keep their new values, as operators
+// know it. No range check is made on any number: each is stored in the width of its field (an
+// address of 300 is stored as 44).
 //
 // No Qt. Pure functions; the table changes run on the GUI thread in configuration mode only.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -70,6 +72,24 @@ void DeleteMeter(MeterTable& table, int m);
 // Sets the baud index of port comIndex; nothing when either is outside its table (no
 // selection, or a COM index from a damaged file).
 void TakePortBaud(PortBaudIndexTable& bauds, int comIndex, int baudIndex);
+// The baud index of port comIndex as the editor shows it; -1 (no rate) for a COM index beyond
+// COM40 (a damaged Config.dat), which has no entry.
+int PortBaudOf(const PortBaudIndexTable& bauds, int comIndex);
+
+// An input error (UTF-8) as the editor tells it: a message box captioned "错误", shown at the
+// moment the operation meets the error.
+using InputErrorReport = std::function<void(const char* message)>;
+
+// The meter editor's Add. A full table is refused ("最多只能添加120台设备!" reported, nothing
+// changes, false). Otherwise the edit fields go into the first free slot in field order; a bad
+// number is reported as soon as the fields in front of it are taken, and the add goes on all the
+// same: the slot gets its one channel (StartNewMeter) and is counted. True when a meter was added.
+bool AddMeter(MeterTable& table, const TMeterEditTexts& texts, const InputErrorReport& report);
+// The meter editor's Modify of meter m (a configured meter): the edit fields in field order, a bad
+// number reported as for Add; then, whatever was reported, the baud index of the edits for the
+// port the meter has after the read (its previous port when the read stopped before the port).
+void ModifyMeter(MeterTable& table, int m, const TMeterEditTexts& texts,
+                 const InputErrorReport& report);
 
 // ---- Channels ----
 
@@ -109,6 +129,22 @@ struct TChannelEdits {
 // selection (a damaged value shown) are not taken: the field keeps its value.
 TChannelEdits ConvertChannelEdits(const TChannelEditTexts& texts);
 void ApplyChannelField(const TChannelFieldValue& value, TChannelRecord& channel);
+// The channel editor's Modify: the edit fields into `channel` in field order, as far as they
+// convert; the result tells the limit that stopped them (its Error), if any.
+TChannelEdits TakeChannelEdits(TChannelRecord& channel, const TChannelEditTexts& texts);
+
+// What the channel editor's Add came to.
+struct TChannelAdd {
+  // "每台设备最多48通道!" when the meter has 48 channels: nothing was changed.
+  const char* Refusal = nullptr;
+  // The fields taken into the slot behind the last channel; a limit not taken (its Error) leaves
+  // the channel uncounted.
+  TChannelEdits Edits;
+  bool Added() const { return Refusal == nullptr && Edits.Error.empty(); }
+};
+// Add: the edit fields into the slot behind the meter's last channel, in field order; the channel
+// counts only when every field was taken.
+TChannelAdd AddChannel(TMeterRecord& meter, const TChannelEditTexts& texts);
 
 // "每台设备最多48通道!" when the meter has 48 channels, else nullptr.
 const char* ChannelAddRefusal(const TMeterRecord& meter);

@@ -19,11 +19,27 @@ constexpr std::size_t kLastDivisor = std::size(kSetValueDivisors) - 1;
 // The truncated value must fit 64 bits before its low 16 bits are taken.
 constexpr long double kTruncLimit = 9223372036854775808.0L;  // 2^63
 
+constexpr char kReadDone[] = "数据读取成功!";
+constexpr char kReadFailed[] = "数据读取失败!";
+constexpr char kWriteDone[] = "数据写入成功!";
+constexpr char kWriteFailed[] = "数据写入失败!";
+constexpr char kLabelSuffix[] = "--给定值";
+
 long double DivisorOf(std::uint8_t decimals) {
   return kSetValueDivisors[std::min<std::size_t>(decimals, kLastDivisor)];
 }
 
 }  // namespace
+
+SetValueTarget TSetValueClient::TargetOf(int m, const TMeterRecord& meter, int port,
+                                         const std::string& addressText) {
+  SetValueTarget target;
+  target.port = port;
+  target.slaveAddress = static_cast<std::uint8_t>(StrToInt(addressText));
+  target.decimals = meter.Channels[0].Decimals;
+  target.meterIndex = m;
+  return target;
+}
 
 std::optional<SetValueAnswer> TSetValueClient::Run(SetValueCommand command, std::int16_t value,
                                                    const TThread* server) {
@@ -47,4 +63,13 @@ std::int16_t TSetValueClient::ValueOf(const std::string& text, std::uint8_t deci
   const long double scaled = std::trunc(StrToFloat(text) * DivisorOf(decimals));
   if (!(std::fabs(scaled) < kTruncLimit)) throw Exception("Invalid floating point operation");
   return static_cast<std::int16_t>(static_cast<std::uint16_t>(static_cast<std::int64_t>(scaled)));
+}
+
+const char* TSetValueClient::StatusText(SetValueCommand command, bool done) {
+  if (command == kSetValueWrite) return done ? kWriteDone : kWriteFailed;
+  return done ? kReadDone : kReadFailed;
+}
+
+std::string TSetValueClient::LabelText(const std::string& meterName) {
+  return meterName + kLabelSuffix;
 }

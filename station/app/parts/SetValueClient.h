@@ -1,8 +1,8 @@
 #pragma once
 // TSetValueClient: the set-value panel's side of the mailbox (TSetValueRequest) through which
 // the window reads or writes register 31 of the selected meter: the target kept at row
-// selection, one request posted and waited for, and the register's conversions to and from the
-// panel's text.
+// selection, one request posted and waited for, the register's conversions to and from the
+// panel's text, and the panel's own texts.
 //
 // No Qt. GUI thread only (the mailbox itself may be used from any thread).
 
@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "common/MeterRecord.h"
 #include "platform/Thread.h"
 #include "station/comm/SetValueRequest.h"
 
@@ -25,6 +26,12 @@ class TSetValueClient {
   explicit TSetValueClient(TSetValueRequest& mailbox = SetValueRequest) : mailbox_(mailbox) {}
 
   void Select(const SetValueTarget& target) { mailbox_.Select(target); }
+  // The target of meter m (`meter`) as its row selection shows it: `port`, the COM index shown
+  // for the meter whatever its comm mode; the low 8 bits of `addressText`, the slave address edit
+  // (StrToInt: raises EConvertError for a text that is not a number); the first channel's
+  // decimals.
+  static SetValueTarget TargetOf(int m, const TMeterRecord& meter, int port,
+                                 const std::string& addressText);
   SetValueTarget Selected() const { return mailbox_.Selected(); }
   // Posts `command` (with `value` for a write) for `server`, the running serial thread of the
   // target's port, and waits for its answer, at most kWaitMs and only while `server` runs.
@@ -42,6 +49,12 @@ class TSetValueClient {
   // two's complement. Raises EConvertError for a text that is not a number, and Exception for a
   // product beyond 64 bits.
   static std::int16_t ValueOf(const std::string& text, std::uint8_t decimals);
+
+  // The panel's status text (UTF-8) once a read or a write has come to an end: done (answered
+  // done) or failed (not done, not answered, or no thread to ask).
+  static const char* StatusText(SetValueCommand command, bool done);
+  // The set-value edit's label (UTF-8): the meter's name followed by "--给定值".
+  static std::string LabelText(const std::string& meterName);
 
  private:
   TSetValueRequest& mailbox_;

@@ -1,9 +1,57 @@
 #include "station/app/parts/StationConfig.h"
 
+#include <cfloat>
+#include <cmath>
+#include <optional>
 #include <utility>
 
+#include "common/StrConv.h"
+#include "common/ValueText.h"
 #include "station/app/parts/ConfigFile.h"
 #include "station/app/parts/LoadReport.h"
+
+namespace {
+
+// Exponent digits of the range edits' general format.
+constexpr int kRangeExponentDigits = 3;
+
+constexpr const char* kDataErrorText = "Data Error!";
+constexpr const char* kRangeOrderText =
+    "Please set the trend' high range value higher than the trend' low range value!";
+
+// A range edit's number, truncated toward zero to a whole number; none when the text is not a
+// number or the whole number does not fit a float32.
+std::optional<float> RangeValue(const std::string& text) {
+  const std::optional<long double> value = TryStrToFloat(text);
+  if (!value) return std::nullopt;
+  const long double whole = std::trunc(*value);
+  if (std::fabs(whole) > FLT_MAX) return std::nullopt;
+  return static_cast<float>(whole);
+}
+
+}  // namespace
+
+TCurveRangeEntry CheckCurveRange(const std::string& lowText, const std::string& highText) {
+  const std::optional<float> low = RangeValue(lowText);
+  const std::optional<float> high = RangeValue(highText);
+  if (!low || !high) return {};
+  if (!(*low < *high)) return {TCurveRangeCheck::NotAscending};
+  return {TCurveRangeCheck::Accepted, *low, *high};
+}
+
+const char* CurveRangeRefusal(TCurveRangeCheck check) {
+  switch (check) {
+    case TCurveRangeCheck::Accepted:
+      return nullptr;
+    case TCurveRangeCheck::NotANumber:
+      return kDataErrorText;
+    case TCurveRangeCheck::NotAscending:
+      return kRangeOrderText;
+  }
+  return nullptr;
+}
+
+std::string CurveRangeText(float value) { return ValueText(value, kRangeExponentDigits); }
 
 TStationConfig::TStationConfig(std::function<std::string()> path, FileSystem& files)
     : path_(std::move(path)), files_(files) {}

@@ -26,6 +26,25 @@
 #include "station/app/parts/ConfigAccess.h"
 #include "station/app/parts/Reports.h"
 
+// The trend range as the trend page's OK button takes it from its two edits: each text a number,
+// truncated toward zero to a whole number that fits a float32 (the form the range is stored in),
+// and the low end below the high one.
+enum class TCurveRangeCheck {
+  Accepted,
+  NotANumber,    // "Data Error!": nothing changes
+  NotAscending,  // the order message: the edits show the stored range again
+};
+struct TCurveRangeEntry {
+  TCurveRangeCheck Check = TCurveRangeCheck::NotANumber;
+  float Low = 0.0f;   // the whole numbers, when accepted
+  float High = 0.0f;
+};
+TCurveRangeEntry CheckCurveRange(const std::string& lowText, const std::string& highText);
+// The message of a refused range (the box's caption is "Error"); nullptr when accepted.
+const char* CurveRangeRefusal(TCurveRangeCheck check);
+// One end of the stored range as its edit shows it: the general format with 3 exponent digits.
+std::string CurveRangeText(float value);
+
 class TStationConfig {
  public:
   // `path` gives Config.dat's path at each use: the application directory is taken only when

@@ -11,6 +11,24 @@ std::int32_t AlarmDelaySeconds(const std::string& text) {
   }
 }
 
+SmsPage LoadSmsPage(const std::string& path) {
+  const TIniFile ini(path);
+  SmsPage page;
+  page.AlarmEnabled = ini.ReadBool(kGsmSection, kGsmEnableKey, kGsmDefaultEnable);
+  page.ComIndex = ini.ReadInteger(kGsmSection, kGsmComKey, kGsmDefaultCom);
+  page.PowerOffAlarm = ini.ReadBool(kGsmSection, kGsmPowerAlarmKey, kGsmDefaultPowerAlarm);
+  page.PowerChannelText =
+      ini.ReadString(kGsmSection, kGsmPowerChannelKey, kGsmDefaultPowerChannel);
+  page.DelayText = ini.ReadString(kGsmSection, kGsmDelayKey, kGsmDefaultDelay);
+  page.ReloadText = ini.ReadString(kGsmSection, kGsmReloadKey, kGsmDefaultReload);
+  page.AlarmText = GsmAlarmText(ini.ReadString(kGsmSection, kGsmTextKey, kGsmDefaultText));
+  for (int row = 1; row <= kPhoneRows; ++row) {
+    page.Names[row - 1] = ini.ReadString(kPhoneListSection, PhoneNameKey(row), "");
+    page.Numbers[row - 1] = ini.ReadString(kPhoneListSection, PhoneNumberKey(row), "");
+  }
+  return page;
+}
+
 void SaveSmsPage(const std::string& path, const SmsPage& page) {
   TIniFile ini(path);
   ini.WriteBool(kGsmSection, kGsmEnableKey, page.AlarmEnabled);

@@ -58,7 +58,7 @@ class TickView {
   // The alarm delay's text as the SMS page holds it (UTF-8).
   virtual std::string AlarmDelayText() = 0;
 
-  // The SMS step runs only while the SMS page is locked (run mode) and its switch is on.
+  // The SMS step runs only in run mode and while the SMS page's switch is on.
   virtual bool SmsAlarmOn() = 0;
   virtual SmsPage ReadSmsPage() = 0;
   // The SMS counter label's text (UTF-8).

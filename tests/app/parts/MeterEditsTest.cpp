@@ -1,5 +1,6 @@
 // The meter and channel editors' rules without a window: conversions of the edit texts, the
-// fields taken in front of the first bad number, and the table changes of Add and Delete.
+// fields taken in front of the first bad number, and the table changes of Add, Modify and
+// Delete.
 
 #include "station/app/parts/MeterEdits.h"
 
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "common/FixedText.h"
 #include "tests/support/TestSupport.h"
@@ -240,6 +242,101 @@ TEST(MeterEditsTest, ChannelCountsStayWithinOneTo48) {
   EXPECT_EQ(ReadFixedText(meter.Channels[1].Name), "CH3");
   EXPECT_EQ(meter.Value(0), 1.0f);
   EXPECT_EQ(meter.Value(1), 2.0f);
+}
+
+TEST(MeterEditsTest, AddTellsABadNumberBeforeTheMeterCountsAndAddsItAllTheSame) {
+  auto table = std::make_unique<MeterTable>();
+  table->MeterCount = 2;
+  table->Meters[2].Clear();
+  TMeterEditTexts texts = GoodMeterTexts();
+  texts.RecordInterval = "x";
+  std::vector<std::string> told;
+  const auto report = [&](const char* message) {
+    told.push_back(message);
+    // Told with the fields in front of it taken, before the slot becomes a meter.
+    EXPECT_EQ(table->MeterCount, 2);
+    EXPECT_EQ(table->Meters[2].SlaveAddress, 7);
+    EXPECT_EQ(table->Meters[2].ChannelCount, 0);
+  };
+  EXPECT_TRUE(AddMeter(*table, texts, report));
+  EXPECT_EQ(told, std::vector<std::string>{"请正确输入记录间隔!"});
+  EXPECT_EQ(table->MeterCount, 3);
+  EXPECT_EQ(table->Meters[2].ChannelCount, 1);
+  EXPECT_EQ(ReadFixedText(table->Meters[2].Channels[0].Name), "CH1");
+  EXPECT_EQ(FieldValue(table->Meters[2].RecordInterval), 0);
+
+  told.clear();
+  table->MeterCount = kMaxMeters;
+  EXPECT_FALSE(AddMeter(*table, GoodMeterTexts(), [&](const char* m) { told.push_back(m); }));
+  EXPECT_EQ(told, std::vector<std::string>{"最多只能添加120台设备!"});
+  EXPECT_EQ(table->MeterCount, kMaxMeters);
+}
+
+TEST(MeterEditsTest, ModifySetsTheBaudOfThePortTheMeterHasAfterTheRead) {
+  auto table = std::make_unique<MeterTable>();
+  table->MeterCount = 1;
+  TMeterRecord& meter = table->Meters[0];
+  meter.Clear();
+  meter.ComIndex = 5;
+  TMeterEditTexts texts = GoodMeterTexts();  // COM3 at baud index 4
+  std::vector<std::string> told;
+  const auto report = [&](const char* message) { told.push_back(message); };
+  ModifyMeter(*table, 0, texts, report);
+  EXPECT_TRUE(told.empty());
+  EXPECT_EQ(meter.ComIndex, 2);
+  EXPECT_EQ(table->PortBaudIndex[2], 4);
+  EXPECT_EQ(table->PortBaudIndex[5], 0);
+
+  // A read that stops before the port sets the baud of the port the meter had.
+  texts.Address = "9";
+  texts.TcpPort = "p";
+  texts.ComIndex = 7;
+  texts.BaudIndex = 6;
+  ModifyMeter(*table, 0, texts, report);
+  EXPECT_EQ(told, std::vector<std::string>{"请正确输入通讯端口"});
+  EXPECT_EQ(meter.SlaveAddress, 9);
+  EXPECT_EQ(meter.ComIndex, 2);
+  EXPECT_EQ(table->PortBaudIndex[2], 6);
+  EXPECT_EQ(table->PortBaudIndex[7], 0);
+
+  // What the editor shows of a port: nothing for a COM index beyond COM40.
+  EXPECT_EQ(PortBaudOf(table->PortBaudIndex, 2), 6);
+  EXPECT_EQ(PortBaudOf(table->PortBaudIndex, kComPortCount), -1);
+}
+
+TEST(MeterEditsTest, AChannelIsAddedOnlyWhenEveryFieldWasTaken) {
+  TMeterRecord meter;
+  meter.Clear();
+  meter.ChannelCount = 2;
+  TChannelAdd add = AddChannel(meter, ChannelTexts("1", "2", "x", "4"));
+  EXPECT_EQ(add.Refusal, nullptr);
+  EXPECT_FALSE(add.Added());
+  EXPECT_EQ(add.Edits.Error, "'x' is not a valid floating point value");
+  EXPECT_FALSE(add.Edits.OutOfRange);
+  EXPECT_EQ(meter.ChannelCount, 2);
+  EXPECT_EQ(ReadFixedText(meter.Channels[2].Name), "new") << "taken in front of the bad limit";
+
+  add = AddChannel(meter, ChannelTexts("1", "2", "1e39", "4"));
+  EXPECT_TRUE(add.Edits.OutOfRange);
+  EXPECT_EQ(meter.ChannelCount, 2);
+
+  add = AddChannel(meter, ChannelTexts("1", "2", "3", "4"));
+  EXPECT_TRUE(add.Added());
+  EXPECT_EQ(meter.ChannelCount, 3);
+  EXPECT_EQ(FieldValue(meter.Channels[2].HHA), 4.0f);
+  EXPECT_EQ(ReadFixedText(meter.Channels[2].Unit), "bar");
+
+  meter.ChannelCount = kMaxChannels;
+  add = AddChannel(meter, ChannelTexts("1", "2", "3", "4"));
+  EXPECT_STREQ(add.Refusal, "每台设备最多48通道!");
+  EXPECT_FALSE(add.Added());
+  EXPECT_EQ(meter.ChannelCount, kMaxChannels);
+
+  // Modify takes the fields into the channel as far as they convert.
+  const TChannelEdits edits = TakeChannelEdits(meter.Channels[0], ChannelTexts("5", "", "7", "8"));
+  EXPECT_EQ(edits.Error, "'' is not a valid floating point value");
+  EXPECT_EQ(FieldValue(meter.Channels[0].LLA), 5.0f);
+  EXPECT_EQ(FieldValue(meter.Channels[0].HA), 0.0f);
 }
 
 }  // namespace

@@ -66,4 +66,23 @@ TEST(SetValueClientTest, ARequestWaitsForItsServerAndFailsWithoutOne) {
   EXPECT_FALSE(mailbox.Pending().has_value());
 }
 
+TEST(SetValueClientTest, TheTargetAndThePanelsTextsOfAMeterRow) {
+  TMeterRecord meter;
+  meter.Clear();
+  meter.Channels[0].Decimals = 2;
+  meter.Channels[1].Decimals = 4;
+  const SetValueTarget target = TSetValueClient::TargetOf(3, meter, 6, "300");
+  EXPECT_EQ(target.port, 6);
+  EXPECT_EQ(target.slaveAddress, 44);  // the low 8 bits
+  EXPECT_EQ(target.decimals, 2);       // the first channel's
+  EXPECT_EQ(target.meterIndex, 3);
+  EXPECT_THROW(TSetValueClient::TargetOf(3, meter, 6, "x"), EConvertError);
+
+  EXPECT_STREQ(TSetValueClient::StatusText(kSetValueRead, true), "数据读取成功!");
+  EXPECT_STREQ(TSetValueClient::StatusText(kSetValueRead, false), "数据读取失败!");
+  EXPECT_STREQ(TSetValueClient::StatusText(kSetValueWrite, true), "数据写入成功!");
+  EXPECT_STREQ(TSetValueClient::StatusText(kSetValueWrite, false), "数据写入失败!");
+  EXPECT_EQ(TSetValueClient::LabelText("泵站A"), "泵站A--给定值");
+}
+
 }  // namespace

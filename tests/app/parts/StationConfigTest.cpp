@@ -151,4 +151,47 @@ TEST_F(StationConfigTest, EveryMeterStartsOfflineWithItsValuesKept) {
   }
 }
 
+TEST(CurveRangeTest, TheRangeIsTakenAsWholeNumbersWithTheLowEndBelowTheHighOne) {
+  struct Case {
+    const char* low;
+    const char* high;
+    TCurveRangeCheck check;
+    float takenLow, takenHigh;
+  };
+  const Case cases[] = {
+      {"0", "500", TCurveRangeCheck::Accepted, 0, 500},
+      {"-20.7", "123456.9", TCurveRangeCheck::Accepted, -20, 123456},
+      {"10.9", "10.2", TCurveRangeCheck::NotAscending, 0, 0},  // 10 and 10
+      {"-0.5", "0.7", TCurveRangeCheck::NotAscending, 0, 0},   // 0 and 0
+      {"abc", "500", TCurveRangeCheck::NotANumber, 0, 0},
+      {"0", "1e40", TCurveRangeCheck::NotANumber, 0, 0},  // beyond float32
+      {"9", "x", TCurveRangeCheck::NotANumber, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.low) + " .. " + c.high);
+    const TCurveRangeEntry range = CheckCurveRange(c.low, c.high);
+    EXPECT_EQ(range.Check, c.check);
+    EXPECT_EQ(range.Low, c.takenLow);
+    EXPECT_EQ(range.High, c.takenHigh);
+  }
+  EXPECT_EQ(CurveRangeRefusal(TCurveRangeCheck::Accepted), nullptr);
+  EXPECT_STREQ(CurveRangeRefusal(TCurveRangeCheck::NotANumber), "Data Error!");
+  EXPECT_STREQ(CurveRangeRefusal(TCurveRangeCheck::NotAscending),
+               "Please set the trend' high range value higher than the trend' low range value!");
+  EXPECT_EQ(CurveRangeText(-20.0f), "-20");
+  EXPECT_EQ(CurveRangeText(123456.0f), "1.2346E005");
+}
+
+TEST(SignInTest, OnlyTheStoredPasswordItselfSignsInAndNothingWhenItWasNotRead) {
+  EXPECT_TRUE(SignInAccepted("583106", "583106", ""));
+  EXPECT_TRUE(SignInAccepted("", "", ""));
+  EXPECT_FALSE(SignInAccepted("Abc", "abc", ""));
+  EXPECT_FALSE(SignInAccepted("abc ", "abc", ""));
+  EXPECT_FALSE(SignInAccepted("abcdefg", "abcdefgh", ""));
+  TConfigAccess access;
+  access.PasswordLoaded("short file");
+  EXPECT_FALSE(SignInAccepted("", "", access.SignInRefusal()));
+  EXPECT_FALSE(SignInAccepted("583106", "583106", access.SignInRefusal()));
+}
+
 }  // namespace
