@@ -30,7 +30,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <numbers>
 #include <random>
@@ -46,6 +45,7 @@
 #include "history/OpenDialog.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/Dialogs.h"
+#include "tests/support/HistoryFileBuilder.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -62,8 +62,6 @@ constexpr std::int64_t kEndSearchRecords = 20000;
 constexpr std::int64_t kExportRecords = 50000;
 constexpr int kCrossHairMoves = 200;
 constexpr std::int32_t kIntervalSeconds = 1;
-// Records generated and written per block.
-constexpr std::int64_t kWriteBlockRecords = 4096;
 
 TDateTime FileStart() { return EncodeDateTime({2024, 3, 5, 14, 0, 0, 0}); }
 
@@ -74,34 +72,22 @@ TDateTime Plus(TDateTime start, std::int64_t seconds) {
 // A history file of 128 channels named Meter<m>Ch<c>: each channel a slow wave between 100 and
 // 900 with noise of +-20.
 void WriteHistoryFile(const std::string& path, std::int64_t records) {
-  auto header = NewHistoryHeader();
-  header->StartTime = FileStart();
-  header->IntervalSeconds = kIntervalSeconds;
-  header->ChannelCount = kChannels;
-  for (int i = 0; i < kChannels; ++i) {
-    SetHistoryNameSlot(*header, i, "Meter" + std::to_string(i / 48), "Ch" + std::to_string(i % 48));
-  }
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(header.get()), sizeof *header);
   std::mt19937 random(12345);
   std::uniform_real_distribution<float> noise(-20.0f, 20.0f);
-  std::vector<float> block(static_cast<std::size_t>(kWriteBlockRecords * kChannels));
-  for (std::int64_t first = 0; first < records; first += kWriteBlockRecords) {
-    const std::int64_t count = std::min(kWriteBlockRecords, records - first);
-    for (std::int64_t r = 0; r < count; ++r) {
-      const double k = static_cast<double>(first + r);
-      for (int i = 0; i < kChannels; ++i) {
-        const double wave = std::sin(2 * std::numbers::pi * (k / (600.0 + 37.0 * i)) + i);
-        block[r * kChannels + i] = static_cast<float>(500 + 400 * wave) + noise(random);
-      }
-    }
-    file.write(reinterpret_cast<const char*>(block.data()),
-               static_cast<std::streamsize>(count * kChannels * sizeof(float)));
-  }
-  if (!file) {
-    std::fprintf(stderr, "cannot write %s\n", path.c_str());
-    std::exit(1);
-  }
+  THistoryFileBuilder(kChannels)
+      .Start(FileStart())
+      .Interval(kIntervalSeconds)
+      .Names([](int i) {
+        return THistoryFileBuilder::SlotName{"Meter" + std::to_string(i / 48),
+                                             "Ch" + std::to_string(i % 48)};
+      })
+      .Records(records)
+      .Values([&](std::int64_t k, int i) {
+        const double wave =
+            std::sin(2 * std::numbers::pi * (static_cast<double>(k) / (600.0 + 37.0 * i)) + i);
+        return static_cast<float>(500 + 400 * wave) + noise(random);
+      })
+      .Write(path);
 }
 
 // Paints whatever the last step left to paint, as the event loop does after a handler.
@@ -151,13 +137,12 @@ void SearchWindow(TForm1& form, std::int64_t first, std::int64_t records) {
 }
 
 void CheckPoints(const TForm1& form, std::int64_t points, const char* step) {
-  if (HistoryViewState.PointsShown != points) {
+  const std::int64_t shown = form.View().HistoryViewState().PointsShown;
+  if (shown != points) {
     std::fprintf(stderr, "%s showed %lld points, not %lld\n", step,
-                 static_cast<long long>(HistoryViewState.PointsShown),
-                 static_cast<long long>(points));
+                 static_cast<long long>(shown), static_cast<long long>(points));
     std::exit(1);
   }
-  (void)form;
 }
 
 void MoveMouse(QWidget& chart, const QPoint& at) {
@@ -166,11 +151,12 @@ void MoveMouse(QWidget& chart, const QPoint& at) {
   QApplication::sendEvent(&chart, &move);
 }
 
-double ExportValuesPerSecond(int rounds, const std::string& exportPath) {
+double ExportValuesPerSecond(const TForm1& form, int rounds, const std::string& exportPath) {
   // Shown, as the user has it while the export runs: its gauge repaints as the lines go out.
-  TForm2 dialog;
+  TForm2 dialog(form.View());
   dialog.show();
-  dialog.ShowFileRange(HistoryViewState.FileStartTime, HistoryViewState.FileEndTime);
+  const THistoryViewState& state = form.View().HistoryViewState();
+  dialog.ShowFileRange(state.FileStartTime, state.FileEndTime);
   const TDateTime end = Plus(FileStart(), (kExportRecords - 1) * kIntervalSeconds);
   SetPickerDateTime(*dialog.DateTimePicker_histr_enddate, end);
   SetPickerDateTime(*dialog.DateTimePicker_histr_endtime, end);
@@ -231,7 +217,6 @@ int main(int argc, char** argv) {
   }
   if (gibFile) WriteHistoryFile(gibPath, kGiBFileRecords);
 
-  InitOlveskStatics();
   auto form = std::make_unique<TForm1>();
   form->FormCreate();
   form->setWindowState(Qt::WindowNoState);
@@ -293,7 +278,7 @@ int main(int argc, char** argv) {
   double exportRate = 0;
   if (wanted("export")) {
     Open(*form, longFile);
-    exportRate = ExportValuesPerSecond(rounds, dir.File("export.xls"));
+    exportRate = ExportValuesPerSecond(*form, rounds, dir.File("export.xls"));
   }
 
   std::printf("search_end_1gb_ms_median=%.2f\n", searchEnd);

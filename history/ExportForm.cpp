@@ -12,9 +12,9 @@
 #include <algorithm>
 
 #include "history/DatePickers.h"
-#include "history/ExportFile.h"
-#include "history/Form1.h"
 #include "history/OpenDialog.h"
+#include "history/parts/ExportFile.h"
+#include "history/parts/HistoryView.h"
 #include "platform/gui/Dialogs.h"
 #include "platform/gui/Fonts.h"
 
@@ -77,9 +77,10 @@ SaveDialogHook SetSaveDialogHook(SaveDialogHook hook) {
 
 // ---- The dialog ---------------------------------------------------------------------------------
 
-TForm2::TForm2(QWidget* parent)
+TForm2::TForm2(const THistoryView& view, QWidget* parent)
     : QDialog(parent),
-      SaveDialog_histr(QString::fromUtf8(kExportFilter), QString::fromLatin1(kExportExt)) {
+      SaveDialog_histr(QString::fromUtf8(kExportFilter), QString::fromLatin1(kExportExt)),
+      view_(view) {
   setObjectName(QStringLiteral("Form2"));
   setWindowTitle(QStringLiteral("Time Range Setting"));
   setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
@@ -130,8 +131,8 @@ void TForm2::Button1Click() {
       PickedDateTime(*DateTimePicker_histr_startdate, *DateTimePicker_histr_starttime);
   const TDateTime end =
       PickedDateTime(*DateTimePicker_histr_enddate, *DateTimePicker_histr_endtime);
-  if (!ExportRangeIsValid(start, end, HistoryViewState.FileStartTime,
-                          HistoryViewState.FileEndTime)) {
+  const THistoryViewState& state = view_.HistoryViewState();
+  if (!ExportRangeIsValid(start, end, state.FileStartTime, state.FileEndTime)) {
     Message(QString::fromLatin1(kRangeRefused));
     return;
   }
@@ -146,7 +147,7 @@ void TForm2::Button1Click() {
 
 void TForm2::ExportRange(TDateTime start, TDateTime end, std::int32_t step) {
   HistoryExport exporter;
-  const FileStatus opened = exporter.Open(HistoryViewState.HistoryFilePath);
+  const FileStatus opened = exporter.Open(view_.HistoryViewState().HistoryFilePath);
   if (!opened.ok()) {
     // A file that is gone or unreadable ends the press quietly; one that cannot be exported
     // says why.
@@ -163,7 +164,7 @@ void TForm2::ExportRange(TDateTime start, TDateTime end, std::int32_t step) {
   int lines = 0;
   const FileStatus written =
       exporter.Write(SaveDialog_histr.FileName().toStdString(), start, end, step,
-                     CurveSelectedFlags, [&] {
+                     view_.CurveSelectedFlags(), [&] {
                        if (++lines % lineStep == 0) CGauge1->setValue(lines);
                      });
   CGauge1->setValue(std::min(lines, CGauge1->maximum()));

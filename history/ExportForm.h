@@ -4,16 +4,16 @@
 // A modal dialog created for one showing by "Export to EXCEL" and destroyed when it closes; the
 // global Form2 points to it meanwhile. The user picks a start and an end (date picker + time
 // picker each) within the open file and a sampling step (Edit1: records skipped after each
-// exported one), then Button1 writes the export (history/ExportFile.h) to the file chosen in
-// SaveDialog_histr. The dialog stays open after an export, so several ranges can be written; it
-// closes by its window's close button.
+// exported one), then Button1 writes the export (history/parts/ExportFile.h) to the file chosen
+// in SaveDialog_histr. The dialog stays open after an export, so several ranges can be written;
+// it closes by its window's close button.
 //
-// Button1 reads the viewer's state (HistoryViewState's file path and bounds, CurveSelectedFlags)
-// at the press. Refusals, each with a message box and nothing written: a range outside the file
-// or a start after the end ("The Time Range is not correct!"), a step that is not a whole number
-// of at least 0, a history file the viewer cannot show (HistoryFileRefusal), an export file that
-// cannot be created or written. A history file that can no longer
-// be opened ends the press silently. GUI thread only.
+// Button1 reads what it exports from the view the dialog is given (the open file's path and
+// bounds, the curve selection) at the press. Refusals, each with a message box and nothing
+// written: a range outside the file or a start after the end ("The Time Range is not
+// correct!"), a step that is not a whole number of at least 0, a history file the viewer cannot
+// show (HistoryFileRefusal), an export file that cannot be created or written. A history file
+// that can no longer be opened ends the press silently. GUI thread only.
 
 #include <QDialog>
 #include <QString>
@@ -32,6 +32,7 @@ class QLineEdit;
 class QProgressBar;
 class QPushButton;
 class QTimeEdit;
+class THistoryView;
 
 // The save dialog of a window design: a "Description|*.ext" filter and a default extension that
 // a typed name without one receives. An existing file is replaced without asking. Execute goes
@@ -67,9 +68,9 @@ class TForm2 : public QDialog {
   static constexpr int kClientWidth = 337;
   static constexpr int kClientHeight = 211;
 
-  // Builds the dialog with its English texts and sets Form2. No parent: it belongs to the
-  // application, not to the main window.
-  explicit TForm2(QWidget* parent = nullptr);
+  // Builds the dialog with its English texts and sets Form2; it exports from `view`, which must
+  // outlive it. No parent: it belongs to the application, not to the main window.
+  explicit TForm2(const THistoryView& view, QWidget* parent = nullptr);
   // Clears Form2.
   ~TForm2() override;
 
@@ -96,6 +97,8 @@ class TForm2 : public QDialog {
  private:
   void ExportRange(TDateTime start, TDateTime end, std::int32_t step);
   void Message(const QString& text);
+
+  const THistoryView& view_;
 };
 
 // The export dialog while it exists; null otherwise.

@@ -28,16 +28,7 @@
 #include "platform/gui/Fonts.h"
 #include "platform/gui/StatusBar.h"
 
-THistoryViewState HistoryViewState;
-std::array<std::uint8_t, kViewerMaxChannels> CurveSelectedFlags{};
-TChannelAliasTable ChannelAliasTable;
 TForm1* Form1 = nullptr;
-
-void InitOlveskStatics() {
-  HistoryViewState = THistoryViewState{};
-  CurveSelectedFlags.fill(0);
-  ChannelAliasTable.Clear();
-}
 
 namespace {
 
@@ -248,13 +239,12 @@ void TForm1::ConnectHandlers() {
 void TForm1::FormCreate() {
   ChannelControlList.clear();
   Panel_back_color->SetColor(Chart2->BackColor());
-  CurveSelectedFlags.fill(1);
   Button1->setEnabled(false);
   SetEnglishTexts();
   // No cross-hair pen is set: the chart's own (solid, red over any back colour) is the viewer's.
   BusyReading = 1;
-  HistoryViewState.CurrentDir = CurrentDirectory();
-  LoadChannelAliases();
+  // Every curve selected, CurrentDir and the aliases.
+  ShowViewMessage(view_.Start(CurrentDirectory()));
 }
 
 void TForm1::SetEnglishTexts() {

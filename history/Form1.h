@@ -13,22 +13,27 @@
 // bar tb_histr_time). Inside Chart2 lie the time-range and read-out labels, the hidden progress
 // panel and the hidden alias panel.
 //
-// The viewer has one thread: every member and every global below belongs to the GUI thread.
-// Reading a file blocks the window; while it reads, only paint events are processed (the gauge
-// advances), never user input.
+// The viewer's state and rules (the open file, the page shown, the curve selection, the
+// aliases; paging, search and read-out) live in THistoryView (history/parts), which the window
+// holds: its handlers read the controls, call the view and show what it answers, and the window
+// is the sink that the view reads records into (the chart's curves and the progress gauge).
+//
+// The viewer has one thread: every member below belongs to the GUI thread. Reading a file
+// blocks the window; while it reads, only paint events are processed (the gauge advances),
+// never user input.
 
+#include <QElapsedTimer>
 #include <QRect>
 #include <QWidget>
-#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
 
 #include "common/DateTime.h"
 #include "common/HistoryFile.h"
-#include "history/ChannelAliases.h"
 #include "history/OpenDialog.h"
-#include "history/PageSearch.h"
+#include "history/ReadOuts.h"
+#include "history/parts/HistoryView.h"
 #include "platform/gui/Colors.h"
 
 class QAction;
@@ -55,40 +60,6 @@ class TScrollBox;
 class TStatusBar;
 class TTabSheet;
 
-// ---- Program-wide state (static storage; InitOlveskStatics resets it) ----------------------
-
-// The open history file and the page shown. Texts are UTF-8 paths. File positions are 64-bit
-// byte offsets (files pass 4 GiB); times are TDateTime values that are always whole
-// milliseconds from the file's start time (record times are computed from the record index).
-struct THistoryViewState {
-  std::string CurrentDir;         // the current directory at start (FormCreate)
-  std::string HistoryFilePath;    // the file last opened; empty before the first open
-  std::int64_t PointsShown = 0;   // points of each series of the page or searched window shown
-  std::int64_t PageStartPos = 0;  // offset of the first record of the page shown
-  std::int64_t NextPagePos = 0;   // offset just after the last record of the page read
-  std::int32_t PageCount = 0;     // floor(records / 20,000) + 1
-  std::int32_t CurrentPage = 0;   // 1-based
-  TDateTime PageStartTime = 0;    // time of the record at PageStartPos
-  TDateTime NextPageTime = 0;     // time of the record at NextPagePos
-  TDateTime FileStartTime = 0;    // time of record 0
-  TDateTime FileEndTime = 0;      // start + records × interval
-};
-
-static_assert(kViewerMaxChannels == kAliasChannels);
-
-extern THistoryViewState HistoryViewState;
-// One byte per channel: 1 = the curve is selected (shown and exported), 0 = not. All 1 after
-// FormCreate and after each open; the channel check boxes keep them (Form1Curves.cpp); the
-// export reads them.
-extern std::array<std::uint8_t, kViewerMaxChannels> CurveSelectedFlags;
-// The channel aliases, the in-memory copy of DevName.dat.
-extern TChannelAliasTable ChannelAliasTable;
-
-// Empties the texts and zeroes the rest of HistoryViewState, the flags and the alias table: the
-// state of a program that has just started. Runs before any window is created (and between
-// tests).
-void InitOlveskStatics();
-
 // ---- The main window ------------------------------------------------------------------------
 
 // The side-panel controls of one channel of the open file (Panel10's scroll box, row i at top
@@ -100,7 +71,7 @@ struct TChannelControls {
   TColorPanel* ColorPanel = nullptr;  // the colour of the channel's curve
 };
 
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, private THistoryCurveSink {
   Q_OBJECT
  public:
   static constexpr int kDesignWidth = 1039;
@@ -115,6 +86,10 @@ class TForm1 : public QWidget {
   // Start-up: the start state, the English texts, CurrentDir and the alias table (DevName.dat in
   // the current directory, created when missing). Runs once, right after construction.
   void FormCreate();
+
+  // The viewer's state and rules behind this window.
+  THistoryView& View() { return view_; }
+  const THistoryView& View() const { return view_; }
 
   // ---- Menu ----
   QMenuBar* MainMenu1 = nullptr;
@@ -220,7 +195,8 @@ class TForm1 : public QWidget {
   void Button1Click();
 
   // ---- Channel aliases (Form1Aliases.cpp) ----
-  // Loads ChannelAliasTable from CurrentDir + "/DevName.dat", creating the file when missing.
+  // Loads the view's alias table from CurrentDir + "/DevName.dat", creating the file when
+  // missing; a problem is told in a message box.
   void LoadChannelAliases();
   void N2Click();
   void btModChNameExitClick();
@@ -269,52 +245,53 @@ class TForm1 : public QWidget {
   void SetEnglishTexts();
 
   // ---- Reading (Form1Open.cpp) ----
-  // Steps of an open once the file has been accepted: curves, side panel, pickers, labels.
-  void ShowOpenedFile(const HistoryFileReader& reader);
-  // The page state for a page of records firstRecord .. firstRecord + recordsRead - 1.
-  void MovePageState(int channels, std::int64_t firstRecord, std::int64_t recordsRead,
-                     const TRecordTimeline& timeline);
+  // Steps of an open once the view has taken the file: curves, side panel, pickers, labels.
+  void ShowOpenedFile();
+  // The page buttons after a page has been read, and the refusal of a file that can no longer
+  // be shown.
+  void ShowPageTurn(const THistoryView::TPageTurn& turn);
   // Series65AfterDrawValues becomes the series' AfterDrawValues.
   void BindAfterDrawValues(TFastLineSeries& series);
   // Removes every series of Chart2 and adds `channels` new ones with room for `points` points
   // each; their titles, colours and AfterDrawValues are left to the caller.
   void ReplaceSeries(int channels, std::int64_t points);
-  // Shows the progress panel and reads records first .. first + limit - 1 of `reader` into the
-  // series (point j = record first + j, series 0 labelled firstLabelMs + j·interval), in blocks,
-  // advancing CGauge1 (its maximum: limit) and repainting it. Stops early at the end of the file.
-  // Sets PointsShown and returns the number of records read.
-  std::int64_t PlotRecords(const HistoryFileReader& reader, std::int64_t first, std::int64_t limit,
-                           std::int64_t firstLabelMs);
-  // Opens `path`: true when it opens as a history file that the viewer can show. One that opens
-  // but cannot be shown is refused with its reason in a message box; one that cannot be opened
-  // at all (gone, unreadable) is not reported.
-  bool OpenShowableFile(HistoryFileReader& reader, const std::string& path) const;
-  // Opens HistoryFilePath again for a page or a search, as OpenShowableFile does: true when it
-  // can still be shown and shows as many channels as the one shown (the side panel's rows match
-  // its curves).
-  bool ReopenShownFile(HistoryFileReader& reader) const;
-  // The search's reading of `window` (labelled from startMs) once the range, the file and the
-  // memory the window needs have passed their checks (the check took `availableBytes` as the
-  // memory the window may use). Empty when the window is shown; otherwise the refusal of a
-  // window that could not be given its memory after all, in the words of the check, and the
-  // curves shown before are shown again.
-  std::string ShowSearchWindow(const HistoryFileReader& reader, const TSearchWindow& window,
-                               std::int64_t startMs, std::int64_t availableBytes);
+  // Tells a refusal or a notice in a message box.
+  void ShowViewMessage(const std::string& text) const;
   // The last steps of every reading handler, whatever its outcome: progress hidden, zoom undone.
   void FinishReading();
-  // Replaces the curves with the page that starts at record `firstRecord` (untitled series in
-  // the chart's colours) and moves the page state past it; true when the reading stopped at
-  // the end of the file rather than at the page's limit.
-  bool ShowPage(const HistoryFileReader& reader, std::int64_t firstRecord);
 
-  // The records that the curves show now, as PlotRecords read them last: what a search whose
-  // window cannot be given its memory reads again.
-  struct TShownRecords {
-    std::int64_t First = 0;
-    std::int64_t Count = 0;
-    std::int64_t FirstLabelMs = 0;
+  // ---- The sink the view reads records into (Form1Open.cpp) ----
+  // The picture of Chart2 is held; BusyReading is 1 from BeginReading to EndReading, and the
+  // page label shows the page read; the curves are Chart2's series; the progress panel and
+  // CGauge1 show the reading, and the window is repainted (paint events only) as it goes.
+  void BeginUpdate() override;
+  void EndUpdate() override;
+  void BeginReading() override;
+  void EndReading() override;
+  int CurveCount() const override;
+  void ReplaceCurves(TCurves kind, int curves, std::int64_t points) override;
+  void RemoveCurves() override;
+  void RememberCurves() override;
+  void RestoreCurves(std::int64_t points) override;
+  void BeginRecords(std::int64_t records, std::int64_t firstLabelMs,
+                    std::int64_t intervalMs) override;
+  void AddRecords(const float* values, int records, int recordValues, int curves) override;
+  void RecordsRead(std::int64_t done) override;
+
+  // What a curve shows besides its points: what RememberCurves keeps.
+  struct TCurveLook {
+    TColor Color = clRed;
+    QString Title;
+    bool Active = true;
+    bool LineVisible = true;
+    int LineWidth = 1;
+    bool AfterDrawValues = false;
   };
-  TShownRecords shownRecords_;
+
+  THistoryView view_;
+  TReadOuts readOuts_;
+  std::vector<TCurveLook> rememberedCurves_;
+  QElapsedTimer sinceRepaint_;  // since the window was last repainted while reading
 };
 
 // The main window; set by its constructor, cleared by its destructor.

@@ -13,12 +13,6 @@
 
 namespace {
 
-std::string AliasFile() { return AliasFilePath(HistoryViewState.CurrentDir); }
-
-void ReportAliasFileProblem(const std::string& problem) {
-  ShowMessageBox(QString::fromStdString(problem), QCoreApplication::applicationName());
-}
-
 // The channel picked in the alias panel, or -1 when none is (or it has no alias entry).
 int PickedAliasChannel(const QComboBox& combo) {
   const int k = ComboItemIndex(combo);
@@ -34,12 +28,7 @@ QString TypedAlias(const QString& text) {
 
 }  // namespace
 
-void TForm1::LoadChannelAliases() {
-  const FileStatus status = ChannelAliasTable.Load(AliasFile());
-  if (!status.ok()) {
-    ReportAliasFileProblem(status.Message + ". The channel names stay empty.");
-  }
-}
+void TForm1::LoadChannelAliases() { ShowViewMessage(view_.LoadAliases()); }
 
 void TForm1::N2Click() {
   Panel1->setVisible(true);
@@ -51,19 +40,16 @@ void TForm1::btModChNameExitClick() { Panel1->setVisible(false); }
 void TForm1::ComboBoxChNameChange() {
   const int k = PickedAliasChannel(*ComboBoxChName);
   if (k < 0) return;
-  MaskEditChName->setText(QString::fromStdString(ChannelAliasTable.Alias(k)));
+  MaskEditChName->setText(QString::fromStdString(view_.ChannelAliasTable().Alias(k)));
 }
 
 void TForm1::btModChNameClick() {
   const int k = PickedAliasChannel(*ComboBoxChName);
   if (k < 0) return;
-  ChannelAliasTable.SetAlias(k, TypedAlias(MaskEditChName->text()).toStdString());
-  const FileStatus saved = ChannelAliasTable.Save(AliasFile());
+  const std::string problem =
+      view_.SetAlias(k, TypedAlias(MaskEditChName->text()).toStdString());
   if (k < Chart2->SeriesCount()) {
-    Chart2->Series(k)->SetTitle(QString::fromStdString(ChannelAliasTable.Alias(k)));
+    Chart2->Series(k)->SetTitle(QString::fromStdString(view_.ChannelAliasTable().Alias(k)));
   }
-  if (!saved.ok()) {
-    ReportAliasFileProblem(saved.Message +
-                           ". The new channel name is kept until the viewer closes.");
-  }
+  ShowViewMessage(problem);
 }

@@ -1,5 +1,6 @@
 // Curve visibility and colours of the history window: the channel check boxes and "ALL" (which
-// also decide what the export writes, through CurveSelectedFlags), the curve colour picked by
+// also decide what the export writes, through the view's CurveSelectedFlags), the curve colour
+// picked by
 // channel, and the chart's back colour. Nothing here is saved.
 
 #include <QCheckBox>
@@ -34,7 +35,7 @@ void TForm1::CheckBox_all_histr_curveClick() {
     const bool checked = ChannelControlList[i].CheckBox->isChecked();
     // The line goes, the series stays: it keeps its legend entry and its read-out value.
     Chart2->Series(i)->SetLineVisible(checked);
-    CurveSelectedFlags[i] = checked ? 1 : 0;
+    view_.SetCurveSelected(i, checked);
   }
 }
 

@@ -6,7 +6,9 @@
 
 void TForm1::Button_expro_histrClick() {
   // The dialog belongs to the application, not to this window, and lives for one showing.
-  TForm2 dialog;
-  dialog.ShowFileRange(HistoryViewState.FileStartTime, HistoryViewState.FileEndTime);
+  // It reads the open file, its bounds and the curve selection from the view at each export.
+  TForm2 dialog(view_);
+  dialog.ShowFileRange(view_.HistoryViewState().FileStartTime,
+                       view_.HistoryViewState().FileEndTime);
   RunModal(dialog);
 }

@@ -8,14 +8,13 @@
 #include <QSlider>
 
 #include <algorithm>
-#include <cfloat>
-#include <cmath>
+#include <cstdint>
+#include <optional>
 
-#include "common/StrConv.h"
 #include "common/ValueText.h"
 #include "history/Form1.h"
 #include "history/ReadOuts.h"
-#include "platform/Errors.h"
+#include "history/parts/ChartNavigation.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ChartPrint.h"
 #include "platform/gui/Cp936Edit.h"
@@ -25,18 +24,6 @@ namespace {
 
 constexpr double kZoomInPercent = 115;     // each end of each axis moves inward by 15 % of the span
 constexpr double kZoomOutPercent = 85;     // and outward by 15 %
-constexpr double kTrackBarPercent = 0.01;  // the track bar runs 0..100 over the data extent
-constexpr int kTrackBarMin = 0;
-constexpr int kTrackBarMax = 100;
-const char kRangeRefused[] = "The maximum range should be higher than the minimum range!";
-
-// The number in a range edit, held as a float32 value as the axis setting takes it. A value
-// beyond float32 raises the runtime's overflow error instead of becoming an infinite axis.
-float RangeValue(const QString& text) {
-  const long double value = StrToFloat(text.toStdString());
-  if (std::fabs(value) > FLT_MAX) throw Exception("Floating point overflow");
-  return static_cast<float>(value);
-}
 
 // The smallest and largest X of all the chart's points; 0 and 0 when there are none.
 void DataExtent(const TChart& chart, double& lo, double& hi) {
@@ -69,20 +56,19 @@ void TForm1::ConnectChartHandlers() {
 // ---- Y range -------------------------------------------------------------------------------
 
 void TForm1::but_mod_upClick() {
-  const float max = RangeValue(ME_histr_up->text());
-  const float min = RangeValue(ME_histr_down->text());
-  if (!(max > min)) {
-    ShowMessageBox(QString::fromLatin1(kRangeRefused), QCoreApplication::applicationName());
+  const float max = AxisRangeValue(ME_histr_up->text().toStdString());
+  const float min = AxisRangeValue(ME_histr_down->text().toStdString());
+  const std::optional<TAxisMove> move = LeftAxisMove(max, min, Chart2->LeftAxis().Minimum);
+  if (!move) {
+    ShowMessageBox(QString::fromUtf8(kAxisRangeRefused), QCoreApplication::applicationName());
     return;
   }
-  // The axis refuses a maximum below its minimum and a minimum above its maximum: the order
-  // that keeps the two apart depends on where the new range lies.
-  if (max >= Chart2->LeftAxis().Minimum) {
-    Chart2->SetLeftAxisMaximum(max);
-    Chart2->SetLeftAxisMinimum(min);
+  if (move->MaximumFirst) {
+    Chart2->SetLeftAxisMaximum(move->Maximum);
+    Chart2->SetLeftAxisMinimum(move->Minimum);
   } else {
-    Chart2->SetLeftAxisMinimum(min);
-    Chart2->SetLeftAxisMaximum(max);
+    Chart2->SetLeftAxisMinimum(move->Minimum);
+    Chart2->SetLeftAxisMaximum(move->Maximum);
   }
 }
 
@@ -97,17 +83,16 @@ void TForm1::but_unzoomClick() { Chart2->UndoZoom(); }
 void TForm1::tb_histr_timeChange() {
   if (TrackBarSyncing == 1) return;  // the track bar follows the axis, not the other way round
   const TChartAxis bottom = Chart2->BottomAxis();
-  const double width = bottom.Maximum - bottom.Minimum;
   double lo = 0, hi = 0;
   DataExtent(*Chart2, lo, hi);
-  const double newMin = lo + tb_histr_time->value() * (hi - lo) * kTrackBarPercent;
-  const double newMax = newMin + width;
-  if (newMin > bottom.Minimum) {
-    Chart2->SetBottomAxisMaximum(newMax);
-    Chart2->SetBottomAxisMinimum(newMin);
+  const TAxisMove move =
+      TrackBarAxisMove(tb_histr_time->value(), lo, hi, bottom.Minimum, bottom.Maximum);
+  if (move.MaximumFirst) {
+    Chart2->SetBottomAxisMaximum(move.Maximum);
+    Chart2->SetBottomAxisMinimum(move.Minimum);
   } else {
-    Chart2->SetBottomAxisMinimum(newMin);
-    Chart2->SetBottomAxisMaximum(newMax);
+    Chart2->SetBottomAxisMinimum(move.Minimum);
+    Chart2->SetBottomAxisMaximum(move.Maximum);
   }
 }
 
@@ -127,12 +112,9 @@ void TForm1::SyncTimeTrackBar() {
   tb_histr_time->setEnabled(true);
   double lo = 0, hi = 0;
   DataExtent(*Chart2, lo, hi);
-  const double span = hi - lo;
-  if (!(span > 0)) return;
-  // Where the visible part starts within the data, in percent.
-  const double percent = std::floor((bottom.Minimum - lo) * kTrackBarMax / span);
-  tb_histr_time->setValue(
-      static_cast<int>(std::clamp<double>(percent, kTrackBarMin, kTrackBarMax)));
+  if (const std::optional<int> position = TrackBarPosition(bottom.Minimum, lo, hi)) {
+    tb_histr_time->setValue(*position);
+  }
 }
 
 // ---- Print preview -------------------------------------------------------------------------
@@ -157,24 +139,18 @@ void TForm1::Chart2MouseMove(Qt::KeyboardModifiers, int x, int y) {
 
   double lo = 0, hi = 0;
   DataExtent(*Chart2, lo, hi);
-  const double span = hi - lo;
   const double xv = Chart2->BottomAxisValueAt(x);
   const double yv = Chart2->LeftAxisValueAt(y);
-  if (!(span > 0 && lo <= xv && xv <= hi)) return;
-  // Points lie at X = 0, 1, 2, ...: the index follows from X without searching.
-  const std::int64_t shown = HistoryViewState.PointsShown;
-  const std::int64_t idx = std::min<std::int64_t>(
-      static_cast<std::int64_t>(std::floor((xv - lo) * static_cast<double>(shown) / span)),
-      shown - 1);
+  const std::optional<std::int64_t> idx = view_.ReadOutIndex(xv, lo, hi);
   const TFastLineSeries& first = *Chart2->Series(0);
-  if (idx < 0 || idx >= first.Count()) return;
-  const int point = static_cast<int>(idx);
+  if (!idx || *idx >= first.Count()) return;
+  const int point = static_cast<int>(*idx);
 
-  ShowReadOutLine(*Label_histr_oncross,
-                  QStringLiteral("Current Time: ") + first.Label(point) +
-                      QStringLiteral("    Y Coordinate: ") + TChart::LeftAxisLabelText(yv) +
-                      QStringLiteral("      "),
-                  font(), QSize(kReadOutLineWidth, kReadOutLineHeight));
+  readOuts_.ShowReadOutLine(*Label_histr_oncross,
+                            QStringLiteral("Current Time: ") + first.Label(point) +
+                                QStringLiteral("    Y Coordinate: ") +
+                                TChart::LeftAxisLabelText(yv) + QStringLiteral("      "),
+                            font(), QSize(kReadOutLineWidth, kReadOutLineHeight));
   const int rows = std::min(Chart2->SeriesCount(), static_cast<int>(ChannelControlList.size()));
   // Every value box lies in the same scroll box, with the same design font.
   const QFont valueFont =
@@ -186,7 +162,7 @@ void TForm1::Chart2MouseMove(Qt::KeyboardModifiers, int x, int y) {
     const QString text = QString::fromStdString(ValueText(series.YValue(point)));
     if (text == row.ValueEdit->text()) continue;  // a move along the same point changes no value
     // Whole: the end of a text cut off ("1.2346E-1" of "1.2346E-10") reads as another number.
-    ShowValueText(*row.ValueEdit, text, valueFont, row.ValueEditDesign);
+    readOuts_.ShowValueText(*row.ValueEdit, text, valueFont, row.ValueEditDesign);
   }
 }
 

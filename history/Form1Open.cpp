@@ -1,5 +1,6 @@
-// "Open History Data": reading a history file's first page into the chart, the side panel of
-// per-channel controls, and the reading steps that paging and the search share.
+// "Open History Data": a history file's first page in the chart and the side panel of
+// per-channel controls; and the window as the sink that the view reads records into, for the
+// open, paging and the search alike.
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -30,9 +31,6 @@
 namespace {
 
 const QString kReadingHint = QStringLiteral("It is reading the historical data, please wait!");
-// Records are read sequentially in blocks of about this many bytes (one read per block rather
-// than one per record).
-constexpr std::int64_t kReadBlockBytes = 1024 * 1024;
 // The gauge repaints itself as its value moves; whatever else changed in the window meanwhile
 // is painted after a block when this long has passed since it last was.
 constexpr qint64 kWindowRepaintMs = 250;
@@ -73,72 +71,43 @@ QLineEdit* NewValueEdit(QWidget* parent) {
 void TForm1::but_open_histr_dataClick() {
   std::string notice;
   if (open_histr_data.Execute(this)) {
-    HistoryFileReader reader;
-    if (OpenShowableFile(reader, QFile::encodeName(open_histr_data.FileName()).toStdString())) {
-      ShowOpenedFile(reader);
-      notice = ChannelCutNotice(reader);
+    const THistoryView::TOpened opened =
+        view_.Open(QFile::encodeName(open_histr_data.FileName()).toStdString());
+    ShowViewMessage(opened.Refusal);
+    if (opened.Shown) {
+      ShowOpenedFile();
+      notice = opened.Notice;
     }
   }
   Button1->setEnabled(true);
   FinishReading();
   // Once, over the curves shown: a file of more than 128 channels is shown cut down.
-  if (!notice.empty()) {
-    ShowMessageBox(QString::fromStdString(notice), QCoreApplication::applicationName());
-  }
+  ShowViewMessage(notice);
 }
 
-void TForm1::ShowOpenedFile(const HistoryFileReader& reader) {
-  // The curves are drawn once, when everything has been read, not at each step of the gauge.
-  const TChartUpdate holdPicture(*Chart2);
-  THistoryViewState& state = HistoryViewState;
-  const int channels = ShownChannelCount(reader);
-  const TRecordTimeline timeline = TRecordTimeline::Of(reader);
-  const std::int64_t pageRecords = std::min<std::int64_t>(timeline.RecordCount, kPageRecordLimit);
-  BusyReading = 1;
-  StatusBar1->SetPanelText(0, QFile::decodeName(reader.Path().c_str()));
-  state.HistoryFilePath = reader.Path();
-
-  state.PageCount = PageCountFor(timeline.RecordCount, kPageRecordLimit);
-  state.CurrentPage = 1;
-  Label_histr_pagecount->setText(
-      QString::fromStdString(PageLabelText(state.PageCount, state.CurrentPage)));
-
-  ReplaceSeries(channels, pageRecords);
-  for (int i = 0; i < channels; ++i) {
-    TFastLineSeries* series = Chart2->Series(i);
-    series->SetTitle(QString::fromStdString(ChannelAliasTable.Alias(i)));
-    BindAfterDrawValues(*series);
-  }
-  BuildChannelPanel(reader.Header());
-  CurveSelectedFlags.fill(1);
-
-  state.FileStartTime = MsToDateTime(timeline.StartMs);
-  const TDateTime pageEnd = MsToDateTime(timeline.RecordTimeMs(pageRecords));
+void TForm1::ShowOpenedFile() {
+  const THistoryViewState& state = view_.HistoryViewState();
+  StatusBar1->SetPanelText(0, QFile::decodeName(state.HistoryFilePath.c_str()));
+  const TDateTime pageEnd = view_.FirstPageEnd();
   SetPickerDateTime(*DateTimePickerEndDate, pageEnd);
   SetPickerDateTime(*DateTimePickerEndTime, pageEnd);
-  state.FileEndTime = MsToDateTime(timeline.EndMs());
 
-  const std::int64_t read = PlotRecords(reader, 0, pageRecords, timeline.StartMs);
-  MovePageState(reader.ChannelCount(), 0, read, timeline);
-  Button_histr_back->setEnabled(false);
-  Button_histr_next->setEnabled(read == kPageRecordLimit);
+  // The curves and the side panel (ReplaceCurves), then the records.
+  ShowPageTurn(view_.ReadFirstPage(*this));
 
   SetPickerDateTime(*DateTimer_give_date, state.FileStartTime);
   SetPickerDateTime(*DateTimer_give_time, state.FileStartTime);
   lb_histr_time->setText(
       QString::fromStdString(TimeRangeText(state.FileStartTime, state.FileEndTime)));
   CheckBox_allhisrt_curve->setEnabled(true);
-  BusyReading = 0;
   Button_expro_histr->setEnabled(true);
 }
 
-void TForm1::MovePageState(int channels, std::int64_t firstRecord, std::int64_t recordsRead,
-                           const TRecordTimeline& timeline) {
-  THistoryViewState& state = HistoryViewState;
-  state.PageStartPos = OffsetOfRecord(firstRecord, channels);
-  state.NextPagePos = OffsetOfRecord(firstRecord + recordsRead, channels);
-  state.PageStartTime = MsToDateTime(timeline.RecordTimeMs(firstRecord));
-  state.NextPageTime = MsToDateTime(timeline.RecordTimeMs(firstRecord + recordsRead));
+void TForm1::ShowPageTurn(const THistoryView::TPageTurn& turn) {
+  ShowViewMessage(turn.Refusal);
+  if (!turn.Read) return;
+  Button_histr_back->setEnabled(turn.BackEnabled);
+  Button_histr_next->setEnabled(turn.NextEnabled);
 }
 
 void TForm1::BuildChannelPanel(const THistoryFileHeader& header) {
@@ -202,19 +171,94 @@ void TForm1::BindAfterDrawValues(TFastLineSeries& series) {
   series.OnAfterDrawValues = [this] { Series65AfterDrawValues(); };
 }
 
-std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t first,
-                                 std::int64_t limit, std::int64_t firstLabelMs) {
+void TForm1::ShowViewMessage(const std::string& text) const {
+  if (text.empty()) return;
+  ShowMessageBox(QString::fromStdString(text), QCoreApplication::applicationName());
+}
+
+void TForm1::FinishReading() {
+  Panel_histread_progress->setVisible(false);
+  but_unzoomClick();
+}
+
+// ---- The sink the view reads records into ----------------------------------------------------
+
+void TForm1::BeginUpdate() { Chart2->BeginUpdate(); }
+
+void TForm1::EndUpdate() { Chart2->EndUpdate(); }
+
+void TForm1::BeginReading() {
+  BusyReading = 1;
+  const THistoryViewState& state = view_.HistoryViewState();
+  Label_histr_pagecount->setText(
+      QString::fromStdString(PageLabelText(state.PageCount, state.CurrentPage)));
+}
+
+void TForm1::EndReading() { BusyReading = 0; }
+
+int TForm1::CurveCount() const { return Chart2->SeriesCount(); }
+
+void TForm1::ReplaceCurves(TCurves kind, int curves, std::int64_t points) {
+  ReplaceSeries(curves, points);
+  switch (kind) {
+    case TCurves::Opened:
+      for (int i = 0; i < curves; ++i) {
+        TFastLineSeries* series = Chart2->Series(i);
+        series->SetTitle(QString::fromStdString(view_.ChannelAliasTable().Alias(i)));
+        BindAfterDrawValues(*series);
+      }
+      BuildChannelPanel(view_.Header());
+      break;
+    case TCurves::Paged:
+      // Series made by paging carry no titles and the chart's own colours; only series 0
+      // reports its drawing.
+      BindAfterDrawValues(*Chart2->Series(0));
+      break;
+    case TCurves::Searched:
+      for (int i = 0; i < curves; ++i) {
+        TFastLineSeries* series = Chart2->Series(i);
+        series->SetColor(ChannelControlList.at(i).ColorPanel->Color());
+        series->SetTitle(QString::fromStdString(view_.ChannelAliasTable().Alias(i)));
+        BindAfterDrawValues(*series);
+      }
+      break;
+  }
+}
+
+void TForm1::RemoveCurves() { Chart2->RemoveAllSeries(); }
+
+void TForm1::RememberCurves() {
+  std::vector<TCurveLook> looks;
+  looks.reserve(static_cast<std::size_t>(Chart2->SeriesCount()));
+  for (int i = 0; i < Chart2->SeriesCount(); ++i) {
+    const TFastLineSeries& series = *Chart2->Series(i);
+    looks.push_back({series.Color(), series.Title(), series.Active(), series.LineVisible(),
+                     series.LineWidth(), static_cast<bool>(series.OnAfterDrawValues)});
+  }
+  rememberedCurves_ = std::move(looks);
+}
+
+void TForm1::RestoreCurves(std::int64_t points) {
+  ReplaceSeries(static_cast<int>(rememberedCurves_.size()), points);
+  for (std::size_t i = 0; i < rememberedCurves_.size(); ++i) {
+    const TCurveLook& look = rememberedCurves_[i];
+    TFastLineSeries& series = *Chart2->Series(static_cast<int>(i));
+    series.SetColor(look.Color);
+    series.SetTitle(look.Title);
+    series.SetActive(look.Active);
+    series.SetLineVisible(look.LineVisible);
+    series.SetLineWidth(look.LineWidth);
+    if (look.AfterDrawValues) BindAfterDrawValues(series);
+  }
+}
+
+void TForm1::BeginRecords(std::int64_t records, std::int64_t firstLabelMs,
+                          std::int64_t intervalMs) {
   Panel_histread_progress->setVisible(true);
   CGauge1->setToolTip(kReadingHint);
-  CGauge1->setMaximum(ProgressMaximum(limit));
+  CGauge1->setMaximum(ProgressMaximum(records));
   CGauge1->setValue(0);
   RepaintWhileReading();
-
-  // Whole records are read; the curves take their first channels (all but in a file of more
-  // than 128).
-  const int recordValues = reader.ChannelCount();
-  const int curves = ShownChannelCount(reader);
-  const std::int64_t intervalMs = TRecordTimeline::Of(reader).IntervalMs;
   // Series 0's point j is labelled with the time firstLabelMs + j·interval: formatted when it is
   // shown (an axis label, the read-out), not for each of the records read.
   TChart* chart = Chart2;
@@ -222,50 +266,17 @@ std::int64_t TForm1::PlotRecords(const HistoryFileReader& reader, std::int64_t f
     if (chart->SeriesCount() == 0 || x < 0 || x > chart->Series(0)->LastX()) return QString();
     return DisplayTime(firstLabelMs + x * intervalMs);
   });
-  const std::int64_t blockRecords =
-      std::max<std::int64_t>(1, kReadBlockBytes / (std::int64_t(recordValues) * sizeof(float)));
-  std::vector<float> block(static_cast<std::size_t>(blockRecords * recordValues));
-  std::int64_t done = 0;
-  HistoryViewState.PointsShown = 0;
-  shownRecords_ = {first, 0, firstLabelMs};
-  QElapsedTimer sinceRepaint;
-  sinceRepaint.start();
-  while (done < limit) {
-    const std::int64_t wanted = std::min(blockRecords, limit - done);
-    std::int64_t got = 0;
-    // A file that has become shorter ends the reading at its last whole record.
-    (void)reader.ReadRecords(first + done, wanted, block.data(), &got);
-    for (int i = 0; i < curves; ++i) {
-      Chart2->Series(i)->AddValues(block.data() + i, static_cast<int>(got), recordValues);
-    }
-    done += got;
-    HistoryViewState.PointsShown = done;
-    CGauge1->setValue(static_cast<int>(std::min<std::int64_t>(done, CGauge1->maximum())));
-    if (sinceRepaint.elapsed() >= kWindowRepaintMs) {
-      RepaintWhileReading();
-      sinceRepaint.restart();
-    }
-    if (got < wanted) break;
+  sinceRepaint_.start();
+}
+
+void TForm1::AddRecords(const float* values, int records, int recordValues, int curves) {
+  for (int i = 0; i < curves; ++i) Chart2->Series(i)->AddValues(values + i, records, recordValues);
+}
+
+void TForm1::RecordsRead(std::int64_t done) {
+  CGauge1->setValue(static_cast<int>(std::min<std::int64_t>(done, CGauge1->maximum())));
+  if (sinceRepaint_.elapsed() >= kWindowRepaintMs) {
+    RepaintWhileReading();
+    sinceRepaint_.restart();
   }
-  shownRecords_ = {first, done, firstLabelMs};
-  return done;
-}
-
-bool TForm1::OpenShowableFile(HistoryFileReader& reader, const std::string& path) const {
-  const FileStatus status = reader.Open(path);
-  if (!status.ok() && status.Error != FileError::BadContent) return false;
-  const std::string refusal = status.ok() ? HistoryFileShowRefusal(reader) : status.Message;
-  if (refusal.empty()) return true;
-  ShowMessageBox(QString::fromStdString(refusal), QCoreApplication::applicationName());
-  return false;
-}
-
-bool TForm1::ReopenShownFile(HistoryFileReader& reader) const {
-  return OpenShowableFile(reader, HistoryViewState.HistoryFilePath) &&
-         ShownChannelCount(reader) == static_cast<int>(ChannelControlList.size());
-}
-
-void TForm1::FinishReading() {
-  Panel_histread_progress->setVisible(false);
-  but_unzoomClick();
 }

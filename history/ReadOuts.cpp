@@ -27,11 +27,17 @@ constexpr qreal kCursorWidth = 1;
 constexpr char kNumberChars[] = "0123456789.-+EeINFA";
 constexpr qreal kKerningAllowance = 1;
 
+void SetFontIfOther(QWidget& widget, const QFont& font) {
+  if (widget.font() != font) widget.setFont(font);
+}
+
+}  // namespace
+
 // A design font and its smaller sizes, with their metrics: a mouse move measures the texts of
 // up to 128 boxes, nearly always in the design font.
-class FontSteps {
+class TFontSteps {
  public:
-  explicit FontSteps(const QFont& design) : design_(design) {
+  explicit TFontSteps(const QFont& design) : design_(design) {
     fonts_.push_back(design);
     metrics_.emplace_back(design);
     QFont smaller = design;
@@ -98,22 +104,23 @@ class FontSteps {
   }
 };
 
+namespace {
+
 // The steps of `design`, made again only when another design font is asked for.
-const FontSteps& StepsOf(const QFont& design, std::unique_ptr<FontSteps>& cache) {
-  if (!cache || cache->Design() != design) cache = std::make_unique<FontSteps>(design);
+const TFontSteps& StepsOf(const QFont& design, std::unique_ptr<TFontSteps>& cache) {
+  if (!cache || cache->Design() != design) cache = std::make_unique<TFontSteps>(design);
   return *cache;
 }
 
-// The room for text in an edit of `width` pixels as its style lays it out.
-qreal EditTextRoom(const QLineEdit& box, int width) {
-  // Every value box has the same style and size: the last answer is nearly always the one.
-  static const QStyle* lastStyle = nullptr;
-  static QSize lastSize;
-  static bool lastFrame = false;
-  static qreal lastRoom = 0;
+}  // namespace
+
+TReadOuts::TReadOuts() = default;
+TReadOuts::~TReadOuts() = default;
+
+qreal TReadOuts::EditTextRoom(const QLineEdit& box, int width) {
   const QSize size(width, box.height());
-  if (box.style() == lastStyle && size == lastSize && box.hasFrame() == lastFrame) {
-    return lastRoom;
+  if (box.style() == roomStyle_ && size == roomSize_ && box.hasFrame() == roomFrame_) {
+    return room_;
   }
   QStyleOptionFrame option;
   option.initFrom(&box);
@@ -125,19 +132,12 @@ qreal EditTextRoom(const QLineEdit& box, int width) {
   option.state |= QStyle::State_Sunken;
   const QRect contents = box.style()->subElementRect(QStyle::SE_LineEditContents, &option, &box);
   const QMargins margins = box.textMargins();
-  lastStyle = box.style();
-  lastSize = size;
-  lastFrame = box.hasFrame();
-  lastRoom =
-      contents.width() - margins.left() - margins.right() - 2 * kEditTextMargin - kCursorWidth;
-  return lastRoom;
+  roomStyle_ = box.style();
+  roomSize_ = size;
+  roomFrame_ = box.hasFrame();
+  room_ = contents.width() - margins.left() - margins.right() - 2 * kEditTextMargin - kCursorWidth;
+  return room_;
 }
-
-void SetFontIfOther(QWidget& widget, const QFont& font) {
-  if (widget.font() != font) widget.setFont(font);
-}
-
-}  // namespace
 
 QFont ValueBoxFont(const QFont& windowFont) {
   QFont font = windowFont;
@@ -146,10 +146,9 @@ QFont ValueBoxFont(const QFont& windowFont) {
   return font;
 }
 
-void ShowValueText(QLineEdit& box, const QString& text, const QFont& design,
-                   const QRect& place) {
-  static std::unique_ptr<FontSteps> cache;
-  const FontSteps& steps = StepsOf(design, cache);
+void TReadOuts::ShowValueText(QLineEdit& box, const QString& text, const QFont& design,
+                              const QRect& place) {
+  const TFontSteps& steps = StepsOf(design, valueFonts_);
   const QRect& designRect = place;
   const qreal room = EditTextRoom(box, designRect.width());
   bool fits = false;
@@ -167,10 +166,9 @@ void ShowValueText(QLineEdit& box, const QString& text, const QFont& design,
   box.setCursorPosition(0);
 }
 
-void ShowReadOutLine(QLabel& label, const QString& text, const QFont& design,
-                     const QSize& designSize) {
-  static std::unique_ptr<FontSteps> cache;
-  const FontSteps& steps = StepsOf(design, cache);
+void TReadOuts::ShowReadOutLine(QLabel& label, const QString& text, const QFont& design,
+                                const QSize& designSize) {
+  const TFontSteps& steps = StepsOf(design, lineFonts_);
   // Blanks at the end show nothing.
   QString shown = text;
   while (!shown.isEmpty() && shown.back().isSpace()) shown.chop(1);

@@ -1,7 +1,7 @@
-// Olvesk, the history viewer: reset the viewer's state, create the main window (the first
-// window, so the application's main window) and run its start-up, create the about box, show
-// the main window maximised and run the event loop until it closes. The command line is not
-// looked at.
+// Olvesk, the history viewer: create the main window (the first window, so the application's
+// main window; it holds the viewer's state) and run its start-up, create the about box, show the
+// main window maximised and run the event loop until it closes. The command line is not looked
+// at.
 
 #include <memory>
 
@@ -11,7 +11,6 @@
 #include "platform/gui/Dialogs.h"
 
 int main(int argc, char** argv) {
-  InitOlveskStatics();
   TGuardedApplication application(argc, argv);
   TGuardedApplication::setApplicationName(QStringLiteral("Olvesk"));
   std::unique_ptr<TForm1> mainForm;

@@ -13,6 +13,7 @@
 
 #include "common/HistoryFile.h"
 #include "platform/MemoryFileSystem.h"
+#include "tests/support/HistoryFileBuilder.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -25,14 +26,13 @@ void AppendBytes(const std::string& path, const std::string& bytes) {
 
 const TDateTime kStart = EncodeDateTime({2024, 3, 5, 14, 0, 0, 0});
 
-std::unique_ptr<THistoryFileHeader> HeaderOf(int channels, std::int32_t interval) {
-  auto header = NewHistoryHeader();
-  header->StartTime = kStart;
-  header->IntervalSeconds = interval;
-  header->ChannelCount = channels;
-  for (int i = 0; i < channels; ++i)
-    SetHistoryNameSlot(*header, i, "Meter", "CH" + std::to_string(i + 1));
-  return header;
+// A header of `channels` channels named MeterCH1, MeterCH2, ... (and its file: the header only).
+THistoryFileBuilder HeaderOf(int channels, std::int32_t interval) {
+  THistoryFileBuilder file(channels);
+  file.Start(kStart).Interval(interval).Names([](int i) {
+    return THistoryFileBuilder::SlotName{"Meter", "CH" + std::to_string(i + 1)};
+  });
+  return file;
 }
 
 std::vector<float> Record(int channels, int k) {
@@ -44,7 +44,7 @@ std::vector<float> Record(int channels, int k) {
 // A history file of `channels` channels holding `records` records made by Record().
 std::string MakeFile(const TempDir& dir, int channels, int records, std::int32_t interval = 1) {
   const std::string path = dir.File("a.vq");
-  EXPECT_TRUE(CreateHistoryFile(path, *HeaderOf(channels, interval)).ok());
+  EXPECT_TRUE(CreateHistoryFile(path, HeaderOf(channels, interval).Header()).ok());
   HistoryFileWriter writer(path, channels);
   for (int k = 0; k < records; ++k)
     EXPECT_TRUE(writer.Append(Record(channels, k).data(), channels).Written);
@@ -74,7 +74,7 @@ TEST(HistoryWriterTest, CreateNeverEmptiesAnExistingFile) {
   TempDir dir;
   const std::string path = dir.File("a.vq");
   AppendBytes(path, "earlier period");
-  const FileStatus status = CreateHistoryFile(path, *HeaderOf(1, 1));
+  const FileStatus status = CreateHistoryFile(path, HeaderOf(1, 1).Header());
   EXPECT_EQ(status.Error, FileError::NameTaken);
   EXPECT_NE(status.Message.find(path), std::string::npos);
   EXPECT_EQ(ReadFileBytes(path), "earlier period");
@@ -169,7 +169,7 @@ TEST(HistoryWriterTest, FileWhoseFolderBecameAPlainFileIsGivenUpLikeAVanishedOne
   TempDir dir;
   fs::create_directory(dir.File("24Y03M"));
   const std::string path = dir.File("24Y03M/a.vq");
-  ASSERT_TRUE(CreateHistoryFile(path, *HeaderOf(2, 1)).ok());
+  ASSERT_TRUE(CreateHistoryFile(path, HeaderOf(2, 1).Header()).ok());
   HistoryFileWriter writer(path, 2);
   fs::remove_all(dir.File("24Y03M"));
   AppendBytes(dir.File("24Y03M"), "not a folder");
@@ -390,10 +390,9 @@ TEST(HistoryReaderTest, RefusesFilesThatCannotBeHistoryFiles) {
   const std::string path = dir.File("a.vq");
   HistoryFileReader reader;
   const auto openWith = [&](void (*damage)(THistoryFileHeader&)) {
-    auto header = HeaderOf(3, 1);
-    damage(*header);
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(header.get()), sizeof *header);
+    THistoryFileBuilder file = HeaderOf(3, 1);
+    damage(file.Header());
+    file.Write(path);
     return reader.Open(path);
   };
   const auto expectBad = [&](void (*damage)(THistoryFileHeader&), const char* what) {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "history/ChannelAliases.h"
+#include "history/parts/ChannelAliases.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -21,7 +21,7 @@
 
 #include "common/FixedText.h"
 #include "common/HistoryFile.h"
-#include "history/PageSearch.h"
+#include "history/parts/PageSearch.h"
 #include "tests/fuzz/FuzzSupport.h"
 #include "tests/fuzz/SparseFileSystem.h"
 

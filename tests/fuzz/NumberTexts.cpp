@@ -8,7 +8,7 @@
 
 #include "common/StrConv.h"
 #include "common/ValueText.h"
-#include "history/ExportFile.h"
+#include "history/parts/ExportFile.h"
 #include "tests/fuzz/FuzzSupport.h"
 
 namespace {

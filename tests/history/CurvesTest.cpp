@@ -26,7 +26,7 @@ class CurvesTest : public ViewerTest {
   void ExpectCurve(int i, bool shown) {
     EXPECT_EQ(form->ChannelControlList[i].CheckBox->isChecked(), shown) << i;
     EXPECT_EQ(form->Chart2->Series(i)->LineVisible(), shown) << i;
-    EXPECT_EQ(CurveSelectedFlags[i], shown ? 1 : 0) << i;
+    EXPECT_EQ(View().CurveSelectedFlags()[i], shown ? 1 : 0) << i;
   }
 
   std::vector<TColor> dialogOpenedWith;

@@ -71,13 +71,13 @@ std::int64_t RecordsFor(std::mt19937& random, std::int32_t channels) {
 }
 
 void WriteDamagedFile(std::mt19937& random, const std::string& path) {
-  auto header = NewHistoryHeader();
-  const std::int32_t channels = DamagedHeader(random, *header);
-  std::string bytes(reinterpret_cast<const char*>(header.get()), sizeof *header);
+  THistoryFileBuilder file;
+  const std::int32_t channels = DamagedHeader(random, file.Header());
   const std::int64_t width = std::clamp(channels, 1, kViewerMaxChannels) * 4;
-  bytes += RandomBytes(random, static_cast<std::size_t>(RecordsFor(random, channels) * width));
-  bytes += RandomBytes(random, std::uniform_int_distribution<std::size_t>(0, width - 1)(random));
-  WriteFileBytes(path, bytes);
+  std::string records =
+      RandomBytes(random, static_cast<std::size_t>(RecordsFor(random, channels) * width));
+  records += RandomBytes(random, std::uniform_int_distribution<std::size_t>(0, width - 1)(random));
+  file.Tail(std::move(records)).Write(path);
 }
 
 class DamagedHistoryFileTest : public ViewerTest {
@@ -123,8 +123,8 @@ class DamagedHistoryFileTest : public ViewerTest {
 
   // Bounds within a few records of the shown file's, or the file's own.
   std::pair<TDateTime, TDateTime> RandomRange(std::mt19937& random) {
-    const TDateTime first = HistoryViewState.FileStartTime;
-    const TDateTime last = HistoryViewState.FileEndTime;
+    const TDateTime first = State().FileStartTime;
+    const TDateTime last = State().FileEndTime;
     std::uniform_real_distribution<double> around(-0.2, 1.2);
     const auto at = [&] { return first + (last - first) * around(random); };
     if (random() % 4 == 0) return {first, last};
@@ -137,7 +137,7 @@ class DamagedHistoryFileTest : public ViewerTest {
     EXPECT_LE(curves, kViewerMaxChannels);
     EXPECT_EQ(form->ChannelControlList.size(), static_cast<std::size_t>(curves));
     for (int i = 0; i < curves; ++i) {
-      EXPECT_EQ(form->Chart2->Series(i)->Count(), HistoryViewState.PointsShown) << i;
+      EXPECT_EQ(form->Chart2->Series(i)->Count(), State().PointsShown) << i;
     }
   }
 };
@@ -151,7 +151,7 @@ TEST_F(DamagedHistoryFileTest, RandomHeadersAndRecordsAreShownOrRefused) {
     WriteDamagedFile(random, path);
     messageBoxes.clear();
     Open(path);
-    const bool shown = HistoryViewState.HistoryFilePath == path;
+    const bool shown = State().HistoryFilePath == path;
     if (!shown) {
       EXPECT_FALSE(messageBoxes.isEmpty()) << "a file is shown or refused with a message";
       continue;
@@ -190,10 +190,10 @@ TEST_F(DamagedHistoryFileTest, FilesCutAnywhereShowTheirWholeRecords) {
       EXPECT_EQ(messageBoxes.size(), 1);
       continue;
     }
-    ASSERT_EQ(HistoryViewState.HistoryFilePath, path);
+    ASSERT_EQ(State().HistoryFilePath, path);
     const std::int64_t records =
         (static_cast<std::int64_t>(size) - kHistoryHeaderSize) / kRecordBytes;
-    EXPECT_EQ(HistoryViewState.PointsShown, records);
+    EXPECT_EQ(State().PointsShown, records);
     Page(random);
     Search(random);
     Export(random);
@@ -209,7 +209,7 @@ TEST_F(DamagedHistoryFileTest, AFileThatShrinksOrTurnsToNoiseWhileShownIsNeverRe
     SCOPED_TRACE("round " + std::to_string(n));
     WriteHistoryFile(path, kChannels, 2 * kPageRecordLimit + 3, 1);
     Open(path);
-    ASSERT_EQ(HistoryViewState.PointsShown, kPageRecordLimit);
+    ASSERT_EQ(State().PointsShown, kPageRecordLimit);
     if (n % 2 == 0) {
       const auto size = static_cast<std::uintmax_t>(std::filesystem::file_size(path));
       std::filesystem::resize_file(path,
@@ -234,7 +234,6 @@ TEST_F(DamagedHistoryFileTest, DamagedAliasFilesGiveAliasesOfAtMostTheirField) {
     SCOPED_TRACE("alias file of " + std::to_string(length) + " bytes");
     form.reset();
     WriteFileBytes(dir.File(std::string(kAliasFileName)), RandomBytes(random, length));
-    InitOlveskStatics();
     form = std::make_unique<TForm1>();
     form->FormCreate();
     Open(file);
@@ -248,7 +247,7 @@ TEST_F(DamagedHistoryFileTest, DamagedAliasFilesGiveAliasesOfAtMostTheirField) {
     form->ComboBoxChNameChange();
     form->MaskEditChName->setText(QStringLiteral("Last"));
     form->btModChNameClick();
-    EXPECT_EQ(ChannelAliasTable.Alias(kViewerMaxChannels - 1), "Last");
+    EXPECT_EQ(View().ChannelAliasTable().Alias(kViewerMaxChannels - 1), "Last");
     EXPECT_EQ(ReadFileBytes(dir.File(std::string(kAliasFileName))).size(),
               std::max<std::size_t>(length, kAliasFileSize));
   }

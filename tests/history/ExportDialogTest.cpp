@@ -58,7 +58,7 @@ class ExportDialogTest : public ViewerTest {
 
 TEST_F(ExportDialogTest, DialogShowsTheFileRange) {
   WriteAndOpen("d.vq", 3, 10, 60);
-  WithDialog([](TForm2& dialog) {
+  WithDialog([this](TForm2& dialog) {
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Time Range Setting"));
     EXPECT_EQ(dialog.Label_histr_timerange->text(),
               QStringLiteral("Valid Time Range: 24-03-05 14:00:00 To 24-03-05 14:10:00         "));
@@ -69,10 +69,10 @@ TEST_F(ExportDialogTest, DialogShowsTheFileRange) {
     EXPECT_EQ(dialog.Edit1->text(), QStringLiteral("0"));
     EXPECT_EQ(PickedDateTime(*dialog.DateTimePicker_histr_startdate,
                              *dialog.DateTimePicker_histr_starttime),
-              HistoryViewState.FileStartTime);
+              State().FileStartTime);
     EXPECT_EQ(
         PickedDateTime(*dialog.DateTimePicker_histr_enddate, *dialog.DateTimePicker_histr_endtime),
-        HistoryViewState.FileEndTime);
+        State().FileEndTime);
   });
 }
 
@@ -87,7 +87,7 @@ TEST_F(ExportDialogTest, ExportsTheCheckedChannelsAndStaysOpenForMore) {
     EXPECT_EQ(saveFilter, QString::fromUtf8("Excel文件|*.xls/xls"));
     EXPECT_EQ(dialog.CGauge1->value(), 0);
     // The whole file, as the dialog opened: a range taken from the file's bounds is accepted.
-    Export(dialog, HistoryViewState.FileStartTime, HistoryViewState.FileEndTime, "0", whole);
+    Export(dialog, State().FileStartTime, State().FileEndTime, "0", whole);
     ExpectMessage("Data Export is finished!");
   });
   EXPECT_EQ(ReadFileBytes(first),

@@ -300,7 +300,7 @@ TEST_F(NavigationTest, ReadOutOfASearchedWindowEndsAtItsLastPoint) {
     SetPickerDateTime(*picker, TestTime(14, 5, 0));
   }
   form->Button1Click();
-  ASSERT_EQ(HistoryViewState.PointsShown, 3);
+  ASSERT_EQ(State().PointsShown, 3);
   form->show();
   const QRect plot = form->Chart2->PlotRect();
   Move(plot.right(), plot.center().y());

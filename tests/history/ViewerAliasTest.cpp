@@ -5,7 +5,7 @@
 #include <QGuiApplication>
 #include <QTest>
 
-#include "history/ChannelAliases.h"
+#include "history/parts/ChannelAliases.h"
 #include "platform/gui/Chart.h"
 #include "platform/gui/ComboBoxes.h"
 #include "platform/gui/Containers.h"
@@ -82,7 +82,7 @@ TEST_F(ViewerAliasTest, AliasFileGoneAtModifyIsReportedAndNotCreated) {
   ASSERT_EQ(messageBoxes.size(), 1);
   EXPECT_TRUE(messageBoxes[0].contains(QStringLiteral("DevName.dat")));
   EXPECT_FALSE(std::filesystem::exists(AliasFile()));
-  EXPECT_EQ(ChannelAliasTable.Alias(2), "Flow");
+  EXPECT_EQ(View().ChannelAliasTable().Alias(2), "Flow");
   EXPECT_EQ(form->Chart2->Series(2)->Title(), QStringLiteral("Flow"));
 }
 
@@ -101,7 +101,7 @@ TEST_F(ViewerAliasTest, AliasEditHoldsTwentyTwoCodePageBytes) {
   EXPECT_EQ(form->MaskEditChName->MaxBytes(), 22);
   WriteAndOpen("a.vq", 1, 1, 60);
   Modify(0, "锅炉出口温度锅炉出口温度");  // 12 Chinese characters: 24 bytes, cut to 11
-  EXPECT_EQ(ChannelAliasTable.Alias(0), "锅炉出口温度锅炉出口温");
+  EXPECT_EQ(View().ChannelAliasTable().Alias(0), "锅炉出口温度锅炉出口温");
 }
 
 TEST_F(ViewerAliasTest, PastedAliasKeepsTheLeadingTwentyTwoBytes) {
@@ -123,7 +123,7 @@ TEST_F(ViewerAliasTest, PastedAliasKeepsTheLeadingTwentyTwoBytes) {
   QTest::keyClick(form->MaskEditChName, Qt::Key_V, Qt::ControlModifier);
   form->btModChNameClick();
   // 12 bytes of Chinese, " T1 " and three more Chinese characters make 22; the fire is left out.
-  EXPECT_EQ(ChannelAliasTable.Alias(1), "锅炉出口温度 T1 锅炉出");
+  EXPECT_EQ(View().ChannelAliasTable().Alias(1), "锅炉出口温度 T1 锅炉出");
 }
 
 TEST(ChannelAliasTableTest, ShortFileFillsTheFrontLongFileIsCut) {

@@ -66,7 +66,7 @@ TEST_F(ViewerDrawingTest, EachReadDrawsTheCurvesOnceWhileTheGaugeAdvances) {
   SetPickerDateTime(*form->DateTimePickerEndTime, end);
   EXPECT_EQ(DrawsOf([&] { form->Button1Click(); }), 1);
   EXPECT_GE(gauge.paints, 3);
-  EXPECT_EQ(HistoryViewState.PointsShown, 40001);
+  EXPECT_EQ(State().PointsShown, 40001);
   EXPECT_TRUE(errorBoxes.isEmpty()) << errorBoxes.join(" ").toStdString();
 
   // Afterwards the chart draws again whenever the user's own actions need it.

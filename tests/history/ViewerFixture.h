@@ -8,7 +8,6 @@
 #include <QString>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <memory>
 #include <string>
 
@@ -17,6 +16,7 @@
 #include "history/Form1.h"
 #include "history/OpenDialog.h"
 #include "tests/platform/gui/GuiTestApp.h"
+#include "tests/support/HistoryFileBuilder.h"
 #include "tests/support/TestSupport.h"
 
 // The value of channel i in record k of the files written below: exact in float32.
@@ -32,30 +32,20 @@ inline TDateTime TestTime(int hour, int minute, int second, int ms = 0) {
 inline void WriteHistoryFile(const std::string& path, int channels, std::int64_t records,
                              std::int32_t interval, TDateTime start = TestTime(14, 0, 0),
                              int extraBytes = 0) {
-  auto header = NewHistoryHeader();
-  header->StartTime = start;
-  header->IntervalSeconds = interval;
-  header->ChannelCount = channels;
-  for (int i = 0; i < channels && i < kHistoryNameSlots; ++i) {
-    SetHistoryNameSlot(*header, i, "Ch", std::to_string(i));
-  }
-  std::ofstream file(path, std::ios::binary | std::ios::trunc);
-  file.write(reinterpret_cast<const char*>(header.get()), sizeof *header);
-  std::vector<float> record(static_cast<std::size_t>(std::max(channels, 0)));
-  for (std::int64_t k = 0; k < records; ++k) {
-    for (int i = 0; i < channels; ++i) record[i] = RecordValue(k, i);
-    file.write(reinterpret_cast<const char*>(record.data()),
-               static_cast<std::streamsize>(record.size() * sizeof(float)));
-  }
-  const std::string partial(static_cast<std::size_t>(extraBytes), '\x7f');
-  file.write(partial.data(), static_cast<std::streamsize>(partial.size()));
+  THistoryFileBuilder(channels)
+      .Start(start)
+      .Interval(interval)
+      .Names([](int i) { return THistoryFileBuilder::SlotName{"Ch", std::to_string(i)}; })
+      .Records(records)
+      .Values(RecordValue)
+      .Tail(std::string(static_cast<std::size_t>(extraBytes), '\x7f'))
+      .Write(path);
 }
 
 class ViewerTest : public GuiTest {
  protected:
   ViewerTest() : previousDir_(std::filesystem::current_path()) {
     std::filesystem::current_path(dir.Path());
-    InitOlveskStatics();
     form = std::make_unique<TForm1>();
     form->FormCreate();
   }
@@ -69,6 +59,9 @@ class ViewerTest : public GuiTest {
     ScopedOpenDialogHook pick([path](const QString&) { return QString::fromStdString(path); });
     form->but_open_histr_dataClick();
   }
+  // The viewer's state behind the window.
+  THistoryView& View() { return form->View(); }
+  const THistoryViewState& State() const { return form->View().HistoryViewState(); }
   // Writes and opens a file in the test directory.
   std::string WriteAndOpen(const std::string& name, int channels, std::int64_t records,
                            std::int32_t interval, TDateTime start = TestTime(14, 0, 0)) {

@@ -14,7 +14,7 @@ class ViewerPagingTest : public ViewerTest {
   void ExpectPage(std::int64_t first, int count) {
     const TFastLineSeries& series = *form->Chart2->Series(1);
     ASSERT_EQ(series.Count(), count);
-    EXPECT_EQ(HistoryViewState.PointsShown, count);
+    EXPECT_EQ(State().PointsShown, count);
     if (count == 0) return;
     EXPECT_EQ(series.XValue(0), 0);
     EXPECT_EQ(series.YValue(0), RecordValue(first, 1));
@@ -52,7 +52,7 @@ TEST_F(ViewerPagingTest, ForwardToTheLastPageAndBackToTheFirst) {
   form->Button_histr_backClick();
   ExpectPage(0, 20000);
   EXPECT_FALSE(BackEnabled());
-  EXPECT_EQ(HistoryViewState.PageStartPos, kHistoryHeaderSize);
+  EXPECT_EQ(State().PageStartPos, kHistoryHeaderSize);
   EXPECT_EQ(form->BusyReading, 0);
 }
 
@@ -72,7 +72,7 @@ TEST_F(ViewerPagingTest, FileGoneLeavesThePageAsItWas) {
   std::filesystem::remove(path);
   form->Button_histr_nextClick();
   ExpectPage(0, 20000);
-  EXPECT_EQ(HistoryViewState.CurrentPage, 1);
+  EXPECT_EQ(State().CurrentPage, 1);
   EXPECT_TRUE(messageBoxes.isEmpty());
 }
 
@@ -84,7 +84,7 @@ TEST_F(ViewerPagingTest, FileThatCanNoLongerBeShownIsRefusedAndThePageStays) {
                   .ok());
   form->Button_histr_nextClick();
   ExpectPage(0, 20000);
-  EXPECT_EQ(HistoryViewState.CurrentPage, 1);
+  EXPECT_EQ(State().CurrentPage, 1);
   ASSERT_EQ(messageBoxes.size(), 1);
   EXPECT_TRUE(messageBoxes[0].contains(QStringLiteral("p.vq"))) << messageBoxes[0].toStdString();
   EXPECT_EQ(form->BusyReading, 0);
@@ -98,7 +98,7 @@ TEST_F(ViewerPagingTest, FileWithIntervalZeroPagesWithEveryLabelAtTheStart) {
   ASSERT_EQ(series.Count(), 5000);
   EXPECT_EQ(series.YValue(0), RecordValue(20000, 1));
   EXPECT_EQ(form->Chart2->Series(0)->Label(4999), QStringLiteral("24-03-05 14:00:00"));
-  EXPECT_EQ(HistoryViewState.CurrentPage, 2);
+  EXPECT_EQ(State().CurrentPage, 2);
   EXPECT_FALSE(NextEnabled());
   EXPECT_TRUE(BackEnabled());
 }

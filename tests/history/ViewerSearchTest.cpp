@@ -18,9 +18,9 @@
 #include "history/ColorPanel.h"
 #include "history/DatePickers.h"
 #include "platform/Memory.h"
-#include "platform/ScopedHook.h"
 #include "platform/gui/Chart.h"
 #include "tests/history/ViewerFixture.h"
+#include "tests/support/AvailableMemory.h"
 
 namespace {
 
@@ -41,7 +41,7 @@ class ViewerSearchTest : public ViewerTest {
                     const std::vector<const char*>& labels) {
     const TFastLineSeries& series = *form->Chart2->Series(1);
     ASSERT_EQ(series.Count(), static_cast<int>(records.size()));
-    EXPECT_EQ(HistoryViewState.PointsShown, static_cast<std::int64_t>(records.size()));
+    EXPECT_EQ(State().PointsShown, static_cast<std::int64_t>(records.size()));
     for (std::size_t j = 0; j < records.size(); ++j) {
       EXPECT_EQ(series.XValue(static_cast<int>(j)), static_cast<std::int64_t>(j));
       EXPECT_EQ(series.YValue(static_cast<int>(j)), RecordValue(records[j], 1));
@@ -107,23 +107,11 @@ TEST_F(ViewerSearchTest, LongWindowIsReadWhole) {
   WriteAndOpen("s.vq", 2, 30500, 1, start);
   Search(MsToDateTime(DateTimeToMs(start) + 100'000),
          MsToDateTime(DateTimeToMs(start) + 30'099'000));
-  EXPECT_EQ(HistoryViewState.PointsShown, 30000);
+  EXPECT_EQ(State().PointsShown, 30000);
   ASSERT_EQ(form->Chart2->Series(1)->Count(), 30000);
   EXPECT_EQ(form->Chart2->Series(1)->YValue(29999), RecordValue(30099, 1));
   EXPECT_EQ(form->Chart2->Series(0)->Label(29999), QStringLiteral("24-03-05 08:21:39"));
 }
-
-// While it lives, the system has `bytes` of memory available as the viewer sees it.
-class ScopedAvailableMemory {
- public:
-  explicit ScopedAvailableMemory(std::int64_t bytes) : hook_([] { return bytes_; }) {
-    bytes_ = bytes;
-  }
-
- private:
-  static inline std::int64_t bytes_ = 0;
-  ScopedHook<AvailableMemoryHook, &SetAvailableMemoryHook> hook_;
-};
 
 TEST_F(ViewerSearchTest, WindowTooLongForTheMemoryIsRefusedWithTheLongestThatCanBeShown) {
   const TDateTime start = TestTime(0, 0, 0);
@@ -140,7 +128,7 @@ TEST_F(ViewerSearchTest, WindowTooLongForTheMemoryIsRefusedWithTheLongestThatCan
   EXPECT_TRUE(message.contains(QStringLiteral("61875 records (17 hours 11 minutes)")));
   // Nothing read: the first page stays, and the window stays usable.
   EXPECT_EQ(form->Chart2->Series(1)->Count(), 20000);
-  EXPECT_EQ(HistoryViewState.PointsShown, 20000);
+  EXPECT_EQ(State().PointsShown, 20000);
   EXPECT_EQ(form->BusyReading, 0);
   EXPECT_FALSE(form->Panel_histread_progress->isVisibleTo(form.get()));
 
@@ -202,9 +190,9 @@ TEST_F(ViewerSearchTest, WindowBeyondTheAddressSpaceLimitIsRefusedAndTheCurvesSh
   const TDateTime start = TestTime(0, 0, 0);
   WriteHistoryFile(path, kChannels, kPageRecordLimit, 1, start);
   std::filesystem::resize_file(path, kHistoryHeaderSize + kRecords * kChannels * 4);
-  ChannelAliasTable.SetAlias(1, "Boiler");
+  View().ChannelAliasTable().SetAlias(1, "Boiler");
   Open(path);
-  ASSERT_EQ(HistoryViewState.PointsShown, kPageRecordLimit);
+  ASSERT_EQ(State().PointsShown, kPageRecordLimit);
   const auto expectFirstPage = [&] {
     EXPECT_TRUE(errorBoxes.isEmpty()) << errorBoxes.join(" ").toStdString();
     ASSERT_EQ(form->Chart2->SeriesCount(), kChannels);
@@ -212,7 +200,7 @@ TEST_F(ViewerSearchTest, WindowBeyondTheAddressSpaceLimitIsRefusedAndTheCurvesSh
     EXPECT_EQ(form->Chart2->Series(1)->YValue(19999), RecordValue(19999, 1));
     EXPECT_EQ(form->Chart2->Series(1)->Title(), QStringLiteral("Boiler"));
     EXPECT_EQ(form->Chart2->Series(0)->Label(0), QStringLiteral("24-03-05 00:00:00"));
-    EXPECT_EQ(HistoryViewState.PointsShown, kPageRecordLimit);
+    EXPECT_EQ(State().PointsShown, kPageRecordLimit);
     EXPECT_EQ(form->BusyReading, 0);
   };
 
@@ -245,26 +233,12 @@ TEST_F(ViewerSearchTest, WindowBeyondTheAddressSpaceLimitIsRefusedAndTheCurvesSh
   expectFirstPage();
 }
 
-TEST(WindowMemoryTest, NoCurveHoldsMoreThanAnIntOfPointsWhateverTheMemory) {
-  EXPECT_EQ(WindowMemoryRefusal(2'147'483'647, 1, 1000, 0), "");
-  const std::string refusal = WindowMemoryRefusal(20'000'000'000, 128, 1000, 0);
-  EXPECT_NE(refusal.find("20000000000 records of 128 channels (10240.0 GB)"), std::string::npos)
-      << refusal;
-  EXPECT_NE(refusal.find("2147483647 records (24855 days 3 hours)"), std::string::npos);
-  EXPECT_EQ(refusal.find("memory available"), std::string::npos);
-  // 128 channels, 20,000,000 records a second apart, in 8 GB: 6 GB hold 11,718,750 records.
-  const std::string memory = WindowMemoryRefusal(20'000'000, 128, 1000, 8'000'000'000);
-  EXPECT_NE(memory.find("(10.2 GB)"), std::string::npos) << memory;
-  EXPECT_NE(memory.find("8.0 GB of memory available"), std::string::npos);
-  EXPECT_NE(memory.find("11718750 records (135 days 15 hours)"), std::string::npos);
-}
-
 TEST_F(ViewerSearchTest, SeriesKeepColoursAndAliasesButShowEveryLine) {
   WriteAndOpen("s.vq", 3, 10, 60);
   form->ChannelControlList[2].ColorPanel->SetColor(clFuchsia);
-  ChannelAliasTable.SetAlias(1, "Boiler");
+  View().ChannelAliasTable().SetAlias(1, "Boiler");
   form->ChannelControlList[1].CheckBox->setChecked(false);
-  CurveSelectedFlags[1] = 0;
+  View().SetCurveSelected(1, false);
   form->Chart2->Series(1)->SetLineVisible(false);
 
   Search(TestTime(14, 0, 0), TestTime(14, 3, 0));
@@ -272,7 +246,7 @@ TEST_F(ViewerSearchTest, SeriesKeepColoursAndAliasesButShowEveryLine) {
   EXPECT_EQ(form->Chart2->Series(1)->Title(), QStringLiteral("Boiler"));
   EXPECT_TRUE(form->Chart2->Series(1)->LineVisible());
   EXPECT_FALSE(form->ChannelControlList[1].CheckBox->isChecked());
-  EXPECT_EQ(CurveSelectedFlags[1], 0);
+  EXPECT_EQ(View().CurveSelectedFlags()[1], 0);
 }
 
 TEST_F(ViewerSearchTest, FileWhoseIntervalBecameZeroIsRefused) {

@@ -1,4 +1,4 @@
-#include "history/ExportFile.h"
+#include "history/parts/ExportFile.h"
 
 #include <algorithm>
 #include <limits>

@@ -8,7 +8,8 @@
 #include <fstream>
 #include <vector>
 
-#include "history/ExportFile.h"
+#include "history/parts/ExportFile.h"
+#include "tests/support/HistoryFileBuilder.h"
 #include "tests/support/TestSupport.h"
 
 namespace {
@@ -29,21 +30,14 @@ std::array<std::uint8_t, kViewerChannels> AllSelected() {
 // A history file whose record k holds k * 10 + i + 0.5 in channel i, channels named T1, T2, ...
 std::string MakeHistory(const TempDir& dir, int channels, int records, std::int32_t interval,
                         const std::string& name = "h.vq") {
-  auto header = NewHistoryHeader();
-  header->StartTime = kStart;
-  header->IntervalSeconds = interval;
-  header->ChannelCount = channels;
-  for (int i = 0; i < channels; ++i)
-    SetHistoryNameSlot(*header, i, "", "T" + std::to_string(i + 1));
   const std::string path = dir.File(name);
-  EXPECT_TRUE(CreateHistoryFile(path, *header).ok());
-  std::ofstream file(path, std::ios::binary | std::ios::app);
-  for (int k = 0; k < records; ++k) {
-    for (int i = 0; i < channels; ++i) {
-      const float value = static_cast<float>(k * 10 + i) + 0.5f;
-      file.write(reinterpret_cast<const char*>(&value), sizeof value);
-    }
-  }
+  THistoryFileBuilder(channels)
+      .Start(kStart)
+      .Interval(interval)
+      .Names([](int i) { return THistoryFileBuilder::SlotName{"", "T" + std::to_string(i + 1)}; })
+      .Records(records)
+      .Values([](std::int64_t k, int i) { return static_cast<float>(k * 10 + i) + 0.5f; })
+      .Write(path);
   return path;
 }
 

@@ -28,7 +28,7 @@
 
 #include "common/DateTime.h"
 #include "common/HistoryFile.h"
-#include "history/PageSearch.h"
+#include "history/parts/PageSearch.h"
 
 // The sampling step typed by the user: a whole number of at least 0 (the runtime's integer
 // syntax), or nothing.

@@ -1,4 +1,4 @@
-#include "history/ChannelAliases.h"
+#include "history/parts/ChannelAliases.h"
 
 #include <algorithm>
 #include <cstring>

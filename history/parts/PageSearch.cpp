@@ -1,4 +1,4 @@
-#include "history/PageSearch.h"
+#include "history/parts/PageSearch.h"
 
 #include <algorithm>
 #include <cstdio>
