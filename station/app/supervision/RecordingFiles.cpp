@@ -112,6 +112,21 @@ std::string IntendedStemPath(const RecordingPeriod& period) {
   return JoinPath(folder, DatedName(kRecordingStemPattern, period.NameTime));
 }
 
+// A period starting at `startTime`, its header built into `header` and its files made when they
+// can be.
+RecordingPeriod MakePeriod(const std::string& appDir, const MeterTable& table,
+                           TDateTime startTime, THistoryFileHeader& header) {
+  RecordingPeriod period;
+  period.ChannelCount = BuildHistoryHeader(table, startTime, header);
+  period.HistoryInterval = header.IntervalSeconds;
+  period.NextRecordTime = startTime;
+  period.AppDir = appDir;
+  // The names come from a second reading of the clock, after the header has been built.
+  period.NameTime = Now();
+  CreatePeriodFiles(appDir, period.NameTime, header, period);
+  return period;
+}
+
 }  // namespace
 
 std::string RecordingPeriod::IntendedHistoryPath() const {
@@ -128,14 +143,7 @@ RecordingPeriod OpenRecordingFiles(const std::string& appDir, MeterTable& table)
   const TDateTime startTime = Now();
   ClearAlarmFlags(table);
   std::shared_ptr<THistoryFileHeader> header = NewHistoryHeader();
-  RecordingPeriod period;
-  period.ChannelCount = BuildHistoryHeader(table, startTime, *header);
-  period.HistoryInterval = header->IntervalSeconds;
-  period.NextRecordTime = startTime;
-  period.AppDir = appDir;
-  // The names come from a second reading of the clock, after the header has been built.
-  period.NameTime = Now();
-  CreatePeriodFiles(appDir, period.NameTime, *header, period);
+  RecordingPeriod period = MakePeriod(appDir, table, startTime, *header);
   if (!period.FilesMade()) {
     period.UnmadeHeader = std::move(header);
     period.Problem += kKeptUntilFilesMade;
@@ -154,16 +162,8 @@ bool MakeRecordingFiles(RecordingPeriod& period) {
 
 RecordingPeriod CreateRecordingFiles(const std::string& appDir, const MeterTable& table,
                                      TDateTime startTime) {
-  RecordingPeriod period;
   const std::unique_ptr<THistoryFileHeader> header = NewHistoryHeader();
-  period.ChannelCount = BuildHistoryHeader(table, startTime, *header);
-  period.HistoryInterval = header->IntervalSeconds;
-  period.NextRecordTime = startTime;
-  period.AppDir = appDir;
-  // The names come from a second reading of the clock, after the header has been built.
-  period.NameTime = Now();
-  CreatePeriodFiles(appDir, period.NameTime, *header, period);
-  return period;
+  return MakePeriod(appDir, table, startTime, *header);
 }
 
 HistorySchedule::HistorySchedule(std::int32_t intervalSeconds, TDateTime startTime)
