@@ -95,6 +95,16 @@ TEST_F(Cp936EditTest, CharactersTheCodePageCannotHoldAreRefused) {
   EXPECT_EQ(edit.text(), QString::fromUtf8("T1℃"));
 }
 
+TEST_F(Cp936EditTest, InsertFromCodeThatWouldPassTheLimitIsRefusedWhole) {
+  TCp936Edit edit;
+  edit.SetMaxBytes(5);
+  Type(edit, "12");
+  edit.insert("3456");
+  EXPECT_EQ(edit.text(), "12");
+  edit.insert("345");
+  EXPECT_EQ(edit.text(), "12345");
+}
+
 TEST_F(Cp936EditTest, PasteKeepsItsLeadingPartThatFitsWithoutForeignCharacters) {
   const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
   TCp936Edit edit;
