@@ -228,6 +228,15 @@ TEST_F(HistoryViewTest, WindowBeyondTheMemoryIsRefusedBeforeAnythingIsRead) {
   sink.ExpectRecords(1, 0, 2625);
 }
 
+TEST(ScopedAvailableMemoryTest, NestedFiguresComeBackInTurn) {
+  const ScopedAvailableMemory outer(4000);
+  {
+    const ScopedAvailableMemory inner(9000);
+    EXPECT_EQ(AvailableMemoryBytes(), 9000);
+  }
+  EXPECT_EQ(AvailableMemoryBytes(), 4000);
+}
+
 TEST_F(HistoryViewTest, WindowWhoseCurvesCannotHaveTheirMemoryShowsTheCurvesBeforeAgain) {
   WriteAndOpen(2, 3000, 1);
   const ScopedAvailableMemory plenty(std::int64_t{100} << 30);
