@@ -206,23 +206,22 @@ THistoryView::TSearchOutcome THistoryView::Search(std::int64_t startMs, std::int
   const TSearchWindow window =
       refusal.empty() ? SearchWindow(timeline, startMs, endMs) : TSearchWindow{};
   // A window is read whole, so one whose values cannot be held is refused before any is read.
-  std::int64_t usable = 0;
   if (refusal.empty()) {
     // The curves shown now give their memory back before the window's are made.
     const std::int64_t available = AvailableMemoryBytes();
     const std::int64_t held =
         state_.PointsShown * sink.CurveCount() * std::int64_t{sizeof(float)};
-    usable = available > 0 ? available + held : 0;
+    const std::int64_t usable = available > 0 ? available + held : 0;
     refusal = WindowMemoryRefusal(window.Points, ShownChannelCount(reader_), timeline.IntervalMs,
                                   usable);
   }
-  if (refusal.empty()) refusal = ReadSearchWindow(sink, window, startMs, usable);
+  if (refusal.empty()) refusal = ReadSearchWindow(sink, window, startMs);
   outcome.Refusal = refusal;
   return outcome;
 }
 
 std::string THistoryView::ReadSearchWindow(THistoryCurveSink& sink, const TSearchWindow& window,
-                                           std::int64_t startMs, std::int64_t availableBytes) {
+                                           std::int64_t startMs) {
   // The curves are drawn once, when the window has been read.
   const THeldPicture held(sink);
   const TShownRecords before = shownRecords_;
@@ -239,6 +238,8 @@ std::string THistoryView::ReadSearchWindow(THistoryCurveSink& sink, const TSearc
     // window's curves give their memory back and the curves shown before are read again.
     sink.RemoveCurves();
   }
+  // What can be had now that no curve holds any: the figure the refusal tells.
+  const std::int64_t available = AvailableMemoryBytes();
   try {
     sink.RestoreCurves(before.Count);
     ReadRecords(sink, before.First, before.Count, before.FirstLabelMs);
@@ -247,13 +248,8 @@ std::string THistoryView::ReadSearchWindow(THistoryCurveSink& sink, const TSearc
     state_.PointsShown = 0;
   }
   sink.EndReading();
-  // At most the window's own size was there to be had: the refusal names a shorter window.
-  const std::int64_t windowBytes =
-      window.Points * std::int64_t{std::max(channels, 1)} * std::int64_t{sizeof(float)};
-  const std::int64_t known =
-      availableBytes > 0 ? std::min(availableBytes, windowBytes) : windowBytes;
-  return WindowMemoryRefusal(window.Points, channels, TRecordTimeline::Of(reader_).IntervalMs,
-                             std::max<std::int64_t>(known, 1));
+  return WindowNotHeldRefusal(window.Points, channels, TRecordTimeline::Of(reader_).IntervalMs,
+                              available);
 }
 
 // ---- Cross-hair read-out ---------------------------------------------------------------------

@@ -172,8 +172,10 @@ class THistoryView {
   // that can no longer be shown, or whose record interval is 0; a window whose values cannot
   // be held in the memory the process can still take (AvailableMemoryBytes, counting the
   // memory the curves shown now give back). A window whose curves could not be given their
-  // memory after all is refused with the same message, naming a shorter window, and the curves
-  // shown before are read again (or none are left, when even they no longer fit).
+  // memory after all is refused with the same message, from the memory measured again once its
+  // curves have given theirs back; when that figure would hold the window all the same, the
+  // message says only that the window cannot be held. The curves shown before are read again
+  // (or none are left, when even they no longer fit).
   TSearchOutcome Search(std::int64_t startMs, std::int64_t endMs, THistoryCurveSink& sink);
 
   // ---- Cross-hair read-out ----
@@ -202,10 +204,10 @@ class THistoryView {
   // of the file rather than at the page's limit.
   bool ReadPage(THistoryCurveSink& sink, THistoryCurveSink::TCurves kind,
                 std::int64_t firstRecord);
-  // The reading of a searched window once it has passed its checks (`availableBytes`: the
-  // memory the check took as the window's). Empty when it is shown; otherwise the refusal.
+  // The reading of a searched window once it has passed its checks. Empty when it is shown;
+  // otherwise the refusal.
   std::string ReadSearchWindow(THistoryCurveSink& sink, const TSearchWindow& window,
-                               std::int64_t startMs, std::int64_t availableBytes);
+                               std::int64_t startMs);
   // Reads records first .. first + limit - 1 into the sink's curves in blocks (point j =
   // record first + j, labelled firstLabelMs + j·interval), stopping early at the end of the
   // file. Sets PointsShown; returns the number of records read.
