@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -148,11 +149,12 @@ class THistoryView {
   // ---- Opening a file ----
   // Opens `path` as the file to show. When it is shown, the view takes it: its path, page
   // count, first page, bounds and every curve selected; the first page is read by
-  // ReadFirstPage.
+  // ReadFirstPage. A file that is refused or does not open leaves the view as it was: the
+  // file shown before stays its file, header included.
   TOpened Open(const std::string& path);
-  // REQUIRES for the next three: Open showed the file, and nothing was opened since.
+  // REQUIRES for the next three: Open has shown a file. They describe the file shown.
   // Its header.
-  const THistoryFileHeader& Header() const { return reader_.Header(); }
+  const THistoryFileHeader& Header() const { return reader_->Header(); }
   // The time just after the first page (at most 20,000 records), what the search's end
   // pickers start at.
   TDateTime FirstPageEnd() const;
@@ -193,11 +195,13 @@ class THistoryView {
     std::int64_t FirstLabelMs = 0;
   };
 
-  // Opens `path` into reader_: true when it can be shown; `refusal` says why one that opened
-  // cannot.
-  bool OpenShowable(const std::string& path, std::string& refusal);
-  // Opens HistoryFilePath again for a page or a search: true when it can still be shown and
-  // shows as many channels as the one shown (the side panel's rows match its curves).
+  // A reader of `path` when the file opens and can be shown; otherwise none, and `refusal`
+  // says why one that opened cannot. reader_ is left alone either way.
+  std::unique_ptr<HistoryFileReader> OpenShowable(const std::string& path,
+                                                  std::string& refusal) const;
+  // Opens HistoryFilePath again for a page or a search, and takes it as reader_: true when it
+  // can still be shown and shows as many channels as the one shown (the side panel's rows match
+  // its curves); reader_ stays as it was otherwise.
   bool ReopenShown(std::string& refusal);
   // Replaces the curves with new ones of `kind` holding the page that starts at record
   // `firstRecord`, and moves the page state past it; true when the reading stopped at the end
@@ -217,7 +221,9 @@ class THistoryView {
   void MovePageState(std::int64_t firstRecord, std::int64_t recordsRead,
                      const TRecordTimeline& timeline);
 
-  HistoryFileReader reader_;
+  FileSystem& files_;
+  // The file shown (its header and records); replaced only by one that can be shown.
+  std::unique_ptr<HistoryFileReader> reader_;
   THistoryViewState state_;
   std::array<std::uint8_t, kViewerMaxChannels> curveSelected_{};
   TChannelAliasTable aliases_;

@@ -175,6 +175,24 @@ TEST_F(HistoryViewTest, PagingForwardToTheLastPageAndBackToTheFirst) {
   sink.ExpectRecords(0, 0, 20000);
 }
 
+TEST_F(HistoryViewTest, RefusedOpenLeavesTheFileShownTheViewsFile) {
+  const std::string path = WriteAndOpen(3, 45000, 1);
+  const TDateTime pageEnd = view.FirstPageEnd();
+  // A file that opens but holds no channel, dated a day later.
+  const std::string refused = dir.File("empty.vq");
+  THistoryFileBuilder(0).Start(TestHistoryStart() + 1).Interval(60).Write(refused);
+  const THistoryView::TOpened opened = view.Open(refused);
+  EXPECT_FALSE(opened.Shown);
+  EXPECT_NE(opened.Refusal.find("it holds no channel"), std::string::npos) << opened.Refusal;
+  EXPECT_EQ(view.Header().ChannelCount, 3);
+  EXPECT_EQ(view.Header().IntervalSeconds, 1);
+  EXPECT_EQ(view.FirstPageEnd(), pageEnd);
+  EXPECT_EQ(view.HistoryViewState().HistoryFilePath, path);
+  // The file shown still pages.
+  ASSERT_TRUE(view.NextPage(sink).Read);
+  sink.ExpectRecords(2, 20000, 20000);
+}
+
 TEST_F(HistoryViewTest, SearchWindowsAndTheRangeMessagesInTheirOrder) {
   WriteAndOpen(3, 10, 60);
   THistoryView::TSearchOutcome found = view.Search(Ms(14, 2, 30), Ms(14, 5, 0), sink);
