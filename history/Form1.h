@@ -1,5 +1,5 @@
 #pragma once
-// TForm1: the main window of the history viewer Olvesk, and the viewer's program-wide state.
+// TForm1: the main window of the history viewer Olvesk.
 //
 // The constructor builds the window's design: every control under its design name (objectName
 // and public member alike), its containment and docking, its initial enabled and visible state
