@@ -1,5 +1,5 @@
 #pragma once
-// TForm1: the main window of the history viewer Olvesk, and the viewer's program-wide state.
+// TForm1: the main window of the history viewer Olvesk.
 //
 // The constructor builds the window's design: every control under its design name (objectName
 // and public member alike), its containment and docking, its initial enabled and visible state
@@ -247,8 +247,8 @@ class TForm1 : public QWidget, private THistoryCurveSink {
   // ---- Reading (Form1Open.cpp) ----
   // Steps of an open once the view has taken the file: curves, side panel, pickers, labels.
   void ShowOpenedFile();
-  // The page buttons after a page has been read, and the refusal of a file that can no longer
-  // be shown.
+  // The page label and the page buttons after a page has been read (by an open or paging), and
+  // the refusal of a file that can no longer be shown.
   void ShowPageTurn(const THistoryView::TPageTurn& turn);
   // Series65AfterDrawValues becomes the series' AfterDrawValues.
   void BindAfterDrawValues(TFastLineSeries& series);
@@ -261,9 +261,9 @@ class TForm1 : public QWidget, private THistoryCurveSink {
   void FinishReading();
 
   // ---- The sink the view reads records into (Form1Open.cpp) ----
-  // The picture of Chart2 is held; BusyReading is 1 from BeginReading to EndReading, and the
-  // page label shows the page read; the curves are Chart2's series; the progress panel and
-  // CGauge1 show the reading, and the window is repainted (paint events only) as it goes.
+  // The picture of Chart2 is held; BusyReading is 1 from BeginReading to EndReading; the curves
+  // are Chart2's series; the progress panel and CGauge1 show the reading, and the window is
+  // repainted (paint events only) as it goes.
   void BeginUpdate() override;
   void EndUpdate() override;
   void BeginReading() override;

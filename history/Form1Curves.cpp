@@ -1,7 +1,6 @@
 // Curve visibility and colours of the history window: the channel check boxes and "ALL" (which
 // also decide what the export writes, through the view's CurveSelectedFlags), the curve colour
-// picked by
-// channel, and the chart's back colour. Nothing here is saved.
+// picked by channel, and the chart's back colour. Nothing here is saved.
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QSlider>
 
 #include <algorithm>
@@ -29,18 +30,6 @@ constexpr double kZoomOutPercent = 85;     // and outward by 15 %
 void DataExtent(const TChart& chart, double& lo, double& hi) {
   if (!chart.XDataExtent(lo, hi)) lo = hi = 0;
 }
-
-// Sets a flag for as long as it lives, also when a handler in between raises.
-class FlagScope {
- public:
-  explicit FlagScope(std::uint8_t& flag) : flag_(flag) { flag_ = 1; }
-  ~FlagScope() { flag_ = 0; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  std::uint8_t& flag_;
-};
 
 }  // namespace
 
@@ -103,7 +92,8 @@ void TForm1::Chart2Scroll() { SyncTimeTrackBar(); }
 void TForm1::Chart2UndoZoom() { SyncTimeTrackBar(); }
 
 void TForm1::SyncTimeTrackBar() {
-  FlagScope syncing(TrackBarSyncing);
+  // 1 until the track bar is set, also when a handler in between raises.
+  const QScopedValueRollback<std::uint8_t> syncing(TrackBarSyncing, 1);
   const TChartAxis bottom = Chart2->BottomAxis();
   if (bottom.Automatic) {  // nothing zoomed or panned
     tb_histr_time->setEnabled(false);

@@ -106,6 +106,9 @@ void TForm1::ShowOpenedFile() {
 void TForm1::ShowPageTurn(const THistoryView::TPageTurn& turn) {
   ShowViewMessage(turn.Refusal);
   if (!turn.Read) return;
+  const THistoryViewState& state = view_.HistoryViewState();
+  Label_histr_pagecount->setText(
+      QString::fromStdString(PageLabelText(state.PageCount, state.CurrentPage)));
   Button_histr_back->setEnabled(turn.BackEnabled);
   Button_histr_next->setEnabled(turn.NextEnabled);
 }
@@ -187,12 +190,7 @@ void TForm1::BeginUpdate() { Chart2->BeginUpdate(); }
 
 void TForm1::EndUpdate() { Chart2->EndUpdate(); }
 
-void TForm1::BeginReading() {
-  BusyReading = 1;
-  const THistoryViewState& state = view_.HistoryViewState();
-  Label_histr_pagecount->setText(
-      QString::fromStdString(PageLabelText(state.PageCount, state.CurrentPage)));
-}
+void TForm1::BeginReading() { BusyReading = 1; }
 
 void TForm1::EndReading() { BusyReading = 0; }
 

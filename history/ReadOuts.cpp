@@ -78,7 +78,13 @@ class TFontSteps {
       fits = sum + numberOverhang_ + kKerningAllowance <= room;
       if (fits) return 0;
     }
-    for (std::size_t step = 0; step < Count(); ++step) {
+    return Fitting(text, DrawnWidth(0, text), room, fits);
+  }
+  // The same, for a text whose DrawnWidth in the design font is `designWidth`.
+  std::size_t Fitting(const QString& text, qreal designWidth, qreal room, bool& fits) const {
+    fits = designWidth <= room;
+    if (fits) return 0;
+    for (std::size_t step = 1; step < Count(); ++step) {
       fits = DrawnWidth(step, text) <= room;
       if (fits) return step;
     }
@@ -176,11 +182,13 @@ void TReadOuts::ShowReadOutLine(QLabel& label, const QString& text, const QFont&
   const int widest =
       label.parentWidget() != nullptr ? label.parentWidget()->width() - label.x() : designWidth;
   // Its design width, or what its text needs, within its parent.
-  const int needed = static_cast<int>(std::ceil(steps.DrawnWidth(0, shown))) + 1;
+  const qreal designDrawn = steps.DrawnWidth(0, shown);
+  const int needed = static_cast<int>(std::ceil(designDrawn)) + 1;
   const int width = std::max(1, std::min(std::max(needed, designWidth), widest));
   const int frame = label.width() - label.contentsRect().width();
   bool fits = false;
-  const std::size_t step = steps.Fitting(shown, width - frame, fits);
+  // Measured once per move: the design font's width found above is the first step's.
+  const std::size_t step = steps.Fitting(shown, designDrawn, width - frame, fits);
   SetFontIfOther(label, steps.Font(step));
   label.setText(text);
   if (label.wordWrap() != !fits) label.setWordWrap(!fits);

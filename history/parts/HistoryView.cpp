@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <memory>
 #include <new>
 #include <vector>
 
@@ -27,7 +28,8 @@ class THeldPicture {
 
 }  // namespace
 
-THistoryView::THistoryView(FileSystem& files) : reader_(files) {}
+THistoryView::THistoryView(FileSystem& files)
+    : files_(files), reader_(std::make_unique<HistoryFileReader>(files)) {}
 
 void THistoryView::SetCurveSelected(int channel, bool selected) {
   if (channel >= 0 && channel < kViewerMaxChannels) curveSelected_[channel] = selected ? 1 : 0;
@@ -57,37 +59,45 @@ std::string THistoryView::SetAlias(int k, std::string_view text) {
 
 // ---- Opening a file --------------------------------------------------------------------------
 
-bool THistoryView::OpenShowable(const std::string& path, std::string& refusal) {
-  const FileStatus status = reader_.Open(path);
-  if (!status.ok() && status.Error != FileError::BadContent) return false;
-  refusal = status.ok() ? HistoryFileShowRefusal(reader_) : status.Message;
-  return refusal.empty();
+std::unique_ptr<HistoryFileReader> THistoryView::OpenShowable(const std::string& path,
+                                                               std::string& refusal) const {
+  auto reader = std::make_unique<HistoryFileReader>(files_);
+  const FileStatus status = reader->Open(path);
+  if (!status.ok() && status.Error != FileError::BadContent) return nullptr;
+  refusal = status.ok() ? HistoryFileShowRefusal(*reader) : status.Message;
+  if (!refusal.empty()) return nullptr;
+  return reader;
 }
 
 bool THistoryView::ReopenShown(std::string& refusal) {
-  return OpenShowable(state_.HistoryFilePath, refusal) &&
-         ShownChannelCount(reader_) == shownChannels_;
+  std::unique_ptr<HistoryFileReader> reopened = OpenShowable(state_.HistoryFilePath, refusal);
+  if (!reopened || ShownChannelCount(*reopened) != shownChannels_) return false;
+  reader_ = std::move(reopened);
+  return true;
 }
 
 THistoryView::TOpened THistoryView::Open(const std::string& path) {
   TOpened opened;
-  if (!OpenShowable(path, opened.Refusal)) return opened;
+  // The file shown stays the view's until the one picked is known to be showable.
+  std::unique_ptr<HistoryFileReader> picked = OpenShowable(path, opened.Refusal);
+  if (!picked) return opened;
+  reader_ = std::move(picked);
   opened.Shown = true;
-  opened.Notice = ChannelCutNotice(reader_);
-  const TRecordTimeline timeline = TRecordTimeline::Of(reader_);
-  state_.HistoryFilePath = reader_.Path();
+  opened.Notice = ChannelCutNotice(*reader_);
+  const TRecordTimeline timeline = TRecordTimeline::Of(*reader_);
+  state_.HistoryFilePath = reader_->Path();
   state_.PageCount = PageCountFor(timeline.RecordCount, kPageRecordLimit);
   state_.CurrentPage = 1;
   state_.FileStartTime = MsToDateTime(timeline.StartMs);
   state_.FileEndTime = MsToDateTime(timeline.EndMs());
   // Every new check box starts checked.
   curveSelected_.fill(1);
-  shownChannels_ = ShownChannelCount(reader_);
+  shownChannels_ = ShownChannelCount(*reader_);
   return opened;
 }
 
 TDateTime THistoryView::FirstPageEnd() const {
-  const TRecordTimeline timeline = TRecordTimeline::Of(reader_);
+  const TRecordTimeline timeline = TRecordTimeline::Of(*reader_);
   return MsToDateTime(
       timeline.RecordTimeMs(std::min<std::int64_t>(timeline.RecordCount, kPageRecordLimit)));
 }
@@ -110,7 +120,7 @@ THistoryView::TPageTurn THistoryView::NextPage(THistoryCurveSink& sink) {
   ++state_.CurrentPage;
   sink.BeginReading();
   const bool endReached = ReadPage(sink, THistoryCurveSink::TCurves::Paged,
-                                  RecordAtOffset(state_.NextPagePos, reader_.ChannelCount()));
+                                  RecordAtOffset(state_.NextPagePos, reader_->ChannelCount()));
   turn.Read = true;
   turn.BackEnabled = true;
   turn.NextEnabled = !endReached;
@@ -124,7 +134,7 @@ THistoryView::TPageTurn THistoryView::PreviousPage(THistoryCurveSink& sink) {
   if (state_.PageStartPos <= kHistoryHeaderSize || !ReopenShown(turn.Refusal)) return turn;
   --state_.CurrentPage;
   sink.BeginReading();
-  const std::int64_t pageStart = RecordAtOffset(state_.PageStartPos, reader_.ChannelCount());
+  const std::int64_t pageStart = RecordAtOffset(state_.PageStartPos, reader_->ChannelCount());
   ReadPage(sink, THistoryCurveSink::TCurves::Paged,
            std::max<std::int64_t>(0, pageStart - kPageRecordLimit));
   turn.Read = true;
@@ -138,11 +148,11 @@ bool THistoryView::ReadPage(THistoryCurveSink& sink, THistoryCurveSink::TCurves 
                             std::int64_t firstRecord) {
   // The curves are drawn once, when the page has been read, not at each step of the gauge.
   const THeldPicture held(sink);
-  const TRecordTimeline timeline = TRecordTimeline::Of(reader_);
+  const TRecordTimeline timeline = TRecordTimeline::Of(*reader_);
   const std::int64_t first = std::min(firstRecord, timeline.RecordCount);
   const std::int64_t pageRecords =
       std::min<std::int64_t>(timeline.RecordCount - first, kPageRecordLimit);
-  sink.ReplaceCurves(kind, ShownChannelCount(reader_), pageRecords);
+  sink.ReplaceCurves(kind, ShownChannelCount(*reader_), pageRecords);
   const std::int64_t read = ReadRecords(sink, first, pageRecords, timeline.RecordTimeMs(first));
   MovePageState(first, read, timeline);
   return read < kPageRecordLimit;
@@ -150,7 +160,7 @@ bool THistoryView::ReadPage(THistoryCurveSink& sink, THistoryCurveSink::TCurves 
 
 void THistoryView::MovePageState(std::int64_t firstRecord, std::int64_t recordsRead,
                                  const TRecordTimeline& timeline) {
-  const int channels = reader_.ChannelCount();
+  const int channels = reader_->ChannelCount();
   state_.PageStartPos = OffsetOfRecord(firstRecord, channels);
   state_.NextPagePos = OffsetOfRecord(firstRecord + recordsRead, channels);
   state_.PageStartTime = MsToDateTime(timeline.RecordTimeMs(firstRecord));
@@ -163,9 +173,9 @@ std::int64_t THistoryView::ReadRecords(THistoryCurveSink& sink, std::int64_t fir
                                        std::int64_t limit, std::int64_t firstLabelMs) {
   // Whole records are read; the curves take their first channels (all but in a file of more
   // than 128).
-  const int recordValues = reader_.ChannelCount();
-  const int curves = ShownChannelCount(reader_);
-  sink.BeginRecords(limit, firstLabelMs, TRecordTimeline::Of(reader_).IntervalMs);
+  const int recordValues = reader_->ChannelCount();
+  const int curves = ShownChannelCount(*reader_);
+  sink.BeginRecords(limit, firstLabelMs, TRecordTimeline::Of(*reader_).IntervalMs);
   const std::int64_t blockRecords =
       std::max<std::int64_t>(1, kReadBlockBytes / (std::int64_t(recordValues) * sizeof(float)));
   std::vector<float> block(static_cast<std::size_t>(blockRecords * recordValues));
@@ -176,7 +186,7 @@ std::int64_t THistoryView::ReadRecords(THistoryCurveSink& sink, std::int64_t fir
     const std::int64_t wanted = std::min(blockRecords, limit - done);
     std::int64_t got = 0;
     // A file that has become shorter ends the reading at its last whole record.
-    (void)reader_.ReadRecords(first + done, wanted, block.data(), &got);
+    (void)reader_->ReadRecords(first + done, wanted, block.data(), &got);
     sink.AddRecords(block.data(), static_cast<int>(got), recordValues, curves);
     done += got;
     state_.PointsShown = done;
@@ -201,33 +211,32 @@ THistoryView::TSearchOutcome THistoryView::Search(std::int64_t startMs, std::int
   }
   if (!ReopenShown(outcome.Refusal)) return outcome;
   // A file shown with a record interval of 0 has no record at a time to start from.
-  std::string refusal = HistoryFileRefusal(reader_);
-  const TRecordTimeline timeline = TRecordTimeline::Of(reader_);
+  std::string refusal = HistoryFileRefusal(*reader_);
+  const TRecordTimeline timeline = TRecordTimeline::Of(*reader_);
   const TSearchWindow window =
       refusal.empty() ? SearchWindow(timeline, startMs, endMs) : TSearchWindow{};
   // A window is read whole, so one whose values cannot be held is refused before any is read.
-  std::int64_t usable = 0;
   if (refusal.empty()) {
     // The curves shown now give their memory back before the window's are made.
     const std::int64_t available = AvailableMemoryBytes();
     const std::int64_t held =
         state_.PointsShown * sink.CurveCount() * std::int64_t{sizeof(float)};
-    usable = available > 0 ? available + held : 0;
-    refusal = WindowMemoryRefusal(window.Points, ShownChannelCount(reader_), timeline.IntervalMs,
+    const std::int64_t usable = available > 0 ? available + held : 0;
+    refusal = WindowMemoryRefusal(window.Points, ShownChannelCount(*reader_), timeline.IntervalMs,
                                   usable);
   }
-  if (refusal.empty()) refusal = ReadSearchWindow(sink, window, startMs, usable);
+  if (refusal.empty()) refusal = ReadSearchWindow(sink, window, startMs);
   outcome.Refusal = refusal;
   return outcome;
 }
 
 std::string THistoryView::ReadSearchWindow(THistoryCurveSink& sink, const TSearchWindow& window,
-                                           std::int64_t startMs, std::int64_t availableBytes) {
+                                           std::int64_t startMs) {
   // The curves are drawn once, when the window has been read.
   const THeldPicture held(sink);
   const TShownRecords before = shownRecords_;
   sink.RememberCurves();
-  const int channels = ShownChannelCount(reader_);
+  const int channels = ShownChannelCount(*reader_);
   sink.BeginReading();
   try {
     sink.ReplaceCurves(THistoryCurveSink::TCurves::Searched, channels, window.Points);
@@ -239,6 +248,8 @@ std::string THistoryView::ReadSearchWindow(THistoryCurveSink& sink, const TSearc
     // window's curves give their memory back and the curves shown before are read again.
     sink.RemoveCurves();
   }
+  // What can be had now that no curve holds any: the figure the refusal tells.
+  const std::int64_t available = AvailableMemoryBytes();
   try {
     sink.RestoreCurves(before.Count);
     ReadRecords(sink, before.First, before.Count, before.FirstLabelMs);
@@ -247,13 +258,8 @@ std::string THistoryView::ReadSearchWindow(THistoryCurveSink& sink, const TSearc
     state_.PointsShown = 0;
   }
   sink.EndReading();
-  // At most the window's own size was there to be had: the refusal names a shorter window.
-  const std::int64_t windowBytes =
-      window.Points * std::int64_t{std::max(channels, 1)} * std::int64_t{sizeof(float)};
-  const std::int64_t known =
-      availableBytes > 0 ? std::min(availableBytes, windowBytes) : windowBytes;
-  return WindowMemoryRefusal(window.Points, channels, TRecordTimeline::Of(reader_).IntervalMs,
-                             std::max<std::int64_t>(known, 1));
+  return WindowNotHeldRefusal(window.Points, channels, TRecordTimeline::Of(*reader_).IntervalMs,
+                              available);
 }
 
 // ---- Cross-hair read-out ---------------------------------------------------------------------

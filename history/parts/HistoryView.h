@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -148,11 +149,12 @@ class THistoryView {
   // ---- Opening a file ----
   // Opens `path` as the file to show. When it is shown, the view takes it: its path, page
   // count, first page, bounds and every curve selected; the first page is read by
-  // ReadFirstPage.
+  // ReadFirstPage. A file that is refused or does not open leaves the view as it was: the
+  // file shown before stays its file, header included.
   TOpened Open(const std::string& path);
-  // REQUIRES for the next three: Open showed the file, and nothing was opened since.
+  // REQUIRES for the next three: Open has shown a file. They describe the file shown.
   // Its header.
-  const THistoryFileHeader& Header() const { return reader_.Header(); }
+  const THistoryFileHeader& Header() const { return reader_->Header(); }
   // The time just after the first page (at most 20,000 records), what the search's end
   // pickers start at.
   TDateTime FirstPageEnd() const;
@@ -172,8 +174,10 @@ class THistoryView {
   // that can no longer be shown, or whose record interval is 0; a window whose values cannot
   // be held in the memory the process can still take (AvailableMemoryBytes, counting the
   // memory the curves shown now give back). A window whose curves could not be given their
-  // memory after all is refused with the same message, naming a shorter window, and the curves
-  // shown before are read again (or none are left, when even they no longer fit).
+  // memory after all is refused with the same message, from the memory measured again once its
+  // curves have given theirs back; when that figure would hold the window all the same, the
+  // message says only that the window cannot be held. The curves shown before are read again
+  // (or none are left, when even they no longer fit).
   TSearchOutcome Search(std::int64_t startMs, std::int64_t endMs, THistoryCurveSink& sink);
 
   // ---- Cross-hair read-out ----
@@ -191,21 +195,23 @@ class THistoryView {
     std::int64_t FirstLabelMs = 0;
   };
 
-  // Opens `path` into reader_: true when it can be shown; `refusal` says why one that opened
-  // cannot.
-  bool OpenShowable(const std::string& path, std::string& refusal);
-  // Opens HistoryFilePath again for a page or a search: true when it can still be shown and
-  // shows as many channels as the one shown (the side panel's rows match its curves).
+  // A reader of `path` when the file opens and can be shown; otherwise none, and `refusal`
+  // says why one that opened cannot. reader_ is left alone either way.
+  std::unique_ptr<HistoryFileReader> OpenShowable(const std::string& path,
+                                                  std::string& refusal) const;
+  // Opens HistoryFilePath again for a page or a search, and takes it as reader_: true when it
+  // can still be shown and shows as many channels as the one shown (the side panel's rows match
+  // its curves); reader_ stays as it was otherwise.
   bool ReopenShown(std::string& refusal);
   // Replaces the curves with new ones of `kind` holding the page that starts at record
   // `firstRecord`, and moves the page state past it; true when the reading stopped at the end
   // of the file rather than at the page's limit.
   bool ReadPage(THistoryCurveSink& sink, THistoryCurveSink::TCurves kind,
                 std::int64_t firstRecord);
-  // The reading of a searched window once it has passed its checks (`availableBytes`: the
-  // memory the check took as the window's). Empty when it is shown; otherwise the refusal.
+  // The reading of a searched window once it has passed its checks. Empty when it is shown;
+  // otherwise the refusal.
   std::string ReadSearchWindow(THistoryCurveSink& sink, const TSearchWindow& window,
-                               std::int64_t startMs, std::int64_t availableBytes);
+                               std::int64_t startMs);
   // Reads records first .. first + limit - 1 into the sink's curves in blocks (point j =
   // record first + j, labelled firstLabelMs + j·interval), stopping early at the end of the
   // file. Sets PointsShown; returns the number of records read.
@@ -215,7 +221,9 @@ class THistoryView {
   void MovePageState(std::int64_t firstRecord, std::int64_t recordsRead,
                      const TRecordTimeline& timeline);
 
-  HistoryFileReader reader_;
+  FileSystem& files_;
+  // The file shown (its header and records); replaced only by one that can be shown.
+  std::unique_ptr<HistoryFileReader> reader_;
   THistoryViewState state_;
   std::array<std::uint8_t, kViewerMaxChannels> curveSelected_{};
   TChannelAliasTable aliases_;

@@ -35,6 +35,14 @@ std::string SpanText(std::int64_t ms) {
   return count(minutes, "minute") + " " + count(seconds % 60, "second");
 }
 
+// "This time window holds <n> records of <c> channels (<size>), more than can be held".
+std::string WindowNotHeldText(std::int64_t points, int channels) {
+  const std::int64_t pointBytes = std::int64_t{std::max(channels, 1)} * sizeof(float);
+  return "This time window holds " + std::to_string(points) + " records of " +
+         std::to_string(channels) + " channels (" + SizeText(points * pointBytes) +
+         "), more than can be held";
+}
+
 }  // namespace
 
 TRecordTimeline TRecordTimeline::Of(const HistoryFileReader& reader) {
@@ -84,9 +92,7 @@ std::string WindowMemoryRefusal(std::int64_t points, int channels, std::int64_t 
   std::int64_t longest = std::numeric_limits<std::int32_t>::max();
   if (availableBytes > 0) longest = std::min(longest, availableBytes / 4 * 3 / pointBytes);
   if (points <= longest) return {};
-  std::string text = "This time window holds " + std::to_string(points) + " records of " +
-                     std::to_string(channels) + " channels (" + SizeText(points * pointBytes) +
-                     "), more than can be held";
+  std::string text = WindowNotHeldText(points, channels);
   if (availableBytes > 0) text += " with the " + SizeText(availableBytes) + " of memory available";
   text += ". The longest window that can be shown is " + std::to_string(longest) + " records";
   if (intervalMs > 0) {
@@ -97,6 +103,12 @@ std::string WindowMemoryRefusal(std::int64_t points, int channels, std::int64_t 
             ")";
   }
   return text + ".";
+}
+
+std::string WindowNotHeldRefusal(std::int64_t points, int channels, std::int64_t intervalMs,
+                                 std::int64_t availableBytes) {
+  std::string refusal = WindowMemoryRefusal(points, channels, intervalMs, availableBytes);
+  return refusal.empty() ? WindowNotHeldText(points, channels) + "." : refusal;
 }
 
 int ProgressMaximum(std::int64_t steps) {

@@ -90,6 +90,12 @@ struct TSearchWindow {
 // curve holds more than 2^31 - 1 points.
 std::string WindowMemoryRefusal(std::int64_t points, int channels, std::int64_t intervalMs,
                                 std::int64_t availableBytes);
+// The refusal of a window that passed that check but whose curves could not be given their
+// memory after all, from `availableBytes` measured again once its curves were given back: the
+// check's message when that figure refuses the window; otherwise, nothing better being known,
+// the same message's head saying only that the window cannot be held, without a longest window.
+std::string WindowNotHeldRefusal(std::int64_t points, int channels, std::int64_t intervalMs,
+                                 std::int64_t availableBytes);
 
 // The window from startMs to endMs: the records labelled start, start + interval, ... up to the
 // last label not after the end, and always the second one too (a window shorter than one

@@ -1,11 +1,16 @@
 #include "platform/gui/Cp936Edit.h"
 
 #include <QAction>
+#include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
+#include <QGuiApplication>
+#include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
+#include <QMouseEvent>
 #include <QValidator>
 
-#include <algorithm>
 #include <limits>
 
 #include "platform/Cp936.h"
@@ -24,19 +29,13 @@ bool Encodable(const QString& text) {
 }
 
 // Judges every change made to the edit; Qt refuses a change judged Invalid and keeps the
-// previous text, and takes the text as the validator leaves it otherwise.
+// previous text. Pastes and drops reach it already cut (TCp936Edit::FitInsertion).
 class Cp936Validator : public QValidator {
  public:
   Cp936Validator(const TCp936Edit& edit, QObject* parent) : QValidator(parent), edit_(edit) {}
 
-  State validate(QString& input, int& pos) const override {
-    if (TCp936Edit::Acceptable(input, edit_.MaxBytes())) return Acceptable;
-    if (!edit_.Pasting()) return Invalid;
-    const std::optional<QString> fitted = edit_.FitInsertion(input);
-    if (!fitted) return Invalid;
-    pos = static_cast<int>(fitted->size() - (input.size() - pos));
-    input = *fitted;
-    return Acceptable;
+  State validate(QString& input, int&) const override {
+    return TCp936Edit::Acceptable(input, edit_.MaxBytes()) ? Acceptable : Invalid;
   }
 
  private:
@@ -46,27 +45,12 @@ class Cp936Validator : public QValidator {
 // Gap between a labeled edit's caption and the edit.
 constexpr int kEditLabelGap = 3;
 
-// Sets a flag for as long as it lives.
-class FlagScope {
- public:
-  explicit FlagScope(bool& flag) : flag_(flag), before_(flag) { flag_ = true; }
-  ~FlagScope() { flag_ = before_; }
-  FlagScope(const FlagScope&) = delete;
-  FlagScope& operator=(const FlagScope&) = delete;
-
- private:
-  bool& flag_;
-  bool before_;
-};
-
 }  // namespace
 
 TCp936Edit::TCp936Edit(QWidget* parent) : TCp936Edit(QString(), parent) {}
 
-TCp936Edit::TCp936Edit(const QString& text, QWidget* parent)
-    : QLineEdit(text, parent), shown_(text) {
+TCp936Edit::TCp936Edit(const QString& text, QWidget* parent) : QLineEdit(text, parent) {
   setValidator(new Cp936Validator(*this, this));
-  connect(this, &QLineEdit::textChanged, this, [this](const QString& now) { shown_ = now; });
 }
 
 void TCp936Edit::SetMaxBytes(int maxBytes) { maxBytes_ = maxBytes > 0 ? maxBytes : 0; }
@@ -78,31 +62,16 @@ bool TCp936Edit::Acceptable(const QString& text, int maxBytes) {
   return maxBytes <= 0 || Cp936Length(view) <= static_cast<std::size_t>(maxBytes);
 }
 
-std::optional<QString> TCp936Edit::FitInsertion(const QString& changed) const {
-  // The inserted part is what lies between the longest common head and tail of the text before
-  // and after the change, never splitting a surrogate pair.
-  const QString& before = shown_;
-  const qsizetype shorter = std::min(before.size(), changed.size());
-  qsizetype head = 0;
-  while (head < shorter && before[head] == changed[head]) ++head;
-  if (head > 0 && changed[head - 1].isHighSurrogate()) --head;
-  qsizetype tail = 0;
-  while (tail < shorter - head &&
-         before[before.size() - 1 - tail] == changed[changed.size() - 1 - tail]) {
-    ++tail;
-  }
-  if (tail > 0 && changed[changed.size() - tail].isLowSurrogate()) --tail;
-  const QString kept = changed.left(head) + changed.right(tail);
-  if (!Acceptable(kept, maxBytes_)) return std::nullopt;  // the text around it does not fit
-
-  const QString inserted = changed.mid(head, changed.size() - head - tail);
-  std::size_t room = maxBytes_ > 0 ? static_cast<std::size_t>(maxBytes_) - Cp936Bytes(kept)
-                                   : std::numeric_limits<std::size_t>::max();
+std::optional<QString> TCp936Edit::FitInsertion(const QString& kept, const QString& pasted,
+                                                int maxBytes) {
+  if (!Acceptable(kept, maxBytes)) return std::nullopt;  // the text around it does not fit
+  std::size_t room = maxBytes > 0 ? static_cast<std::size_t>(maxBytes) - Cp936Bytes(kept)
+                                  : std::numeric_limits<std::size_t>::max();
   QString fitting;
-  for (qsizetype i = 0; i < inserted.size();) {
-    const qsizetype length =
-        inserted[i].isHighSurrogate() && i + 1 < inserted.size() ? 2 : 1;
-    const QString character = inserted.mid(i, length);
+  for (qsizetype i = 0; i < pasted.size();) {
+    // A surrogate pair is one character.
+    const qsizetype length = pasted[i].isHighSurrogate() && i + 1 < pasted.size() ? 2 : 1;
+    const QString character = pasted.mid(i, length);
     i += length;
     if (!Encodable(character)) continue;  // the code page cannot hold it: left out
     const std::size_t bytes = Cp936Bytes(character);
@@ -110,23 +79,73 @@ std::optional<QString> TCp936Edit::FitInsertion(const QString& changed) const {
     room -= bytes;
     fitting += character;
   }
-  if (fitting.isEmpty()) return std::nullopt;  // nothing of it fits: the change is refused
-  return changed.left(head) + fitting + changed.right(tail);
+  // Nothing of it fits: the paste is refused.
+  if (fitting.isEmpty() && !pasted.isEmpty()) return std::nullopt;
+  return fitting;
 }
 
-bool TCp936Edit::event(QEvent* event) {
-  // Keys (Ctrl+V, Shift+Insert), the middle button and drops may insert several characters at
-  // once; an input method's committed word is taken whole or not at all, as typed text is.
-  switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::Drop: {
-      const FlagScope pasting(pasting_);
-      return QLineEdit::event(event);
-    }
-    default:
-      return QLineEdit::event(event);
+void TCp936Edit::Paste(QClipboard::Mode mode) {
+  if (isReadOnly()) return;
+  const QString pasted = QGuiApplication::clipboard()->text(mode);
+  if (pasted.isEmpty() && !hasSelectedText()) return;  // as the platform's paste
+  // The paste replaces the selection: the rest of the text stays beside it.
+  QString kept = text();
+  if (hasSelectedText()) kept.remove(selectionStart(), selectedText().size());
+  const std::optional<QString> fitted = FitInsertion(kept, pasted, maxBytes_);
+  if (fitted) insert(*fitted);
+}
+
+void TCp936Edit::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Paste) && !isReadOnly()) {
+    // Ctrl+Shift+Insert pastes the selection's text where the system has one.
+    const bool selection = event->key() == Qt::Key_Insert &&
+                           event->modifiers() == (Qt::ControlModifier | Qt::ShiftModifier) &&
+                           QGuiApplication::clipboard()->supportsSelection();
+    Paste(selection ? QClipboard::Selection : QClipboard::Clipboard);
+    event->accept();
+    return;
   }
+  QLineEdit::keyPressEvent(event);
+}
+
+void TCp936Edit::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::MiddleButton || isReadOnly() ||
+      !QGuiApplication::clipboard()->supportsSelection()) {
+    QLineEdit::mouseReleaseEvent(event);
+    return;
+  }
+  // The middle button pastes the selection's text at the cursor, cut as any paste; the platform's
+  // edit is told of the release without its button, so that it does not paste it whole.
+  deselect();
+  Paste(QClipboard::Selection);
+  QMouseEvent released(event->type(), event->position(), event->scenePosition(),
+                       event->globalPosition(), Qt::NoButton, event->buttons(),
+                       event->modifiers(), event->pointingDevice());
+  QLineEdit::mouseReleaseEvent(&released);
+}
+
+void TCp936Edit::dropEvent(QDropEvent* event) {
+  const QMimeData* data = event->mimeData();
+  // A text moved within the edit keeps its length: the platform's edit moves it, judged whole.
+  if (isReadOnly() || data == nullptr || !data->hasText() ||
+      (event->source() == this && event->dropAction() == Qt::MoveAction)) {
+    QLineEdit::dropEvent(event);
+    return;
+  }
+  // A drop inserts at the point dropped on with nothing selected: the whole text stays.
+  const std::optional<QString> fitted = FitInsertion(text(), data->text(), maxBytes_);
+  if (!fitted) {
+    event->ignore();
+    return;
+  }
+  QMimeData cut;
+  cut.setText(*fitted);
+  QDropEvent dropped(event->position(), event->possibleActions(), &cut, event->buttons(),
+                     event->modifiers(), event->type());
+  dropped.setDropAction(event->dropAction());
+  QLineEdit::dropEvent(&dropped);
+  event->setDropAction(dropped.dropAction());
+  event->setAccepted(dropped.isAccepted());
 }
 
 void TCp936Edit::contextMenuEvent(QContextMenuEvent* event) {
@@ -143,11 +162,6 @@ void TCp936Edit::contextMenuEvent(QContextMenuEvent* event) {
   }
   menu->setAttribute(Qt::WA_DeleteOnClose);
   menu->popup(event->globalPos());
-}
-
-void TCp936Edit::Paste() {
-  const FlagScope pasting(pasting_);
-  paste();
 }
 
 TLabeledEdit::TLabeledEdit(QWidget* parent) : TCp936Edit(parent), label_(new QLabel(parent)) {

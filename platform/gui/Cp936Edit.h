@@ -7,9 +7,13 @@
 // the limit is refused whole, and so is any character the code page cannot hold, which would
 // otherwise be stored as '?'. A paste (Ctrl+V, Shift+Insert, the context menu, the middle
 // button) or a drop keeps the leading part of its text that fits, cut between two characters,
-// and leaves out the characters the code page cannot hold. Texts set from code are taken as
-// given (as the platform's edit does); the record writer cuts them. GUI thread only.
+// and leaves out the characters the code page cannot hold: the pasted text itself is cut, to
+// the room the text around the selection leaves, before it is inserted. A text dragged within
+// the edit is moved whole or not at all, and an insert() from code is taken whole or refused,
+// as typed text is. Texts set from code are taken as given (as the platform's edit does); the
+// record writer cuts them. GUI thread only.
 
+#include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPointer>
@@ -28,23 +32,23 @@ class TCp936Edit : public QLineEdit {
   // True when `text` may stand in an edit limited to `maxBytes` (0 = no limit).
   static bool Acceptable(const QString& text, int maxBytes);
 
-  // True while the edit handles a paste or a drop (and the keys and clicks that may be one).
-  bool Pasting() const { return pasting_; }
-  // `changed` is the text shown now with one part inserted (or replaced): that text with only
-  // the leading characters of the inserted part that fit and that the code page holds; nullopt
-  // when none of them fits or the text around them does not fit by itself.
-  std::optional<QString> FitInsertion(const QString& changed) const;
-  // Pastes the clipboard's text, cut as above.
-  void Paste();
+  // The leading characters of `pasted` that the code page holds and that fit beside `kept`
+  // (the text that stays around them) within `maxBytes` (0 = no limit); nullopt when `kept`
+  // does not fit by itself, or when `pasted` has characters and none of them fits.
+  static std::optional<QString> FitInsertion(const QString& kept, const QString& pasted,
+                                             int maxBytes);
+  // Pastes the text of the clipboard `mode` over the selection, cut as above; nothing when
+  // nothing of it fits.
+  void Paste(QClipboard::Mode mode = QClipboard::Clipboard);
 
  protected:
-  bool event(QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   int maxBytes_ = 0;
-  bool pasting_ = false;
-  QString shown_;  // the text before the change being judged
 };
 
 // An edit with its caption label above it. The label is a sibling in the same parent that

@@ -126,22 +126,4 @@ TEST_F(ViewerAliasTest, PastedAliasKeepsTheLeadingTwentyTwoBytes) {
   EXPECT_EQ(View().ChannelAliasTable().Alias(1), "锅炉出口温度 T1 锅炉出");
 }
 
-TEST(ChannelAliasTableTest, ShortFileFillsTheFrontLongFileIsCut) {
-  TempDir dir;
-  const std::string path = dir.File("DevName.dat");
-  WriteFileBytes(path, std::string("Pump") + std::string(19, '\0') + "Fan");
-  TChannelAliasTable table;
-  table.SetAlias(5, "stale");
-  ASSERT_TRUE(table.Load(path).ok());
-  EXPECT_EQ(table.Alias(0), "Pump");
-  EXPECT_EQ(table.Alias(1), "Fan");
-  EXPECT_EQ(table.Alias(5), "");
-
-  WriteFileBytes(path, std::string(2944, 'a') + "tail");
-  ASSERT_TRUE(table.Load(path).ok());
-  EXPECT_EQ(table.Alias(127), std::string(22, 'a'));
-  ASSERT_TRUE(table.Save(path).ok());
-  EXPECT_EQ(ReadFileBytes(path).size(), 2948u);  // never cut
-}
-
 }  // namespace

@@ -6,7 +6,9 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <new>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -75,6 +77,7 @@ class ChartSink : public THistoryCurveSink {
   void Refuse() {
     if (refusals == 0) return;
     --refusals;
+    if (onRefusal) onRefusal();
     throw std::bad_alloc();
   }
 
@@ -83,6 +86,7 @@ class ChartSink : public THistoryCurveSink {
   std::size_t remembered = 0;
   bool restored = false;
   int refusals = 0;  // the next ReplaceCurves and RestoreCurves that cannot have their memory
+  std::function<void()> onRefusal;  // runs as each of them is refused
   int held = 0;
   int pictures = 0;  // pictures drawn once the hold ended
   bool busy = false;
@@ -171,6 +175,24 @@ TEST_F(HistoryViewTest, PagingForwardToTheLastPageAndBackToTheFirst) {
   sink.ExpectRecords(0, 0, 20000);
 }
 
+TEST_F(HistoryViewTest, RefusedOpenLeavesTheFileShownTheViewsFile) {
+  const std::string path = WriteAndOpen(3, 45000, 1);
+  const TDateTime pageEnd = view.FirstPageEnd();
+  // A file that opens but holds no channel, dated a day later.
+  const std::string refused = dir.File("empty.vq");
+  THistoryFileBuilder(0).Start(TestHistoryStart() + 1).Interval(60).Write(refused);
+  const THistoryView::TOpened opened = view.Open(refused);
+  EXPECT_FALSE(opened.Shown);
+  EXPECT_NE(opened.Refusal.find("it holds no channel"), std::string::npos) << opened.Refusal;
+  EXPECT_EQ(view.Header().ChannelCount, 3);
+  EXPECT_EQ(view.Header().IntervalSeconds, 1);
+  EXPECT_EQ(view.FirstPageEnd(), pageEnd);
+  EXPECT_EQ(view.HistoryViewState().HistoryFilePath, path);
+  // The file shown still pages.
+  ASSERT_TRUE(view.NextPage(sink).Read);
+  sink.ExpectRecords(2, 20000, 20000);
+}
+
 TEST_F(HistoryViewTest, SearchWindowsAndTheRangeMessagesInTheirOrder) {
   WriteAndOpen(3, 10, 60);
   THistoryView::TSearchOutcome found = view.Search(Ms(14, 2, 30), Ms(14, 5, 0), sink);
@@ -228,23 +250,44 @@ TEST_F(HistoryViewTest, WindowBeyondTheMemoryIsRefusedBeforeAnythingIsRead) {
   sink.ExpectRecords(1, 0, 2625);
 }
 
+TEST(ScopedAvailableMemoryTest, NestedFiguresComeBackInTurn) {
+  const ScopedAvailableMemory outer(4000);
+  {
+    const ScopedAvailableMemory inner(9000);
+    EXPECT_EQ(AvailableMemoryBytes(), 9000);
+  }
+  EXPECT_EQ(AvailableMemoryBytes(), 4000);
+}
+
 TEST_F(HistoryViewTest, WindowWhoseCurvesCannotHaveTheirMemoryShowsTheCurvesBeforeAgain) {
   WriteAndOpen(2, 3000, 1);
   const ScopedAvailableMemory plenty(std::int64_t{100} << 30);
   sink.refusals = 1;
   THistoryView::TSearchOutcome found = view.Search(Ms(14, 10, 0), Ms(14, 19, 59), sink);
-  // At most the window's own 4,800 bytes were there: three quarters of it can be shown.
-  EXPECT_NE(found.Refusal.find("This time window holds 600 records of 2 channels"),
-            std::string::npos)
-      << found.Refusal;
-  EXPECT_NE(found.Refusal.find("The longest window that can be shown is 450 records"),
-            std::string::npos)
-      << found.Refusal;
+  // Measured again, the memory would still hold the window: nothing better is known than that
+  // it could not be held.
+  EXPECT_EQ(found.Refusal,
+            "This time window holds 600 records of 2 channels (0.0 MB), more than can be held.");
   EXPECT_TRUE(sink.restored);
   EXPECT_EQ(sink.curves.size(), 2u);
   sink.ExpectRecords(1, 0, 3000);
   EXPECT_EQ(view.HistoryViewState().PointsShown, 3000);
   EXPECT_FALSE(sink.busy);
+
+  // Measured again once the window's curves are given back, 4,000 bytes are left: the refusal
+  // tells that figure and the longest window it holds, three quarters of it.
+  std::optional<ScopedAvailableMemory> lowered;
+  sink.onRefusal = [&] {
+    if (!lowered) lowered.emplace(4000);
+  };
+  sink.refusals = 1;
+  found = view.Search(Ms(14, 10, 0), Ms(14, 19, 59), sink);
+  EXPECT_EQ(found.Refusal,
+            "This time window holds 600 records of 2 channels (0.0 MB), more than can be held "
+            "with the 0.0 MB of memory available. The longest window that can be shown is 375 "
+            "records (6 minutes 15 seconds).");
+  sink.ExpectRecords(1, 0, 3000);
+  EXPECT_EQ(view.HistoryViewState().PointsShown, 3000);
 
   // Not even the curves shown before fit: none are left, and the window says so.
   sink.refusals = 2;

@@ -6,9 +6,11 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QContextMenuEvent>
+#include <QDropEvent>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QMimeData>
 #include <QtTest/QTest>
 
 #include "platform/Cp936.h"
@@ -93,6 +95,16 @@ TEST_F(Cp936EditTest, CharactersTheCodePageCannotHoldAreRefused) {
   EXPECT_EQ(edit.text(), QString::fromUtf8("T1℃"));
 }
 
+TEST_F(Cp936EditTest, InsertFromCodeThatWouldPassTheLimitIsRefusedWhole) {
+  TCp936Edit edit;
+  edit.SetMaxBytes(5);
+  Type(edit, "12");
+  edit.insert("3456");
+  EXPECT_EQ(edit.text(), "12");
+  edit.insert("345");
+  EXPECT_EQ(edit.text(), "12345");
+}
+
 TEST_F(Cp936EditTest, PasteKeepsItsLeadingPartThatFitsWithoutForeignCharacters) {
   const QString emoji = QString::fromUtf8("\xF0\x9F\x98\x80");
   TCp936Edit edit;
@@ -136,6 +148,65 @@ TEST_F(Cp936EditTest, PasteKeepsItsLeadingPartThatFitsWithoutForeignCharacters) 
   edit.setCursorPosition(0);
   QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
   EXPECT_EQ(edit.text(), QString::fromUtf8("温度传感"));
+}
+
+TEST_F(Cp936EditTest, PasteOfATextLikeTheOneAfterTheCursorIsCutFromItsOwnStart) {
+  struct Case {
+    const char* shown;
+    int cursor;
+    const char* pasted;
+    int limit;
+    const char* result;
+  };
+  const Case cases[] = {
+      {"AB", 1, "BC", 3, "ABB"}, {"xyz", 1, "yzq", 4, "xyyz"}, {"T1", 0, "T2", 3, "TT1"}};
+  // Each case by Ctrl+V, by the context menu's Paste and by a drop at the cursor.
+  const auto menuPaste = [](TCp936Edit& edit) {
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                edit.mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(&edit, &menuEvent);
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    for (QAction* action : menu->actions()) {
+      if (action->text().startsWith(QStringLiteral("&Paste"))) action->trigger();
+    }
+    menu->close();
+  };
+  const auto drop = [](TCp936Edit& edit, const QString& text) {
+    QMimeData data;
+    data.setText(text);
+    // Dropped where the cursor stands.
+    int x = 0;
+    while (x < edit.width() && edit.cursorPositionAt(QPoint(x, 10)) != edit.cursorPosition()) ++x;
+    QDragEnterEvent entered(QPoint(x, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&edit, &entered);
+    QDropEvent dropped(QPointF(x, 10), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&edit, &dropped);
+  };
+  for (const Case& c : cases) {
+    for (int way = 0; way < 3; ++way) {
+      TCp936Edit edit;
+      edit.resize(200, 30);
+      edit.SetMaxBytes(c.limit);
+      edit.setText(c.shown);
+      edit.setCursorPosition(c.cursor);
+      QGuiApplication::clipboard()->setText(c.pasted);
+      if (way == 0) QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+      if (way == 1) menuPaste(edit);
+      if (way == 2) drop(edit, c.pasted);
+      EXPECT_EQ(edit.text(), c.result) << c.shown << " + " << c.pasted << ", way " << way;
+    }
+  }
+
+  // A paste over a selection: the selection goes, its room is the paste's.
+  TCp936Edit edit;
+  edit.SetMaxBytes(4);
+  edit.setText("ABCD");
+  edit.setSelection(1, 2);  // "BC"
+  QGuiApplication::clipboard()->setText("BCBC");
+  QTest::keyClick(&edit, Qt::Key_V, Qt::ControlModifier);
+  EXPECT_EQ(edit.text(), "ABCD");
+  EXPECT_EQ(edit.cursorPosition(), 3);
 }
 
 TEST_F(Cp936EditTest, TextsSetFromCodeAreTakenAsGiven) {
