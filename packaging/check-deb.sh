@@ -100,4 +100,10 @@ mkdir -p "$out/links"
 ln -s ../root/usr/bin/tavrin-plant "$out/links/tavrin-plant"
 started_in "$out/linked/DevName.dat" "$out/links" ./tavrin-plant Olvesk "$out/linked"
 started_in "$out/linked2/DevName.dat" "$out" "$out/links/tavrin-plant" Olvesk "$out/linked2"
+# A relative plant directory is taken from the current directory: not from CDPATH, and "-" is
+# a directory of that name, not the previous one.
+mkdir -p "$out/work" "$out/cdpath/rel"
+started_in "$out/work/rel/DevName.dat" "$out/work" env CDPATH="$out/cdpath" "$launcher" Olvesk rel
+started_in "$out/work/-/DevName.dat" "$out/work" env OLDPWD="$out/cdpath" "$launcher" Olvesk -
+[ -z "$(ls -A "$out/cdpath/rel")" ] || fail "the launcher went to a plant directory found on CDPATH"
 echo "the package is sound"
