@@ -42,19 +42,6 @@ std::string CurrentDirectory() {
 
 std::string AppPath(std::string_view relativeName) { return JoinPath(AppDir(), relativeName); }
 
-std::string JoinPath(std::string_view dir, std::string_view relativeName) {
-  std::size_t start = 0;
-  while (start < relativeName.size() && IsSeparator(relativeName[start])) ++start;
-  // Without a directory the name stays relative (to the current directory) instead of turning
-  // into a name at the root of the file system.
-  std::string path(dir);
-  if (!path.empty() && path.back() != '/') path.push_back('/');
-  for (std::size_t i = start; i < relativeName.size(); ++i) {
-    path.push_back(relativeName[i] == '\\' ? '/' : relativeName[i]);
-  }
-  return path;
-}
-
 bool IsPlainRelativeName(std::string_view name) {
   if (name.empty() || IsSeparator(name[0]) || HasDrivePrefix(name)) return false;
   if (name.find('\0') != std::string_view::npos) return false;

@@ -60,10 +60,12 @@ done
 
 # Each program, started as its menu entry starts it, has made its files in the plant directory
 # before a few seconds are out.
-started_in() {  # <pattern of a file the program makes> <launcher arguments...>
-  local made=$1 pid i
-  shift
-  HOME=$out/home QT_QPA_PLATFORM=offscreen "$root/usr/bin/tavrin-plant" "$@" >>"$out/run.log" 2>&1 &
+launcher=$root/usr/bin/tavrin-plant
+started_in() {  # <pattern of a file the program makes> <directory to start from> <command...>
+  local made=$1 from=$2 pid i
+  shift 2
+  # env, not the shell's own exec, which would hand the launcher an absolute $0.
+  (cd -- "$from" && exec env HOME="$out/home" QT_QPA_PLATFORM=offscreen "$@") >>"$out/run.log" 2>&1 &
   pid=$!
   for ((i = 0; i < 300; i++)); do
     compgen -G "$made" >/dev/null && break
@@ -72,15 +74,36 @@ started_in() {  # <pattern of a file the program makes> <launcher arguments...>
   done
   kill "$pid" 2>/dev/null || true
   wait "$pid" 2>/dev/null || true
-  compgen -G "$made" >/dev/null || { cat "$out/run.log" >&2; fail "tavrin-plant $*: no $made"; }
+  compgen -G "$made" >/dev/null || { cat "$out/run.log" >&2; fail "$* (from $from): no $made"; }
 }
 plant=$out/home/Tavrin
 # The viewer first: it makes the plant directory, and its channel aliases file there.
-started_in "$plant/DevName.dat" Olvesk
+started_in "$plant/DevName.dat" "$out" "$launcher" Olvesk
 # With the sample logo the station starts fully: run mode begins a recording in a month folder.
 cp "$root"/usr/share/tavrin/sample/* "$plant/"
-started_in "$plant/[0-9][0-9]Y[0-9][0-9]M/*.vq" Tavrin
+started_in "$plant/[0-9][0-9]Y[0-9][0-9]M/*.vq" "$out" "$launcher" Tavrin
 [ -f "$plant/Config.dat" ] && [ -d "$plant/Res" ] || fail "the station made no Config.dat and Res in $plant"
 # Another plant directory, given to the launcher.
-started_in "$out/elsewhere/Config.dat" Tavrin "$out/elsewhere"
+started_in "$out/elsewhere/Config.dat" "$out" "$launcher" Tavrin "$out/elsewhere"
+
+# The launcher reached by a relative path runs the installed program, not a file of the same
+# name in the plant directory.
+decoy=$out/decoy
+mkdir -p "$decoy"
+printf '#!/bin/sh\n: >decoy-ran\n' >"$decoy/Olvesk"
+chmod +x "$decoy/Olvesk"
+started_in "$decoy/DevName.dat" "$root/usr/bin" ./tavrin-plant Olvesk "$decoy"
+[ ! -e "$decoy/decoy-ran" ] || fail "the launcher ran the plant directory's Olvesk"
+started_in "$out/relative/DevName.dat" "$out" root/usr/bin/tavrin-plant Olvesk "$out/relative"
+# Reached through a symbolic link (a relative one, from another directory).
+mkdir -p "$out/links"
+ln -s ../root/usr/bin/tavrin-plant "$out/links/tavrin-plant"
+started_in "$out/linked/DevName.dat" "$out/links" ./tavrin-plant Olvesk "$out/linked"
+started_in "$out/linked2/DevName.dat" "$out" "$out/links/tavrin-plant" Olvesk "$out/linked2"
+# A relative plant directory is taken from the current directory: not from CDPATH, and "-" is
+# a directory of that name, not the previous one.
+mkdir -p "$out/work" "$out/cdpath/rel"
+started_in "$out/work/rel/DevName.dat" "$out/work" env CDPATH="$out/cdpath" "$launcher" Olvesk rel
+started_in "$out/work/-/DevName.dat" "$out/work" env OLDPWD="$out/cdpath" "$launcher" Olvesk -
+[ -z "$(ls -A "$out/cdpath/rel")" ] || fail "the launcher went to a plant directory found on CDPATH"
 echo "the package is sound"

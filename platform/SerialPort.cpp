@@ -15,6 +15,7 @@
 
 #include "platform/Clock.h"
 #include "platform/ComPort.h"
+#include "platform/JoinPath.h"
 #include "platform/SerialPortSpeed.h"
 #include "platform/SystemError.h"
 
@@ -207,10 +208,7 @@ int ReadTimeoutPerByteMs(std::int32_t baud) {
 
 std::string ComDevicePath(const std::string& appDir, int comNumber) {
   if (comNumber < kFirstComNumber || comNumber > kLastComNumber) return {};
-  // Exactly one '/' between the directory and "dev"; without a directory the name stays relative.
-  std::string link = appDir;
-  if (!link.empty() && link.back() != '/') link.push_back('/');
-  link += "dev/com" + std::to_string(comNumber);
+  const std::string link = JoinPath(appDir, "dev/com" + std::to_string(comNumber));
   struct stat info{};
   // lstat: a link whose target is gone still names the port (whose open then fails).
   if (::lstat(link.c_str(), &info) == 0) return link;

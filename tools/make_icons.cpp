@@ -81,7 +81,7 @@ void DrawViewer(QPainter& painter) {
 bool WriteIcon(const QString& themeDir, const QString& name,
                const std::function<void(QPainter&)>& draw) {
   for (const int size : kSizes) {
-    const QString dir = QStringLiteral("%1/%2x%2/apps").arg(themeDir).arg(size);
+    const QString dir = QStringLiteral("%1/%2x%2/apps").arg(themeDir, QString::number(size));
     if (!QDir().mkpath(dir)) return false;
     QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);

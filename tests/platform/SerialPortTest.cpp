@@ -233,6 +233,7 @@ TEST_F(ComDevicePathTest, ALinkInTheAppDirTakesPrecedenceEvenWhenItsTargetIsGone
   const std::string link = slave.LinkAsCom(dir_.Path(), 3);
   EXPECT_EQ(link, dir_.File("dev/com3"));
   EXPECT_EQ(ComDevicePath(dir_.Path(), 3), link);
+  EXPECT_EQ(ComDevicePath(dir_.Path() + "/", 3), link);
   EXPECT_EQ(ComDevicePath(dir_.Path(), 4), "/dev/ttyS3");
 
   const ComHandle h = OpenSerialPort(ComDevicePath(dir_.Path(), 3), 9600);
