@@ -176,8 +176,10 @@ std::int64_t THistoryView::ReadRecords(THistoryCurveSink& sink, std::int64_t fir
   const int recordValues = reader_->ChannelCount();
   const int curves = ShownChannelCount(*reader_);
   sink.BeginRecords(limit, firstLabelMs, TRecordTimeline::Of(*reader_).IntervalMs);
-  const std::int64_t blockRecords =
-      std::max<std::int64_t>(1, kReadBlockBytes / (std::int64_t(recordValues) * sizeof(float)));
+  // A block of at most 1 MB, and no larger than the reading needs.
+  const std::int64_t blockRecords = std::max<std::int64_t>(
+      1, std::min<std::int64_t>(limit,
+                                kReadBlockBytes / (std::int64_t(recordValues) * sizeof(float))));
   std::vector<float> block(static_cast<std::size_t>(blockRecords * recordValues));
   std::int64_t done = 0;
   state_.PointsShown = 0;
@@ -256,6 +258,7 @@ std::string THistoryView::ReadSearchWindow(THistoryCurveSink& sink, const TSearc
   } catch (const std::bad_alloc&) {
     sink.RemoveCurves();  // not even those fit now: the refusal says why
     state_.PointsShown = 0;
+    shownRecords_.Count = 0;  // no curve shows them any more
   }
   sink.EndReading();
   return WindowNotHeldRefusal(window.Points, channels, TRecordTimeline::Of(*reader_).IntervalMs,
@@ -266,7 +269,7 @@ std::string THistoryView::ReadSearchWindow(THistoryCurveSink& sink, const TSearc
 
 std::optional<std::int64_t> THistoryView::ReadOutIndex(double x, double lo, double hi) const {
   const double span = hi - lo;
-  if (!(span > 0 && lo <= x && x <= hi)) return std::nullopt;
+  if (!(span > 0 && std::isfinite(span) && lo <= x && x <= hi)) return std::nullopt;
   // Points lie at X = 0, 1, 2, ...: the index follows from X without searching.
   const std::int64_t shown = state_.PointsShown;
   const std::int64_t idx = std::min<std::int64_t>(

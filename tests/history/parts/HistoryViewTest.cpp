@@ -2,6 +2,7 @@
 // read-out index, over history files written from the format alone into a temporary directory,
 // read into a sink that keeps what a chart would show.
 
+#include <cmath>
 #include <gtest/gtest.h>
 
 #include <cstddef>
@@ -297,6 +298,14 @@ TEST_F(HistoryViewTest, WindowWhoseCurvesCannotHaveTheirMemoryShowsTheCurvesBefo
   EXPECT_EQ(view.HistoryViewState().PointsShown, 0);
   EXPECT_FALSE(sink.busy);
   EXPECT_EQ(sink.held, 0);
+
+  // A later window that passes the check but cannot be held either brings back no curves that
+  // were already gone.
+  lowered.reset();
+  sink.refusals = 1;
+  found = view.Search(Ms(14, 10, 0), Ms(14, 19, 59), sink);
+  EXPECT_NE(found.Refusal.find("600 records of 2 channels"), std::string::npos);
+  EXPECT_EQ(view.HistoryViewState().PointsShown, 0);
 }
 
 TEST_F(HistoryViewTest, ReadOutIndexFollowsFromX) {
@@ -308,6 +317,7 @@ TEST_F(HistoryViewTest, ReadOutIndexFollowsFromX) {
   EXPECT_FALSE(view.ReadOutIndex(2.01, 0, 2));
   EXPECT_FALSE(view.ReadOutIndex(-0.01, 0, 2));
   EXPECT_FALSE(view.ReadOutIndex(0, 0, 0));  // one point per curve spans nothing
+  EXPECT_FALSE(view.ReadOutIndex(0, -HUGE_VAL, HUGE_VAL));  // an axis without finite ends
 }
 
 TEST(ChartNavigationTest, TrackBarAndYRangeArithmetic) {
